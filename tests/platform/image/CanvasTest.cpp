@@ -1,0 +1,154 @@
+#include "platform/image/Canvas.h"
+
+#include <gtest/gtest.h>
+
+namespace plimsa {
+namespace {
+
+using Color = Canvas::Color;
+
+const Color kRed{1, 0, 0, 1};
+const Color kBlue{0, 0, 1, 1};
+
+TEST(Canvas, StartsTransparentAndConvertsToRgbaRowsTopDown) {
+    Canvas canvas(4, 3);
+    ASSERT_TRUE(canvas.isValid());
+    EXPECT_EQ(canvas.toImage(), Image(4, 3, true));
+
+    canvas.fillRect(0, 0, 4, 1, kRed);  // top row in top-left coordinates
+    Image image = canvas.toImage();
+    EXPECT_TRUE(image.premultiplied);
+    const uint8_t* top = image.pixel(2, 0);
+    EXPECT_EQ(top[0], 255);
+    EXPECT_EQ(top[1], 0);
+    EXPECT_EQ(top[2], 0);
+    EXPECT_EQ(top[3], 255);
+    EXPECT_EQ(image.pixel(2, 2)[3], 0);
+}
+
+TEST(Canvas, BottomLeftOriginPutsLowYAtTheBottomRow) {
+    Canvas canvas(8, 8, Canvas::Origin::bottomLeft);
+    canvas.fillRect(0, 0, 2, 2, kBlue);
+    Image image = canvas.toImage();
+    EXPECT_EQ(image.pixel(0, 7)[2], 255);
+    EXPECT_EQ(image.pixel(1, 6)[3], 255);
+    EXPECT_EQ(image.pixel(0, 0)[3], 0);
+    EXPECT_EQ(image.pixel(0, 5)[3], 0);
+}
+
+TEST(Canvas, HalfTransparentColourIsStoredPremultiplied) {
+    Canvas canvas(2, 2);
+    canvas.fill({1, 1, 1, 0.5});
+    Image image = canvas.toImage();
+    EXPECT_NEAR(image.pixel(1, 1)[0], 128, 1);
+    EXPECT_NEAR(image.pixel(1, 1)[3], 128, 1);
+}
+
+TEST(Canvas, FillReplacesEvenWithTransparent) {
+    Canvas canvas(2, 2);
+    canvas.fill(kRed);
+    canvas.fill({0, 0, 0, 0});
+    EXPECT_EQ(canvas.toImage(), Image(2, 2, true));
+}
+
+TEST(Canvas, QuadraticCurvesCloseAFilledShapeAndRulesDiffer) {
+    // A lens from (10, 2) to (10, 18) bulging both ways: its middle is covered, its corners are not.
+    Canvas canvas(20, 20);
+    canvas.moveTo(10, 2);
+    canvas.quadTo(19, 10, 10, 18);
+    canvas.quadTo(1, 10, 10, 2);
+    canvas.fillPath(kRed);
+    Image lens = canvas.toImage();
+    EXPECT_EQ(lens.pixel(10, 10)[3], 255);
+    EXPECT_EQ(lens.pixel(1, 1)[3], 0);
+    EXPECT_EQ(lens.pixel(18, 18)[3], 0);
+
+    // Two nested squares wound the same way: even-odd leaves a hole, non-zero does not.
+    auto squares = [](Canvas& c) {
+        for (double inset : {2.0, 6.0}) {
+            c.moveTo(inset, inset);
+            c.lineTo(20 - inset, inset);
+            c.lineTo(20 - inset, 20 - inset);
+            c.lineTo(inset, 20 - inset);
+            c.closePath();
+        }
+    };
+    Canvas nonZero(20, 20);
+    squares(nonZero);
+    nonZero.fillPath(kRed, Canvas::FillRule::nonZero);
+    Canvas evenOdd(20, 20);
+    squares(evenOdd);
+    evenOdd.fillPath(kRed, Canvas::FillRule::evenOdd);
+    EXPECT_EQ(nonZero.toImage().pixel(10, 10)[3], 255);
+    EXPECT_EQ(evenOdd.toImage().pixel(10, 10)[3], 0);
+    EXPECT_EQ(evenOdd.toImage().pixel(4, 10)[3], 255);
+}
+
+TEST(Canvas, StrokeCoversItsWidthOnly) {
+    Canvas canvas(20, 20);
+    canvas.moveTo(0, 10);
+    canvas.lineTo(20, 10);
+    canvas.strokePath(kBlue, 4);
+    Image image = canvas.toImage();
+    EXPECT_EQ(image.pixel(5, 9)[3], 255);
+    EXPECT_EQ(image.pixel(5, 11)[3], 255);
+    EXPECT_EQ(image.pixel(5, 6)[3], 0);
+    EXPECT_EQ(image.pixel(5, 14)[3], 0);
+}
+
+TEST(Canvas, GradientsRunFromFirstToLastStop) {
+    const std::vector<Canvas::GradientStop> stops{{0, kRed}, {1, kBlue}};
+    Canvas linear(64, 4);
+    linear.moveTo(0, 0);
+    linear.lineTo(64, 0);
+    linear.lineTo(64, 4);
+    linear.lineTo(0, 4);
+    linear.closePath();
+    linear.fillPathLinear(0, 0, 64, 0, stops);
+    Image image = linear.toImage();
+    EXPECT_GT(image.pixel(1, 2)[0], 240);
+    EXPECT_LT(image.pixel(1, 2)[2], 15);
+    EXPECT_GT(image.pixel(62, 2)[2], 240);
+    EXPECT_NEAR(image.pixel(32, 2)[0], image.pixel(32, 2)[2], 8);
+
+    Canvas radial(32, 32);
+    radial.moveTo(0, 0);
+    radial.lineTo(32, 0);
+    radial.lineTo(32, 32);
+    radial.lineTo(0, 32);
+    radial.closePath();
+    radial.fillPathRadial(16, 16, 16, stops);
+    Image disc = radial.toImage();
+    EXPECT_GT(disc.pixel(16, 16)[0], 240);
+    EXPECT_GT(disc.pixel(0, 0)[2], 240);
+}
+
+TEST(Canvas, ImpossibleSizesGiveABlankImageAndIgnoreDrawing) {
+    for (auto [w, h] : {std::pair{0, 10}, {10, -3}, {Canvas::kMaxSide + 1, 4}}) {
+        Canvas canvas(w, h);
+        EXPECT_FALSE(canvas.isValid());
+        canvas.fill(kRed);
+        canvas.moveTo(0, 0);
+        canvas.quadTo(1, 1, 2, 2);
+        canvas.strokePath(kRed, 2);
+        Image image = canvas.toImage();
+        EXPECT_EQ(image.width, std::clamp(w, 0, Canvas::kMaxSide));
+        EXPECT_EQ(image.height, std::clamp(h, 0, Canvas::kMaxSide));
+        for (uint8_t byte : image.pixels) ASSERT_EQ(byte, 0);
+    }
+}
+
+TEST(Canvas, MovedFromCanvasIsInvalidAndTheMoveKeepsTheDrawing) {
+    Canvas first(3, 3);
+    first.fill(kRed);
+    Canvas second(std::move(first));
+    EXPECT_FALSE(first.isValid());  // NOLINT(bugprone-use-after-move): the moved-from state is the contract
+    EXPECT_EQ(second.toImage().pixel(1, 1)[0], 255);
+    Canvas third(1, 1);
+    third = std::move(second);
+    EXPECT_EQ(third.width(), 3);
+    EXPECT_EQ(third.toImage().pixel(2, 2)[0], 255);
+}
+
+}  // namespace
+}  // namespace plimsa

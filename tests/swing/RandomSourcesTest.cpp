@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "swing/Lcg32.h"
+#include "swing/Rand48.h"
+
+namespace plimsa {
+namespace {
+
+TEST(Rand48, MatchesTheCLibraryForSeveralSeeds) {
+    for (long seed : {0L, 3L, 5L, 7L, 11L, 123456789L, -1L, 0x1234567890L}) {
+        srand48(seed);
+        Rand48 ours(seed);
+        for (int i = 0; i < 2000; ++i) ASSERT_EQ(ours.next(), drand48()) << "seed " << seed << " draw " << i;
+    }
+}
+
+TEST(Rand48, TwoGeneratorsDoNotShareState) {
+    Rand48 a(7);
+    Rand48 b(7);
+    const double first = a.next();
+    a.next();
+    a.next();
+    EXPECT_EQ(b.next(), first);
+}
+
+TEST(Rand48, ReseedRestartsTheSequenceAndStaysInUnitInterval) {
+    Rand48 random(11);
+    double first = random.next();
+    for (int i = 0; i < 10000; ++i) {
+        double r = random.next();
+        ASSERT_GE(r, 0.0);
+        ASSERT_LT(r, 1.0);
+    }
+    random.reseed(11);
+    EXPECT_EQ(random.next(), first);
+}
+
+TEST(Lcg32, FollowsTheClassicQuickGeneratorStates) {
+    // The published first outputs of s = 1664525 s + 1013904223 from s = 0.
+    Lcg32 random(0);
+    const uint32_t expected[] = {1013904223u, 1196435762u, 3519870697u, 2868466484u};
+    for (uint32_t state : expected) {
+        const float r = random.next();
+        EXPECT_EQ(random.state(), state);
+        EXPECT_EQ(r, static_cast<float>(state >> 8) / 16777216.0f);
+    }
+}
+
+TEST(Lcg32, StaysBelowOneEvenAtTheTopOfTheRange) {
+    Lcg32 random(7);
+    for (int i = 0; i < 100000; ++i) {
+        const float r = random.next();
+        ASSERT_GE(r, 0.0f);
+        ASSERT_LT(r, 1.0f);
+    }
+}
+
+}  // namespace
+}  // namespace plimsa

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "swing/SwingParts.h"
+
+namespace plimsa {
+namespace {
+
+double meanChannel(const Image& image, int channel) {
+    double sum = 0;
+    for (size_t i = channel; i < image.pixels.size(); i += 4) sum += image.pixels[i];
+    return sum / (image.pixels.size() / 4);
+}
+
+int countPixels(const Image& image, auto predicate) {
+    int count = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) count += predicate(image.pixel(x, y)) ? 1 : 0;
+    return count;
+}
+
+TEST(SwingTextures, SameSizeGivesIdenticalBytesEvenAcrossThreads) {
+    const Image wood = SwingParts::woodImage(256);
+    const Image marble = SwingParts::marbleImage(256);
+    Image woodElsewhere;
+    Image marbleElsewhere;
+    std::thread painter([&] {
+        woodElsewhere = SwingParts::woodImage(256);
+        marbleElsewhere = SwingParts::marbleImage(256);
+    });
+    const Image woodAgain = SwingParts::woodImage(256);
+    painter.join();
+    EXPECT_EQ(wood, woodAgain);
+    EXPECT_EQ(wood, woodElsewhere);
+    EXPECT_EQ(marble, marbleElsewhere);
+    EXPECT_EQ(SwingParts::leafImage(), SwingParts::leafImage());
+}
+
+TEST(SwingTextures, WoodIsOpaqueBrownWithDarkerGrain) {
+    const Image wood = SwingParts::woodImage(1024);
+    ASSERT_EQ(wood.width, 1024);
+    ASSERT_EQ(wood.height, 1024);
+    EXPECT_EQ(countPixels(wood, [](const uint8_t* p) { return p[3] != 255; }), 0);
+    // Brown: red above green above blue, on average and not washed out by the strokes.
+    const double r = meanChannel(wood, 0), g = meanChannel(wood, 1), b = meanChannel(wood, 2);
+    EXPECT_GT(r, g + 20);
+    EXPECT_GT(g, b + 20);
+    EXPECT_NEAR(r, 0.66 * 255, 40);
+    // Grain: a good share of pixels clearly darker than the base fill.
+    const int dark = countPixels(wood, [](const uint8_t* p) { return p[0] < 0.66 * 255 - 25; });
+    EXPECT_GT(dark, 1024 * 1024 / 20);
+}
+
+TEST(SwingTextures, GrainRunsAlongXSoRowsVaryMoreThanColumns) {
+    const Image wood = SwingParts::woodImage(512);
+    auto differenceAlong = [&](int dx, int dy) {
+        double sum = 0;
+        for (int y = 0; y + dy < wood.height; y += 3)
+            for (int x = 0; x + dx < wood.width; x += 3) sum += std::abs(wood.pixel(x, y)[0] - wood.pixel(x + dx, y + dy)[0]);
+        return sum;
+    };
+    EXPECT_GT(differenceAlong(0, 2), 2 * differenceAlong(2, 0));
+}
+
+TEST(SwingTextures, MarbleIsDarkWithPaleVeins) {
+    const Image marble = SwingParts::marbleImage(1024);
+    ASSERT_EQ(marble.width, 1024);
+    EXPECT_LT(meanChannel(marble, 0), 60);
+    const int veins = countPixels(marble, [](const uint8_t* p) { return p[0] > 100; });
+    EXPECT_GT(veins, 2000);
+    EXPECT_LT(veins, 1024 * 1024 / 4);
+    // Grey: no colour cast.
+    EXPECT_EQ(countPixels(marble, [](const uint8_t* p) { return p[0] != p[1] || p[1] != p[2]; }), 0);
+}
+
+TEST(SwingTextures, LeafIsGreenOnTransparentWithADarkerMidrib) {
+    const Image leaf = SwingParts::leafImage();
+    ASSERT_EQ(leaf.width, 128);
+    ASSERT_EQ(leaf.height, 128);
+    EXPECT_EQ(leaf.pixel(0, 0)[3], 0);
+    EXPECT_EQ(leaf.pixel(127, 127)[3], 0);
+    EXPECT_EQ(leaf.pixel(10, 64)[3], 0);  // outside the bulge of the left curve
+    const uint8_t* blade = leaf.pixel(45, 64);
+    EXPECT_EQ(blade[3], 255);
+    EXPECT_GT(blade[1], blade[0]);
+    EXPECT_GT(blade[1], blade[2]);
+    EXPECT_LT(leaf.pixel(64, 64)[1], blade[1]);  // midrib
+    // Mirror symmetry about the midrib.
+    for (int y = 0; y < 128; y += 7)
+        for (int x = 0; x < 60; x += 5) ASSERT_NEAR(leaf.pixel(x, y)[3], leaf.pixel(127 - x, y)[3], 2) << x << "," << y;
+}
+
+TEST(SwingTextures, ImpossibleSizesGiveBlankImagesNotCrashes) {
+    EXPECT_TRUE(SwingParts::woodImage(0).isEmpty());
+    EXPECT_TRUE(SwingParts::marbleImage(-5).isEmpty());
+    const Image small = SwingParts::woodImage(1);
+    EXPECT_EQ(small.width, 1);
+    EXPECT_EQ(small.pixel(0, 0)[3], 255);
+}
+
+}  // namespace
+}  // namespace plimsa
