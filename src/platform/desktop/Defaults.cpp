@@ -1,0 +1,7 @@
+#include "platform/desktop/Defaults.h"
+
+namespace plimsa {
+
+Defaults::~Defaults() = default;
+
+}  // namespace plimsa
