@@ -1,0 +1,204 @@
+#include "library/CharacterLibrary.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "TemporaryFolder.h"
+#include "TestZip.h"
+
+namespace plimsa {
+namespace {
+
+using testing::readFile;
+using testing::ScopedEnvironment;
+using testing::TemporaryFolder;
+using testing::TestZip;
+using testing::writeFile;
+using Names = std::vector<std::string>;
+
+class CharacterLibraryTest : public ::testing::Test {
+protected:
+    CharacterLibraryTest()
+        : dataHome(("XDG_DATA_HOME"), (root.path() / "data").string()),
+          temporary("TMPDIR", (root.path() / "tmp").string()) {
+        std::filesystem::create_directories(root.path() / "tmp");
+        CharacterLibrary::hideLibrary = false;
+    }
+    ~CharacterLibraryTest() override { CharacterLibrary::hideLibrary = false; }
+
+    std::filesystem::path folder() const { return root.path() / "data" / "Plimsa" / "Characters"; }
+    std::filesystem::path outside(const std::string& name) const { return root.path() / name; }
+    std::vector<std::filesystem::path> folderEntries() const {
+        std::vector<std::filesystem::path> entries;
+        for (const auto& entry : std::filesystem::directory_iterator(folder())) entries.push_back(entry.path());
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    }
+    bool scratchIsClean() const { return std::filesystem::is_empty(root.path() / "tmp"); }
+
+    TemporaryFolder root;
+    ScopedEnvironment dataHome;
+    ScopedEnvironment temporary;
+};
+
+TEST_F(CharacterLibraryTest, FolderFollowsXdgDataHomeAndIsCreatedOnDemand) {
+    EXPECT_FALSE(std::filesystem::exists(folder()));
+    EXPECT_EQ(CharacterLibrary::directory(), folder());
+    EXPECT_TRUE(std::filesystem::is_directory(folder()));
+}
+
+TEST_F(CharacterLibraryTest, RelativeXdgDataHomeIsIgnoredForTheHomeFolder) {
+    ScopedEnvironment relative("XDG_DATA_HOME", "relative/data");
+    ScopedEnvironment home("HOME", (root.path() / "home").string());
+    EXPECT_EQ(CharacterLibrary::directory(), root.path() / "home" / ".local" / "share" / "Plimsa" / "Characters");
+}
+
+TEST_F(CharacterLibraryTest, ListsModelFilesByNameInCodePointOrder) {
+    for (const char* file : {"B.glb", "a.gltf", "notes.txt", ".DS_Store", "Robo.GLB", "z.usdz", "z.usdc", "x.obj"})
+        writeFile(folder() / file, "x");
+    std::filesystem::create_directories(folder() / "sub.glb");
+    writeFile(folder() / "sub" / "deep.glb", "x");
+    EXPECT_EQ(CharacterLibrary::names(), (Names{"B", "Robo", "a", "z", "z"}));
+}
+
+TEST_F(CharacterLibraryTest, UrlMatchesAnyExtensionButPrefersTheModelFile) {
+    writeFile(folder() / "notes.txt", "x");
+    writeFile(folder() / "Robo.txt", "x");
+    writeFile(folder() / "Robo.glb", "x");
+    EXPECT_EQ(CharacterLibrary::url("notes"), folder() / "notes.txt");
+    EXPECT_EQ(CharacterLibrary::url("Robo"), folder() / "Robo.glb");
+    EXPECT_EQ(CharacterLibrary::url("robo"), std::nullopt);
+    EXPECT_EQ(CharacterLibrary::url("Missing"), std::nullopt);
+}
+
+TEST_F(CharacterLibraryTest, ResolveTakesAbsolutePathsAsTheyAreAndEmptyAsNothing) {
+    writeFile(folder() / "Robo.glb", "x");
+    EXPECT_EQ(CharacterLibrary::resolve("/no/such/file.glb"), std::filesystem::path("/no/such/file.glb"));
+    EXPECT_EQ(CharacterLibrary::resolve(""), std::nullopt);
+    EXPECT_EQ(CharacterLibrary::resolve("Robo"), folder() / "Robo.glb");
+    EXPECT_EQ(CharacterLibrary::resolve("../Robo"), std::nullopt);
+}
+
+TEST_F(CharacterLibraryTest, HiddenLibraryLooksEmptyButAbsolutePathsStillResolve) {
+    writeFile(folder() / "Robo.glb", "x");
+    CharacterLibrary::hideLibrary = true;
+    EXPECT_TRUE(CharacterLibrary::names().empty());
+    EXPECT_EQ(CharacterLibrary::url("Robo"), std::nullopt);
+    EXPECT_EQ(CharacterLibrary::resolve("/abs/Robo.glb"), std::filesystem::path("/abs/Robo.glb"));
+}
+
+TEST_F(CharacterLibraryTest, AddingTheSameFileTwiceKeepsOneCopyWithTheNewestContents) {
+    writeFile(outside("Robo.glb"), "first");
+    EXPECT_EQ(CharacterLibrary::add(outside("Robo.glb")), "Robo");
+    writeFile(outside("Robo.glb"), "second");
+    EXPECT_EQ(CharacterLibrary::add(outside("Robo.glb")), "Robo");
+    EXPECT_EQ(folderEntries(), std::vector{folder() / "Robo.glb"});
+    EXPECT_EQ(readFile(folder() / "Robo.glb"), "second");
+    EXPECT_EQ(CharacterLibrary::names(), Names{"Robo"});
+}
+
+TEST_F(CharacterLibraryTest, FailedCopyKeepsTheOldCharacterAndLeavesNoTemporary) {
+    writeFile(folder() / "Robo.glb", "precious");
+    EXPECT_EQ(CharacterLibrary::add(outside("Robo.glb")), std::nullopt);  // source missing
+    std::filesystem::create_directories(outside("dir") / "Robo.glb");
+    EXPECT_EQ(CharacterLibrary::add(outside("dir") / "Robo.glb"), std::nullopt);  // source is a folder
+    ASSERT_EQ(::mkfifo(outside("fifo.glb").c_str(), 0600), 0);
+    EXPECT_EQ(CharacterLibrary::add(outside("fifo.glb")), std::nullopt);  // must not block either
+    EXPECT_EQ(folderEntries(), std::vector{folder() / "Robo.glb"});
+    EXPECT_EQ(readFile(folder() / "Robo.glb"), "precious");
+}
+
+TEST_F(CharacterLibraryTest, CopyThatCannotBeRenamedIntoPlaceKeepsWhatWasThere) {
+    std::filesystem::create_directories(folder() / "Robo.glb" / "inside");
+    writeFile(outside("Robo.glb"), "new");
+    EXPECT_EQ(CharacterLibrary::add(outside("Robo.glb")), std::nullopt);
+    EXPECT_TRUE(std::filesystem::is_directory(folder() / "Robo.glb" / "inside"));
+    EXPECT_EQ(folderEntries(), std::vector{folder() / "Robo.glb"});
+}
+
+TEST_F(CharacterLibraryTest, UnreadableSourceFailsWithoutTouchingTheOldFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads any file";
+    writeFile(folder() / "Robo.glb", "precious");
+    writeFile(outside("Robo.glb"), "locked");
+    std::filesystem::permissions(outside("Robo.glb"), std::filesystem::perms::none);
+    EXPECT_EQ(CharacterLibrary::add(outside("Robo.glb")), std::nullopt);
+    EXPECT_EQ(readFile(folder() / "Robo.glb"), "precious");
+}
+
+TEST_F(CharacterLibraryTest, AddingAFileThatIsAlreadyInTheFolderKeepsIt) {
+    writeFile(folder() / "Robo.glb", "precious");
+    EXPECT_EQ(CharacterLibrary::add(folder() / "Robo.glb"), "Robo");
+    EXPECT_EQ(readFile(folder() / "Robo.glb"), "precious");
+    EXPECT_EQ(folderEntries().size(), 1u);
+}
+
+TEST_F(CharacterLibraryTest, AddKeepsTheFileNameAndDoesNotJudgeTheContents) {
+    writeFile(outside("My Robot.v2.GLB"), "not really a model");
+    EXPECT_EQ(CharacterLibrary::add(outside("My Robot.v2.GLB")), "My Robot.v2");
+    EXPECT_EQ(readFile(folder() / "My Robot.v2.GLB"), "not really a model");
+    struct stat status{};
+    ASSERT_EQ(::stat((folder() / "My Robot.v2.GLB").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
+}
+
+TEST_F(CharacterLibraryTest, PackInstallsOnlyItsVisibleGlbFiles) {
+    TestZip zip;
+    zip.file("pack/Robo.glb", "robo")
+        .file("__MACOSX/pack/._Robo.glb", "resource fork")
+        .file("pack/readme.txt", "read me")
+        .file("pack/Other.gltf", "{}")
+        .file("pack/deep/LOUD.GLB", "loud");
+    EXPECT_EQ(CharacterLibrary::installPack(zip.save(outside("pack.zip"))), (Names{"Robo", "LOUD"}));
+    EXPECT_EQ(readFile(folder() / "Robo.glb"), "robo");
+    EXPECT_EQ(CharacterLibrary::names(), (Names{"LOUD", "Robo"}));
+    EXPECT_TRUE(scratchIsClean());
+}
+
+TEST_F(CharacterLibraryTest, SameNameInTwoFoldersOfAPackBecomesOneCharacterListedTwice) {
+    TestZip zip;
+    zip.file("a/Robo.glb", "first").file("b/Robo.glb", "second");
+    EXPECT_EQ(CharacterLibrary::installPack(zip.save(outside("pack.zip"))), (Names{"Robo", "Robo"}));
+    EXPECT_EQ(readFile(folder() / "Robo.glb"), "second");
+}
+
+TEST_F(CharacterLibraryTest, BrokenOrForeignPackInstallsNothingAndCleansUp) {
+    writeFile(outside("fake.zip"), "definitely not a zip");
+    EXPECT_TRUE(CharacterLibrary::installPack(outside("fake.zip")).empty());
+    EXPECT_TRUE(CharacterLibrary::installPack(outside("missing.zip")).empty());
+    EXPECT_TRUE(CharacterLibrary::names().empty());
+    EXPECT_TRUE(scratchIsClean());
+}
+
+TEST_F(CharacterLibraryTest, HostilePackInstallsNothingAtAllAndWritesNothingOutside) {
+    const auto target = outside("planted.glb");
+    TestZip dotDot;
+    dotDot.file("Good.glb", "good").file("../../../planted.glb", "evil");
+    TestZip absolute;
+    absolute.file("Good.glb", "good").file(target.string(), "evil");
+    TestZip oversized;
+    oversized.file("Good.glb", "good").file("Huge.glb", std::string(8192, 'h'));
+    EXPECT_TRUE(CharacterLibrary::installPack(dotDot.save(outside("dotdot.zip"))).empty());
+    EXPECT_TRUE(CharacterLibrary::installPack(absolute.save(outside("absolute.zip"))).empty());
+    EXPECT_TRUE(CharacterLibrary::installPack(oversized.save(outside("big.zip")), {.maxEntryBytes = 4096}).empty());
+    EXPECT_TRUE(CharacterLibrary::names().empty());
+    EXPECT_FALSE(std::filesystem::exists(target));
+    EXPECT_TRUE(scratchIsClean());
+}
+
+TEST_F(CharacterLibraryTest, LinksInAPackAreNeitherFollowedNorInstalled) {
+    writeFile(outside("secret.glb"), "secret");
+    TestZip zip;
+    zip.symlink("pack/Secret.glb", outside("secret.glb").string())
+        .symlink("pack/up", root.path().string())
+        .file("pack/Robo.glb", "robo");
+    EXPECT_EQ(CharacterLibrary::installPack(zip.save(outside("pack.zip"))), Names{"Robo"});
+    EXPECT_EQ(CharacterLibrary::url("Secret"), std::nullopt);
+    EXPECT_EQ(readFile(outside("secret.glb")), "secret");
+    EXPECT_TRUE(scratchIsClean());
+}
+
+}  // namespace
+}  // namespace plimsa
