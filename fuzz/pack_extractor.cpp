@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::filesystem::path folder = makeRoot();
     const auto destination = folder / "out";
     std::filesystem::create_directory(destination);
-    const plimsa::PackExtractor extractor({.maxEntries = 256, .maxEntryBytes = 1 << 20, .maxTotalBytes = 4 << 20});
+    const plimsa::PackExtractor extractor(
+        {.maxEntries = 256, .maxEntryBytes = 1 << 20, .maxTotalBytes = 4 << 20});
     extractor.extract(std::as_bytes(std::span(data, size)), destination);
     checkContained(destination);
     // Anything written beside the destination escaped it.

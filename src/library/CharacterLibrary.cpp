@@ -46,7 +46,8 @@ std::vector<std::filesystem::path> packModels(const std::filesystem::path& folde
     for (const std::filesystem::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
         const auto fileName = it->path().filename().string();
         std::error_code typeError;
-        if (it->is_regular_file(typeError) && lowerCasedExtension(it->path()) == "glb" && !fileName.starts_with(".")) {
+        if (it->is_regular_file(typeError) && lowerCasedExtension(it->path()) == "glb" &&
+            !fileName.starts_with(".")) {
             models.push_back(it->path());
         }
     }
@@ -80,7 +81,9 @@ std::optional<std::filesystem::path> CharacterLibrary::url(std::string_view name
     std::optional<std::filesystem::path> best;
     for (auto& entry : fileEntries()) {
         if (entry.stem() != name) continue;
-        const auto rank = [](const std::filesystem::path& path) { return std::pair(!isModelFile(path), path); };
+        const auto rank = [](const std::filesystem::path& path) {
+            return std::pair(!isModelFile(path), path);
+        };
         if (!best || rank(entry) < rank(*best)) best = std::move(entry);
     }
     return best;
@@ -102,10 +105,11 @@ std::optional<std::string> CharacterLibrary::add(const std::filesystem::path& so
 }
 
 std::vector<std::string> CharacterLibrary::installPack(const std::filesystem::path& archive,
-                                                      const PackExtractor::Limits& limits) {
+                                                       const PackExtractor::Limits& limits) {
     ScratchFolder scratch;
     if (!scratch.exists()) return {};
-    if (PackExtractor(limits).extract(archive, scratch.path()) != PackExtractor::Outcome::extracted) return {};
+    if (PackExtractor(limits).extract(archive, scratch.path()) != PackExtractor::Outcome::extracted)
+        return {};
     std::vector<std::string> installed;
     for (const auto& model : packModels(scratch.path())) {
         if (auto name = add(model)) installed.push_back(std::move(*name));

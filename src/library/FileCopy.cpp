@@ -13,7 +13,7 @@ namespace plimsa {
 namespace {
 
 class FileDescriptor {
-public:
+  public:
     explicit FileDescriptor(int fd = -1) : fd_(fd) {}
     ~FileDescriptor() { close(); }
     FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -28,14 +28,14 @@ public:
         return closed;
     }
 
-private:
+  private:
     int fd_;
 };
 
 // Opening without blocking keeps a FIFO from hanging the caller; only regular files are copied.
 FileDescriptor openRegularFile(const std::filesystem::path& path) {
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat status{};
+    struct stat status {};
     if (!fd.isOpen() || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode)) return FileDescriptor();
     return fd;
 }

@@ -53,8 +53,9 @@ bool isWritableType(archive_entry* entry) {
 }
 
 class Extraction {
-public:
-    Extraction(archive* reader, archive* writer, std::filesystem::path base, const PackExtractor::Limits& limits)
+  public:
+    Extraction(archive* reader, archive* writer, std::filesystem::path base,
+               const PackExtractor::Limits& limits)
         : reader_(reader), writer_(writer), base_(std::move(base)), limits_(limits) {}
 
     Outcome run() {
@@ -70,7 +71,7 @@ public:
         return archive_write_close(writer_) == ARCHIVE_OK ? Outcome::extracted : Outcome::writeFailed;
     }
 
-private:
+  private:
     Outcome extractEntry(archive_entry* entry) {
         const char* name = entryName(entry);
         if (name == nullptr) return skip();
@@ -111,8 +112,10 @@ private:
                 totalBytes_ += end - entryBytes;
                 entryBytes = end;
             }
-            if (entryBytes > limits_.maxEntryBytes || totalBytes_ > limits_.maxTotalBytes) return Outcome::tooLarge;
-            if (archive_write_data_block(writer_, block, size, offset) < ARCHIVE_WARN) return Outcome::writeFailed;
+            if (entryBytes > limits_.maxEntryBytes || totalBytes_ > limits_.maxTotalBytes)
+                return Outcome::tooLarge;
+            if (archive_write_data_block(writer_, block, size, offset) < ARCHIVE_WARN)
+                return Outcome::writeFailed;
         }
     }
 

@@ -20,7 +20,7 @@ namespace plimsa {
 /// On failure the destination may hold part of the archive; the caller removes it (see ScratchFolder).
 /// Any thread; one extraction per destination at a time.
 class PackExtractor {
-public:
+  public:
     struct Limits {
         std::uint64_t maxEntries = 10'000;
         std::uint64_t maxEntryBytes = std::uint64_t{512} << 20;  // one model
@@ -29,11 +29,11 @@ public:
 
     enum class Outcome {
         extracted,
-        unreadable,     // not a zip, damaged, or truncated
-        unsafePath,     // an entry would land outside the destination
+        unreadable,  // not a zip, damaged, or truncated
+        unsafePath,  // an entry would land outside the destination
         tooManyEntries,
-        tooLarge,       // an entry or the total exceeds its limit
-        writeFailed,    // the destination could not be written (missing, full, not a folder)
+        tooLarge,     // an entry or the total exceeds its limit
+        writeFailed,  // the destination could not be written (missing, full, not a folder)
     };
 
     PackExtractor() = default;
@@ -49,7 +49,7 @@ public:
 
     const Limits& limits() const { return limits_; }
 
-private:
+  private:
     Limits limits_;
 };
 

@@ -33,9 +33,13 @@ ScratchFolder::ScratchFolder(std::string_view prefix) {
     std::filesystem::create_directories(path_, error);
 }
 
-ScratchFolder::~ScratchFolder() { remove(); }
+ScratchFolder::~ScratchFolder() {
+    remove();
+}
 
-ScratchFolder::ScratchFolder(ScratchFolder&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
+ScratchFolder::ScratchFolder(ScratchFolder&& other) noexcept : path_(std::move(other.path_)) {
+    other.path_.clear();
+}
 
 ScratchFolder& ScratchFolder::operator=(ScratchFolder&& other) noexcept {
     if (this != &other) {

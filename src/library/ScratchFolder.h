@@ -10,7 +10,7 @@ namespace plimsa {
 /// created on construction and removed with everything in it on destruction, on every path out.
 /// If the folder cannot be created, `path()` still names it and `exists()` is false. Sole owner; move only.
 class ScratchFolder {
-public:
+  public:
     explicit ScratchFolder(std::string_view prefix = "plimsapack-");
     ~ScratchFolder();
     ScratchFolder(ScratchFolder&& other) noexcept;
@@ -24,7 +24,7 @@ public:
     /// A new random (version 4) UUID in its canonical upper-case hyphenated form.
     static std::string makeUuid();
 
-private:
+  private:
     void remove() noexcept;
 
     std::filesystem::path path_;

@@ -20,7 +20,7 @@ using testing::writeFile;
 using Names = std::vector<std::string>;
 
 class CharacterLibraryTest : public ::testing::Test {
-protected:
+  protected:
     CharacterLibraryTest()
         : dataHome(("XDG_DATA_HOME"), (root.path() / "data").string()),
           temporary("TMPDIR", (root.path() / "tmp").string()) {
@@ -33,7 +33,8 @@ protected:
     std::filesystem::path outside(const std::string& name) const { return root.path() / name; }
     std::vector<std::filesystem::path> folderEntries() const {
         std::vector<std::filesystem::path> entries;
-        for (const auto& entry : std::filesystem::directory_iterator(folder())) entries.push_back(entry.path());
+        for (const auto& entry : std::filesystem::directory_iterator(folder()))
+            entries.push_back(entry.path());
         std::sort(entries.begin(), entries.end());
         return entries;
     }
@@ -53,11 +54,13 @@ TEST_F(CharacterLibraryTest, FolderFollowsXdgDataHomeAndIsCreatedOnDemand) {
 TEST_F(CharacterLibraryTest, RelativeXdgDataHomeIsIgnoredForTheHomeFolder) {
     ScopedEnvironment relative("XDG_DATA_HOME", "relative/data");
     ScopedEnvironment home("HOME", (root.path() / "home").string());
-    EXPECT_EQ(CharacterLibrary::directory(), root.path() / "home" / ".local" / "share" / "Plimsa" / "Characters");
+    EXPECT_EQ(CharacterLibrary::directory(),
+              root.path() / "home" / ".local" / "share" / "Plimsa" / "Characters");
 }
 
 TEST_F(CharacterLibraryTest, ListsModelFilesByNameInCodePointOrder) {
-    for (const char* file : {"B.glb", "a.gltf", "notes.txt", ".DS_Store", "Robo.GLB", "z.usdz", "z.usdc", "x.obj"})
+    for (const char* file :
+         {"B.glb", "a.gltf", "notes.txt", ".DS_Store", "Robo.GLB", "z.usdz", "z.usdc", "x.obj"})
         writeFile(folder() / file, "x");
     std::filesystem::create_directories(folder() / "sub.glb");
     writeFile(folder() / "sub" / "deep.glb", "x");
@@ -139,7 +142,7 @@ TEST_F(CharacterLibraryTest, AddKeepsTheFileNameAndDoesNotJudgeTheContents) {
     writeFile(outside("My Robot.v2.GLB"), "not really a model");
     EXPECT_EQ(CharacterLibrary::add(outside("My Robot.v2.GLB")), "My Robot.v2");
     EXPECT_EQ(readFile(folder() / "My Robot.v2.GLB"), "not really a model");
-    struct stat status{};
+    struct stat status {};
     ASSERT_EQ(::stat((folder() / "My Robot.v2.GLB").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0644u);
 }
@@ -182,7 +185,8 @@ TEST_F(CharacterLibraryTest, HostilePackInstallsNothingAtAllAndWritesNothingOuts
     oversized.file("Good.glb", "good").file("Huge.glb", std::string(8192, 'h'));
     EXPECT_TRUE(CharacterLibrary::installPack(dotDot.save(outside("dotdot.zip"))).empty());
     EXPECT_TRUE(CharacterLibrary::installPack(absolute.save(outside("absolute.zip"))).empty());
-    EXPECT_TRUE(CharacterLibrary::installPack(oversized.save(outside("big.zip")), {.maxEntryBytes = 4096}).empty());
+    EXPECT_TRUE(
+        CharacterLibrary::installPack(oversized.save(outside("big.zip")), {.maxEntryBytes = 4096}).empty());
     EXPECT_TRUE(CharacterLibrary::names().empty());
     EXPECT_FALSE(std::filesystem::exists(target));
     EXPECT_TRUE(scratchIsClean());

@@ -17,7 +17,7 @@ using testing::TestZip;
 using Outcome = PackExtractor::Outcome;
 
 class PackExtractorTest : public ::testing::Test {
-protected:
+  protected:
     std::filesystem::path out() const { return root.path() / "out"; }
     void SetUp() override { std::filesystem::create_directory(out()); }
 
@@ -29,7 +29,8 @@ protected:
 };
 
 TEST(PackEntryNames, OnlyRelativeNamesWithoutParentStepsAreSafe) {
-    for (const char* safe : {"a.glb", "pack/a.glb", "./a", "a/./b", "a..b", "..a/b", "b../c", "a//b", "dir/"}) {
+    for (const char* safe :
+         {"a.glb", "pack/a.glb", "./a", "a/./b", "a..b", "..a/b", "b../c", "a//b", "dir/"}) {
         EXPECT_TRUE(PackExtractor::isSafeEntryName(safe)) << safe;
     }
     for (const char* unsafe : {"", "/", "/etc/passwd", "..", "../a", "a/..", "a/../b", "a/../../b", "//a"}) {
@@ -50,7 +51,7 @@ TEST_F(PackExtractorTest, EntriesWithoutPermissionsStillComeOutReadable) {
     TestZip zip;
     zip.file("locked.glb", "data", 0);
     ASSERT_EQ(extract(zip), Outcome::extracted);
-    struct stat status{};
+    struct stat status {};
     ASSERT_EQ(::stat((out() / "locked.glb").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0400, 0400u);
     EXPECT_EQ(status.st_mode & 07000, 0u);

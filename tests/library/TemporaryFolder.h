@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -13,7 +13,7 @@ namespace plimsa::testing {
 
 /// A fresh folder under /tmp, removed with its contents when the test ends.
 class TemporaryFolder {
-public:
+  public:
     TemporaryFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "plimsa-test-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
@@ -28,25 +28,27 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 /// Sets an environment variable for the lifetime of the object, then restores it.
 class ScopedEnvironment {
-public:
+  public:
     ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         ::setenv(name, value.c_str(), 1);
     }
     ~ScopedEnvironment() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
     }
     ScopedEnvironment(const ScopedEnvironment&) = delete;
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };

@@ -29,7 +29,9 @@ TestZip::TestZip() : writer_(archive_write_new()) {
     check(archive_write_open(writer_, &bytes_, nullptr, appendBytes, nullptr), writer_);
 }
 
-TestZip::~TestZip() { archive_write_free(writer_); }
+TestZip::~TestZip() {
+    archive_write_free(writer_);
+}
 
 TestZip& TestZip::file(std::string_view name, std::string_view contents, int mode) {
     archive_entry* entry = archive_entry_new();

@@ -13,7 +13,7 @@ namespace plimsa::testing {
 /// Builds a zip archive in memory with libarchive's writer, entry by entry, including entries no honest
 /// archiver would write (absolute names, "..", links pointing anywhere).
 class TestZip {
-public:
+  public:
     TestZip();
     ~TestZip();
     TestZip(const TestZip&) = delete;
@@ -28,7 +28,7 @@ public:
     /// Finishes the archive and writes it to `path`.
     std::filesystem::path save(const std::filesystem::path& path);
 
-private:
+  private:
     archive* writer_;
     std::vector<std::byte> bytes_;
     bool finished_ = false;
