@@ -1,0 +1,215 @@
+#include "platform/render/SceneRenderer.h"
+
+#include "platform/render/ColorSpace.h"
+#include "platform/render/DrawList.h"
+#include "platform/render/FrameTargets.h"
+#include "platform/render/MaterialBinding.h"
+#include "platform/render/ResourceCache.h"
+#include "platform/render/ShaderProgram.h"
+#include "platform/render/ShaderSources.h"
+#include "platform/render/Sky.h"
+#include "platform/render/SkyTexture.h"
+#include "platform/scene/Camera.h"
+#include "platform/scene/Geometry.h"
+#include "platform/scene/Node.h"
+#include "platform/scene/Scene.h"
+
+#include <glm/gtc/type_ptr.hpp>
+
+#include <algorithm>
+#include <optional>
+
+namespace plimsa {
+namespace {
+
+constexpr int kMaxExtent = 8192;
+
+SkyParameters skyParameters(const SkyDescription& description) {
+    SkyParameters parameters;
+    parameters.turbidity = description.turbidity;
+    parameters.sunElevation = description.sunElevation;
+    parameters.upperAtmosphereScattering = description.upperAtmosphereScattering;
+    parameters.groundAlbedo = description.groundAlbedo;
+    parameters.faceSize = description.faceSize;
+    return parameters;
+}
+
+struct FrameView {
+    glm::mat4 viewProjection{1.0f};
+    glm::vec3 position{0.0f};
+    glm::vec3 direction{0.0f, 0.0f, -1.0f};
+    bool orthographic = false;
+};
+
+FrameView frameView(const Node& pointOfView, int width, int height) {
+    const Camera camera = pointOfView.camera() ? *pointOfView.camera() : Camera();
+    const glm::mat4& world = pointOfView.worldTransform();
+    FrameView view;
+    view.viewProjection = camera.projectionTransform(static_cast<float>(width) / static_cast<float>(height)) *
+                          glm::inverse(world);
+    view.position = glm::vec3(world[3]);
+    const glm::vec3 forward = -glm::vec3(world[2]);
+    if (glm::dot(forward, forward) > 0.0f) view.direction = glm::normalize(forward);
+    view.orthographic = camera.usesOrthographicProjection;
+    return view;
+}
+
+}  // namespace
+
+struct SceneRenderer::Impl {
+    ShaderProgram staticProgram;
+    ShaderProgram skinnedProgram;
+    FrameTargets targets;
+    ResourceCache cache;
+    GlBuffer jointBuffer;
+    GlTexture jointTexture;
+    std::optional<SkyTexture> skyTexture;
+    std::optional<SkyDescription> skyDescription;
+    std::string error;
+    int maxSamples = 1;
+
+    Impl()
+        : staticProgram(ShaderProgram::build(ShaderSources::meshVertex(), ShaderSources::meshFragment())),
+          skinnedProgram(ShaderProgram::build(ShaderSources::meshVertex(), ShaderSources::meshFragment(),
+                                              "#define SKINNED 1\n")),
+          jointBuffer(GlBuffer::generate()), jointTexture(GlTexture::generate()) {
+        error = staticProgram.log() + skinnedProgram.log() + targets.log();
+        GLint samples = 1;
+        glGetIntegerv(GL_MAX_SAMPLES, &samples);
+        maxSamples = std::max(samples, 1);
+    }
+
+    bool isValid() const { return staticProgram.isValid() && skinnedProgram.isValid() && targets.isValid(); }
+
+    const SkyTexture* environment(const Scene& scene) {
+        const std::optional<SkyDescription>& description = scene.lightingEnvironment();
+        if (!description) return nullptr;
+        if (!skyTexture || skyDescription != description) {
+            skyTexture.emplace(Sky::shared(skyParameters(*description)));
+            skyDescription = description;
+        }
+        return &*skyTexture;
+    }
+
+    void uploadJoints(const std::vector<glm::mat4>& matrices) {
+        if (matrices.empty()) return;
+        glBindBuffer(GL_TEXTURE_BUFFER, jointBuffer.id());
+        glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(matrices.size() * sizeof(glm::mat4)),
+                     matrices.data(), GL_STREAM_DRAW);
+        glActiveTexture(GL_TEXTURE0 + kJointPaletteUnit);
+        glBindTexture(GL_TEXTURE_BUFFER, jointTexture.id());
+        glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, jointBuffer.id());
+    }
+
+    void setFrameUniforms(ShaderProgram& program, const FrameView& view, const DrawList& list,
+                          const SkyTexture* sky, float environmentIntensity) {
+        program.use();
+        glUniformMatrix4fv(program.uniform("uViewProjection"), 1, GL_FALSE, glm::value_ptr(view.viewProjection));
+        glUniform3fv(program.uniform("uCameraPosition"), 1, glm::value_ptr(view.position));
+        glUniform3fv(program.uniform("uViewDirection"), 1, glm::value_ptr(view.direction));
+        glUniform1i(program.uniform("uOrthographic"), view.orthographic ? 1 : 0);
+        const GLsizei count = static_cast<GLsizei>(list.directionalLights.size());
+        std::vector<glm::vec3> directions, radiance;
+        for (const DirectionalLight& light : list.directionalLights) {
+            directions.push_back(light.direction);
+            radiance.push_back(light.radiance);
+        }
+        glUniform1i(program.uniform("uLightCount"), count);
+        if (count > 0) {
+            glUniform3fv(program.uniform("uLightDirections"), count, glm::value_ptr(directions[0]));
+            glUniform3fv(program.uniform("uLightRadiance"), count, glm::value_ptr(radiance[0]));
+        }
+        glUniform3fv(program.uniform("uAmbient"), 1, glm::value_ptr(list.ambient));
+        glUniform1i(program.uniform("uHasEnvironment"), sky ? 1 : 0);
+        glUniform1i(program.uniform("uEnvironmentSpecular"), kEnvironmentUnit);
+        glUniform1i(program.uniform("uJointPalette"), kJointPaletteUnit);
+        if (sky) {
+            glUniform3fv(program.uniform("uEnvironmentSh"), 9, glm::value_ptr(sky->diffuseCoefficients()[0]));
+            glUniform1f(program.uniform("uEnvironmentMaxLod"), sky->maxLod());
+            glUniform1f(program.uniform("uEnvironmentIntensity"), std::max(environmentIntensity, 0.0f));
+        }
+    }
+
+    void draw(const DrawItem& item) {
+        const bool skinned = item.jointOffset >= 0;
+        const GpuMesh& mesh = cache.mesh(item.geometry);
+        if (skinned && !mesh.isSkinnable()) return;
+        ShaderProgram& program = skinned ? skinnedProgram : staticProgram;
+        program.use();
+        if (skinned) {
+            glUniform1i(program.uniform("uJointOffset"), item.jointOffset);
+            glUniform1i(program.uniform("uJointCount"), item.jointCount);
+            glFrontFace(GL_CCW);
+        } else {
+            const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(item.model)));
+            glUniformMatrix4fv(program.uniform("uModel"), 1, GL_FALSE, glm::value_ptr(item.model));
+            glUniformMatrix3fv(program.uniform("uNormalMatrix"), 1, GL_FALSE, glm::value_ptr(normalMatrix));
+            // A mirroring transform turns counter-clockwise front faces clockwise.
+            glFrontFace(glm::determinant(glm::mat3(item.model)) < 0.0f ? GL_CW : GL_CCW);
+        }
+        applyMaterial(program, *item.material, cache);
+        mesh.bind();
+        mesh.drawElement(item.element);
+    }
+
+    void clear(const Scene& scene) {
+        const glm::vec4 background = glm::clamp(scene.backgroundColor(), 0.0f, 1.0f);
+        const glm::vec3 linear = srgbToLinear(glm::vec3(background)) * background.a;
+        glClearColor(linear.r, linear.g, linear.b, background.a);
+        glDepthMask(GL_TRUE);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+
+    bool render(const Scene& scene, const Node& pointOfView, const RenderTarget& target, int samples) {
+        if (!isValid() || target.width <= 0 || target.height <= 0 || target.width > kMaxExtent ||
+            target.height > kMaxExtent)
+            return false;
+        samples = std::clamp(samples, 1, maxSamples);
+        if (!targets.bind(target.width, target.height, samples)) return false;
+        const FrameView view = frameView(pointOfView, target.width, target.height);
+        const DrawList list = DrawList::gather(scene, pointOfView.worldTransform());
+        const SkyTexture* sky = environment(scene);
+
+        glEnable(GL_FRAMEBUFFER_SRGB);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+        glCullFace(GL_BACK);
+        if (samples > 1) glEnable(GL_MULTISAMPLE);
+        clear(scene);
+        if (sky) {
+            glActiveTexture(GL_TEXTURE0 + kEnvironmentUnit);
+            glBindTexture(GL_TEXTURE_CUBE_MAP, sky->cubeMap());
+            glBindSampler(kEnvironmentUnit, 0);
+        }
+        glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
+        uploadJoints(list.jointMatrices);
+        for (ShaderProgram* program : {&staticProgram, &skinnedProgram})
+            setFrameUniforms(*program, view, list, sky, scene.lightingEnvironmentIntensity());
+        for (const DrawItem& item : list.opaque) draw(item);
+        for (const DrawItem& item : list.blended) draw(item);
+        glBindVertexArray(0);
+        glDepthMask(GL_TRUE);
+        glFrontFace(GL_CCW);
+        targets.resolveInto(target.framebuffer);
+        glUseProgram(0);
+        cache.endFrame();
+        return true;
+    }
+};
+
+SceneRenderer::SceneRenderer() : impl_(std::make_unique<Impl>()) {}
+SceneRenderer::~SceneRenderer() = default;
+
+bool SceneRenderer::isValid() const { return impl_->isValid(); }
+const std::string& SceneRenderer::error() const { return impl_->error; }
+
+bool SceneRenderer::render(const Scene& scene, const Node& pointOfView, const RenderTarget& target, int samples) {
+    return impl_->render(scene, pointOfView, target, samples);
+}
+
+size_t SceneRenderer::cachedGeometryCount() const { return impl_->cache.meshCount(); }
+size_t SceneRenderer::cachedTextureCount() const { return impl_->cache.textureCount(); }
+
+}  // namespace plimsa

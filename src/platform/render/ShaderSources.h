@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string_view>
+
+namespace plimsa {
+
+/// GLSL 3.30 sources of the renderer's programs (without the version line; ShaderProgram adds it).
+struct ShaderSources {
+    /// Mesh vertex stage; define SKINNED for the joint-palette variant.
+    static std::string_view meshVertex();
+    /// Metallic-roughness PBR with directional, ambient and image-based light; writes linear
+    /// premultiplied colour.
+    static std::string_view meshFragment();
+    /// A full-screen triangle without vertex buffers.
+    static std::string_view fullScreenVertex();
+    /// Resolves the multisampled linear premultiplied frame (define MULTISAMPLE) into premultiplied sRGB.
+    static std::string_view resolveFragment();
+};
+
+}  // namespace plimsa
