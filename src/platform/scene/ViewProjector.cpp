@@ -54,18 +54,20 @@ glm::mat4 ViewProjector::viewProjection() const {
     return camera.projectionTransform(size_.x / size_.y) * safeInverse(pointOfView_.worldTransform());
 }
 
+// Both directions run in double precision: depth near 1 leaves float too few digits to come back exactly.
 glm::vec3 ViewProjector::projectPoint(const glm::vec3& world) const {
-    const glm::vec4 clip = viewProjection() * glm::vec4(world, 1.0f);
-    const float w = std::fabs(clip.w) > 1e-20f ? clip.w : 1e-20f;
-    const glm::vec3 ndc = glm::vec3(clip) / w;
-    return {(ndc.x + 1.0f) * 0.5f * size_.x, (ndc.y + 1.0f) * 0.5f * size_.y, (ndc.z + 1.0f) * 0.5f};
+    const glm::dvec4 clip = glm::dmat4(viewProjection()) * glm::dvec4(glm::dvec3(world), 1.0);
+    const double w = std::fabs(clip.w) > 1e-30 ? clip.w : 1e-30;
+    const glm::dvec3 ndc = glm::dvec3(clip) / w;
+    return glm::vec3((ndc.x + 1.0) * 0.5 * size_.x, (ndc.y + 1.0) * 0.5 * size_.y, (ndc.z + 1.0) * 0.5);
 }
 
 glm::vec3 ViewProjector::unprojectPoint(const glm::vec3& view) const {
-    const glm::vec4 ndc(view.x / size_.x * 2.0f - 1.0f, view.y / size_.y * 2.0f - 1.0f, view.z * 2.0f - 1.0f, 1.0f);
-    const glm::vec4 world = safeInverse(viewProjection()) * ndc;
-    const float w = std::fabs(world.w) > 1e-20f ? world.w : 1e-20f;
-    return glm::vec3(world) / w;
+    const glm::dvec4 ndc(view.x / static_cast<double>(size_.x) * 2.0 - 1.0, view.y / static_cast<double>(size_.y) * 2.0 - 1.0,
+                         view.z * 2.0 - 1.0, 1.0);
+    const glm::dvec4 world = glm::inverse(glm::dmat4(viewProjection())) * ndc;
+    const double w = std::fabs(world.w) > 1e-30 ? world.w : 1e-30;
+    return glm::vec3(glm::dvec3(world) / w);
 }
 
 std::vector<HitTestResult> ViewProjector::hitTest(const Node& root, const glm::vec2& viewPoint) const {

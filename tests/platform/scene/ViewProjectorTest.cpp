@@ -1,0 +1,154 @@
+#include "platform/scene/Camera.h"
+#include "platform/scene/Geometry.h"
+#include "platform/scene/Node.h"
+#include "platform/scene/Primitives.h"
+#include "platform/scene/Skinner.h"
+#include "platform/scene/ViewProjector.h"
+
+#include "SceneTestSupport.h"
+
+#include <glm/gtc/constants.hpp>
+
+namespace plimsa {
+namespace {
+
+using testing::near;
+
+struct View {
+    std::shared_ptr<Node> root = Node::make("root");
+    std::shared_ptr<Node> cameraNode = Node::make("camera");
+    std::shared_ptr<Camera> camera = Camera::make();
+    View() {
+        camera->fieldOfView = 24.0f;
+        camera->zNear = 0.1f;
+        camera->zFar = 100.0f;
+        cameraNode->setCamera(camera);
+        cameraNode->setPosition({0, 0, 10});
+        root->addChildNode(cameraNode);
+    }
+    std::shared_ptr<Node> add(const glm::vec3& position, const std::string& name) {
+        auto node = Node::make(Primitives::box(1, 1, 1, 0.1f), name);
+        node->setPosition(position);
+        root->addChildNode(node);
+        return node;
+    }
+};
+
+TEST(ViewProjector, ProjectAndUnprojectAreInverses) {
+    View view;
+    view.cameraNode->setEulerAngles({-0.2f, 0.3f, 0});
+    for (const bool orthographic : {false, true}) {
+        view.camera->usesOrthographicProjection = orthographic;
+        const ViewProjector projector(*view.cameraNode, {420, 500});
+        for (const glm::vec3 p : {glm::vec3(210, 250, 0.5f), glm::vec3(0, 0, 0.01f), glm::vec3(419, 13, 0.999f),
+                                  glm::vec3(-50, 600, 0.3f)}) {
+            EXPECT_TRUE(near(projector.projectPoint(projector.unprojectPoint(p)), p, 1e-2f)) << orthographic;
+        }
+        const glm::vec3 world(0.3f, -1.2f, 2.0f);
+        EXPECT_TRUE(near(projector.unprojectPoint(projector.projectPoint(world)), world, 1e-3f));
+    }
+}
+
+TEST(ViewProjector, OriginIsBottomLeftAndDepthRunsNearToFar) {
+    View view;
+    const ViewProjector projector(*view.cameraNode, {400, 300});
+    EXPECT_TRUE(near(projector.projectPoint({0, 0, 0}), {200, 150, projector.projectPoint({0, 0, 0}).z}));
+    // The top of the vertical field of view at distance 10 lands on the top edge.
+    const float top = 10.0f * std::tan(glm::radians(12.0f));
+    EXPECT_NEAR(projector.projectPoint({0, top, 0}).y, 300.0f, 1e-2f);
+    EXPECT_GT(projector.projectPoint({1, 0, 0}).x, 200.0f);
+    EXPECT_NEAR(projector.projectPoint({0, 0, 10 - 0.1f}).z, 0.0f, 1e-4f);
+    EXPECT_NEAR(projector.projectPoint({0, 0, 10 - 100.0f}).z, 1.0f, 1e-4f);
+    EXPECT_LT(projector.projectPoint({0, 0, 5}).z, projector.projectPoint({0, 0, -5}).z);
+}
+
+TEST(ViewProjector, OrthographicScaleIsHalfTheVisibleHeight) {
+    View view;
+    view.camera->usesOrthographicProjection = true;
+    view.camera->orthographicScale = 2.5f;
+    view.cameraNode->setPosition({0, 2.5f, 6});
+    const ViewProjector projector(*view.cameraNode, {200, 400});
+    EXPECT_NEAR(projector.projectPoint({0, 0, 0}).y, 0.0f, 1e-3f);  // the floor at the bottom edge
+    EXPECT_NEAR(projector.projectPoint({0, 5, 0}).y, 400.0f, 1e-3f);
+    EXPECT_NEAR(projector.projectPoint({1.25f, 0, 0}).x, 200.0f, 1e-3f);  // width follows the aspect
+}
+
+TEST(ViewProjector, HitTestFindsTheFrontNodeFirst) {
+    View view;
+    auto back = view.add({0, 0, -3}, "back");
+    auto front = view.add({0, 0, 2}, "grab");
+    view.add({4, 0, 0}, "aside");
+    const ViewProjector projector(*view.cameraNode, {400, 400});
+    const auto hits = projector.hitTest(*view.root, {200, 200});
+    ASSERT_EQ(hits.size(), 2u);
+    EXPECT_EQ(hits[0].node, front);
+    EXPECT_EQ(hits[1].node, back);
+    EXPECT_TRUE(near(hits[0].worldCoordinates, {0, 0, 2.5f}, 1e-3f));
+    EXPECT_NEAR(hits[0].distance, 7.5f, 1e-3f);
+    EXPECT_TRUE(projector.hitTest(*view.root, {5, 5}).empty());
+}
+
+TEST(ViewProjector, HitTestSkipsHiddenNodesAndTheirSubtrees) {
+    View view;
+    auto front = view.add({0, 0, 2}, "front");
+    auto back = view.add({0, 0, -3}, "back");
+    auto hiddenGroup = Node::make();
+    hiddenGroup->setHidden(true);
+    view.root->addChildNode(hiddenGroup);
+    hiddenGroup->addChildNode(Node::make(Primitives::sphere(1)));
+    front->setHidden(true);
+    const ViewProjector projector(*view.cameraNode, {400, 400});
+    const auto hits = projector.hitTest(*view.root, {200, 200});
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].node, back);
+}
+
+TEST(ViewProjector, HitTestUsesTheRotatedBoxAndIgnoresWhatIsBehind) {
+    View view;
+    auto plank = view.add({0, 0, 0}, "plank");
+    plank->setScale({4, 0.1f, 1});
+    plank->setEulerAngles({0, 0, glm::quarter_pi<float>()});  // a diagonal plank
+    view.add({0, 0, 20}, "behind the camera");
+    const ViewProjector projector(*view.cameraNode, {400, 400});
+    const glm::vec3 onDiagonal = projector.projectPoint({1, 1, 0});
+    const glm::vec3 offDiagonal = projector.projectPoint({1, -1, 0});
+    EXPECT_EQ(projector.hitTest(*view.root, {onDiagonal.x, onDiagonal.y}).size(), 1u);
+    EXPECT_TRUE(projector.hitTest(*view.root, {offDiagonal.x, offDiagonal.y}).empty());
+}
+
+TEST(ViewProjector, HitTestFollowsASkinnedMeshIntoItsPose) {
+    View view;
+    auto bone = Node::make("bone");
+    view.root->addChildNode(bone);
+    MeshData data = Primitives::box(0.5f, 0.5f, 0.5f, 0)->mesh();
+    data.joints.assign(data.vertexCount(), glm::u16vec4(0));
+    data.weights.assign(data.vertexCount(), glm::vec4(1, 0, 0, 0));
+    auto skinned = Node::make(Geometry::make(data), "grab");
+    view.root->addChildNode(skinned);
+    skinned->setSkinner(Skinner::make({bone}, {glm::mat4(1.0f)}));
+    bone->setPosition({1.5f, 0, 0});  // the mesh follows the bone, not its own node
+    const ViewProjector projector(*view.cameraNode, {400, 400});
+    const glm::vec3 atBone = projector.projectPoint({1.5f, 0, 0});
+    EXPECT_TRUE(projector.hitTest(*view.root, {200, 200}).empty());
+    const auto hits = projector.hitTest(*view.root, {atBone.x, atBone.y});
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].node, skinned);
+}
+
+TEST(ViewProjector, DegenerateViewsStayFinite) {
+    View view;
+    view.camera->zNear = 0;
+    view.camera->zFar = -1;
+    view.camera->fieldOfView = 0;
+    const ViewProjector projector(*view.cameraNode, {0, -5});
+    const glm::vec3 p = projector.projectPoint({0, 0, 0});
+    EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+    const glm::vec3 back = projector.unprojectPoint({0.5f, 0.5f, 0.5f});
+    EXPECT_TRUE(std::isfinite(back.x) && std::isfinite(back.y) && std::isfinite(back.z));
+    auto bare = Node::make();  // no camera: SceneKit's default camera
+    bare->setPosition({0, 0, 5});
+    EXPECT_TRUE(near(ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}), {50, 50, ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}).z}));
+}
+
+}  // namespace
+}  // namespace plimsa
