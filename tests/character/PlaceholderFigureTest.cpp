@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+#include <glm/glm.hpp>
+
+#include <cmath>
+#include <set>
+
+#include "character/CharacterRig.h"
+#include "platform/scene/Geometry.h"
+#include "platform/scene/Material.h"
+#include "platform/scene/Node.h"
+
+namespace plimsa {
+namespace {
+
+constexpr float kTolerance = 1e-4f;
+
+struct Box {
+    glm::vec3 size;
+    glm::vec3 position;
+    float white;
+    float roughness;
+};
+
+// The boxes a part holds directly, in child order: their size, place and grey.
+std::vector<Box> boxesOf(const Node& part) {
+    std::vector<Box> boxes;
+    for (const auto& child : part.childNodes()) {
+        if (!child->geometry()) continue;
+        const auto& material = *child->geometry()->firstMaterial();
+        boxes.push_back({child->geometry()->boundingBox().size(), child->position(),
+                         material.diffuse().color.r, material.roughness()});
+    }
+    return boxes;
+}
+
+void expectNear(const glm::vec3& actual, const glm::vec3& expected, const char* what) {
+    EXPECT_NEAR(actual.x, expected.x, kTolerance) << what;
+    EXPECT_NEAR(actual.y, expected.y, kTolerance) << what;
+    EXPECT_NEAR(actual.z, expected.z, kTolerance) << what;
+}
+
+void expectBoxes(const Node& part, const std::vector<Box>& expected) {
+    const auto boxes = boxesOf(part);
+    ASSERT_EQ(boxes.size(), expected.size()) << part.name();
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        expectNear(boxes[i].size, expected[i].size, (part.name() + " box size").c_str());
+        expectNear(boxes[i].position, expected[i].position, (part.name() + " box position").c_str());
+        EXPECT_FLOAT_EQ(boxes[i].white, expected[i].white) << part.name();
+        EXPECT_FLOAT_EQ(boxes[i].roughness, expected[i].roughness) << part.name();
+    }
+}
+
+class PlaceholderFigure : public ::testing::Test {
+  protected:
+    std::shared_ptr<Node> part(std::string_view name) const { return rig->root()->childNodeWithName(name); }
+    Node& arm(size_t index) const { return *rig->parts().arms.at(index); }
+    // Centre of the hand box, in the swing frame.
+    glm::vec3 hand(size_t index) const {
+        return arm(index).childNodes().at(1)->convertPosition({}, frame.get());
+    }
+    glm::vec3 shoulder(size_t index) const { return arm(index).convertPosition({}, frame.get()); }
+    glm::vec3 armAxis(size_t index) const {
+        return glm::normalize(arm(index).convertVector({0, 1, 0}, frame.get()));
+    }
+
+    void SetUp() override { frame->addChildNode(rig->root()); }
+
+    std::unique_ptr<CharacterRig> rig = CharacterRig::placeholder();
+    std::shared_ptr<Node> frame = Node::make("frame");
+};
+
+TEST_F(PlaceholderFigure, HierarchyHasEveryNamedPartUnderItsParent) {
+    EXPECT_EQ(rig->root()->name(), "Root");
+    const std::vector<std::pair<const char*, const char*>> parentOf = {
+        {"Torso", "Root"},  {"Head", "Torso"},   {"EyeL", "Head"},    {"EyeR", "Head"},  {"ThighL", "Root"},
+        {"ThighR", "Root"}, {"ShinL", "ThighL"}, {"ShinR", "ThighR"}, {"ArmL", "Torso"}, {"ArmR", "Torso"}};
+    for (const auto& [child, parent] : parentOf) {
+        const auto node = part(child);
+        ASSERT_TRUE(node) << child;
+        EXPECT_EQ(node->parent()->name(), parent) << child;
+    }
+    const auto& parts = rig->parts();
+    EXPECT_EQ(parts.eyes.at(0)->name(), "EyeL");
+    EXPECT_EQ(parts.eyes.at(1)->name(), "EyeR");
+    EXPECT_EQ(parts.thighs.at(0)->name(), "ThighL");
+    EXPECT_EQ(parts.shins.at(1)->name(), "ShinR");
+    EXPECT_EQ(parts.arms.at(0)->name(), "ArmL");
+    EXPECT_EQ(parts.arms.at(1)->name(), "ArmR");
+}
+
+TEST_F(PlaceholderFigure, PartsSitWhereTheFigureNeedsThem) {
+    expectNear(part("Torso")->position(), {0, 0, 0}, "Torso");
+    expectNear(part("Head")->position(), {0, 0.58f, 0}, "Head");
+    expectNear(part("EyeL")->position(), {-0.11f, 0.24f, 0.23f}, "EyeL");
+    expectNear(part("EyeR")->position(), {0.11f, 0.24f, 0.23f}, "EyeR");
+    expectNear(part("ThighL")->position(), {-0.14f, 0.08f, 0.02f}, "ThighL");
+    expectNear(part("ThighR")->position(), {0.14f, 0.08f, 0.02f}, "ThighR");
+    expectNear(part("ShinL")->position(), {0, -0.04f, 0.38f}, "ShinL");
+    expectNear(part("ArmL")->position(), {-0.29f, 0.45f, 0}, "ArmL");
+    expectNear(part("ArmR")->position(), {0.29f, 0.45f, 0}, "ArmR");
+}
+
+TEST_F(PlaceholderFigure, BoxesHaveTheFiguresProportionsAndGreys) {
+    expectBoxes(*part("Torso"), {{{0.52f, 0.55f, 0.32f}, {0, 0.3f, 0}, 0.16f, 0.85f}});
+    expectBoxes(*part("Head"), {{{0.5f, 0.46f, 0.46f}, {0, 0.26f, 0}, 0.16f, 0.85f},
+                                {{0.52f, 0.16f, 0.48f}, {0, 0.46f, -0.01f}, 0.16f, 0.85f}});
+    for (const char* eye : {"EyeL", "EyeR"}) {
+        expectBoxes(*part(eye), {{{0.1f, 0.12f, 0.04f}, {0, 0, 0}, 0.3f, 0.5f},
+                                 {{0.05f, 0.06f, 0.02f}, {0, -0.01f, 0.02f}, 0.08f, 0.5f}});
+    }
+    for (const char* thigh : {"ThighL", "ThighR"})
+        expectBoxes(*part(thigh), {{{0.2f, 0.18f, 0.4f}, {0, 0, 0.2f}, 0.16f, 0.85f}});
+    for (const char* shin : {"ShinL", "ShinR"}) {
+        expectBoxes(*part(shin), {{{0.17f, 0.42f, 0.18f}, {0, -0.2f, 0}, 0.16f, 0.85f},
+                                  {{0.19f, 0.12f, 0.28f}, {0, -0.44f, 0.05f}, 0.1f, 0.6f}});
+    }
+    for (const char* arm : {"ArmL", "ArmR"}) {
+        expectBoxes(*part(arm), {{{0.13f, 0.52f, 0.13f}, {0, 0.26f, 0}, 0.16f, 0.85f},
+                                 {{0.14f, 0.14f, 0.14f}, {0, 0.55f, 0}, 0.1f, 0.6f}});
+    }
+}
+
+TEST_F(PlaceholderFigure, MaterialsAreOpaqueDielectricGreysSharedByKind) {
+    std::set<const Material*> materials;
+    int meshes = 0;
+    rig->root()->enumerateHierarchy([&](Node& node, bool&) {
+        if (!node.geometry()) return;
+        ++meshes;
+        const auto& material = node.geometry()->firstMaterial();
+        materials.insert(material.get());
+        EXPECT_EQ(material->lightingModel(), LightingModel::physicallyBased);
+        EXPECT_EQ(material->metalness(), 0.0f);
+        EXPECT_EQ(material->diffuse().color, glm::vec4(glm::vec3(material->diffuse().color.r), 1.0f));
+        EXPECT_FALSE(material->diffuse().hasImage());
+    });
+    EXPECT_EQ(meshes, 17);
+    EXPECT_EQ(materials.size(), 4u);  // body, dark, eye, pupil
+}
+
+TEST_F(PlaceholderFigure, EveryMeshIsGrabbableAndNoPartIsRenamed) {
+    rig->root()->enumerateHierarchy([](Node& node, bool&) {
+        if (node.geometry())
+            EXPECT_EQ(node.name(), "grab");
+        else
+            EXPECT_NE(node.name(), "grab");
+    });
+}
+
+TEST_F(PlaceholderFigure, InterfaceValues) {
+    EXPECT_EQ(rig->headNode(), part("Head"));
+    EXPECT_EQ(rig->bodyHalfWidth(), 0.45);
+    EXPECT_TRUE(rig->shoulders().empty());
+    EXPECT_EQ(rig->armLength(), 0.55);
+}
+
+TEST_F(PlaceholderFigure, LegsKickTorsoLeansAndHeadTurnsByTheirOwnAngles) {
+    CharacterPose pose;
+    rig->apply(pose, *frame);
+    EXPECT_NEAR(part("ShinL")->eulerAngles().x, -0.25f, kTolerance);
+    EXPECT_NEAR(part("ThighR")->eulerAngles().x, 0.0f, kTolerance);
+    EXPECT_NEAR(part("Torso")->eulerAngles().x, 0.0f, kTolerance);
+    // The shins hang 0.25 rad forward of vertical, feet toward the viewer.
+    const glm::vec3 hanging = part("ShinR")->convertVector({0, -1, 0}, rig->root().get());
+    EXPECT_NEAR(std::atan2(hanging.z, -hanging.y), 0.25f, kTolerance);
+
+    pose.leg = 1;
+    pose.headYaw = 0.4;
+    pose.headPitch = -0.2;
+    rig->apply(pose, *frame);
+    EXPECT_NEAR(part("ShinL")->eulerAngles().x, -1.1f, kTolerance);
+    EXPECT_NEAR(part("ShinR")->eulerAngles().x, -1.1f, kTolerance);
+    EXPECT_NEAR(part("ThighL")->eulerAngles().x, -0.22f, kTolerance);
+    EXPECT_NEAR(part("Torso")->eulerAngles().x, -0.16f, kTolerance);
+    expectNear(part("Head")->eulerAngles(), {-0.2f, 0.4f, 0}, "head");
+}
+
+TEST_F(PlaceholderFigure, BlinkScalesOnlyTheEyesHeight) {
+    CharacterPose pose;
+    pose.blink = 0;
+    rig->apply(pose, *frame);
+    for (const char* eye : {"EyeL", "EyeR"}) expectNear(part(eye)->scale(), {1, 0, 1}, eye);
+    pose.blink = 0.5;
+    rig->apply(pose, *frame);
+    expectNear(part("EyeR")->scale(), {1, 0.5f, 1}, "half open");
+    expectNear(part("Head")->scale(), {1, 1, 1}, "head");
+}
+
+TEST_F(PlaceholderFigure, DefaultPosePutsEachHandOnItsOwnChain) {
+    rig->apply(CharacterPose{}, *frame);
+    EXPECT_NEAR(hand(0).x, -0.42f, kTolerance);
+    EXPECT_NEAR(hand(1).x, 0.42f, kTolerance);
+    for (size_t i : {0u, 1u}) {
+        EXPECT_NEAR(hand(i).z, 0.0f, kTolerance);
+        EXPECT_GT(hand(i).y, shoulder(i).y + 0.5f);
+        EXPECT_NEAR(glm::distance(hand(i), shoulder(i)), 0.55f, kTolerance);
+    }
+}
+
+TEST_F(PlaceholderFigure, ArmAimsWhereAStraightArmMeetsTheChainOrJustAboveTheShoulder) {
+    CharacterPose pose;
+    pose.chainXs = {0.39};  // 0.1 beside the right shoulder, 0.68 beyond the left arm's reach
+    rig->apply(pose, *frame);
+    const float reachable = std::sqrt(0.55f * 0.55f - 0.1f * 0.1f);
+    EXPECT_NEAR(reachable, 0.541f, 0.001f);
+    expectNear(armAxis(1), glm::normalize(glm::vec3(0.1f, reachable, 0)), "right arm");
+    expectNear(hand(1), shoulder(1) + glm::vec3(0.1f, reachable, 0), "right hand on the chain");
+    expectNear(armAxis(0), glm::normalize(glm::vec3(0.68f, std::sqrt(0.05f), 0)), "left arm");
+}
+
+TEST_F(PlaceholderFigure, ChainsAreFoundInTheSwingFrameWhateverTheFigureDoes) {
+    rig->root()->setPosition({0.05f, -0.3f, 0.2f});
+    frame->setEulerAngles({0, 0, 0.35f});  // the swing is out on its arc
+    CharacterPose pose;
+    pose.leg = 0.8;  // the torso leans back
+    pose.chainXs = {-0.5, 0.5};
+    rig->apply(pose, *frame);
+    for (size_t i : {0u, 1u}) {
+        const glm::vec3 s = shoulder(i);
+        const float x = i == 0 ? -0.5f : 0.5f;
+        const float rise = std::sqrt(0.55f * 0.55f - (x - s.x) * (x - s.x) - s.z * s.z);
+        expectNear(armAxis(i), glm::normalize(glm::vec3(x - s.x, rise, -s.z)), "arm toward its chain");
+    }
+}
+
+TEST_F(PlaceholderFigure, NoChainsMeansTheStandardRightChain) {
+    CharacterPose pose;
+    pose.chainXs.clear();
+    rig->apply(pose, *frame);
+    EXPECT_NEAR(hand(1).x, 0.42f, kTolerance);
+}
+
+TEST_F(PlaceholderFigure, UpsideDownFigureStillPointsItsArmsAtTheChain) {
+    rig->root()->setEulerAngles({0, 0, glm::pi<float>()});
+    rig->apply(CharacterPose{}, *frame);
+    CharacterPose pose;
+    pose.chainXs = {shoulder(1).x};  // straight above the shoulder: straight down in the torso's frame
+    rig->apply(pose, *frame);
+    expectNear(armAxis(1), {0, 1, 0}, "arm up in the swing frame");
+}
+
+TEST_F(PlaceholderFigure, NonFinitePoseValuesLeaveTheFigureFinite) {
+    CharacterPose pose;
+    pose.leg = std::nan("");
+    pose.headYaw = INFINITY;
+    pose.blink = -std::numeric_limits<double>::infinity();
+    pose.chainXs = {std::nan("")};
+    rig->apply(pose, *frame);
+    rig->root()->enumerateHierarchy([](Node& node, bool&) {
+        const glm::mat4& world = node.worldTransform();
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r) EXPECT_TRUE(std::isfinite(world[c][r])) << node.name();
+    });
+}
+
+}  // namespace
+}  // namespace plimsa
