@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "character/SwingCharacter.h"
+
+namespace plimsa {
+
+class Scene;
+
+/// Turns a model file into a character. Callers that get nothing show `CharacterRig::placeholder()`.
+/// Any thread (loading touches no shared state); the character is then used by one thread at a time.
+namespace CharacterLoader {
+
+/// True when the file's extension, ignoring case, is "glb" or "gltf": such files are loaded as rigged
+/// glTF models; every other file goes to `CharacterRig::load`.
+bool isGltf(const std::filesystem::path& file);
+
+/// A rigged glTF model as a skinned character, or the named-part figure `CharacterRig::load` reads. Nothing
+/// when the file cannot be read or parsed, or holds no usable character.
+std::unique_ptr<SwingCharacter> load(const std::filesystem::path& file);
+
+/// The character for a loaded glTF scene (the model's nodes are taken over by the character).
+std::unique_ptr<SwingCharacter> fromGltfScene(const std::shared_ptr<Scene>& scene);
+
+}  // namespace CharacterLoader
+
+}  // namespace plimsa

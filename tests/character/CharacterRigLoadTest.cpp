@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+#include "character/CharacterLoader.h"
+#include "character/CharacterRig.h"
+#include "platform/scene/Node.h"
+#include "platform/scene/Primitives.h"
+
+namespace plimsa {
+namespace {
+
+using nlohmann::json;
+
+// A glTF document whose nodes form a figure: `parts` maps names to parents ("" for a scene root) and
+// optional translations.
+struct FigureFile {
+    struct Part {
+        std::string name;
+        std::string parent;
+        glm::vec3 translation{0.0f};
+    };
+
+    static json document(const std::vector<Part>& parts) {
+        json nodes = json::array();
+        json roots = json::array();
+        for (size_t i = 0; i < parts.size(); ++i) {
+            json node = {{"name", parts[i].name}};
+            const auto& t = parts[i].translation;
+            if (t != glm::vec3(0.0f)) node["translation"] = {t.x, t.y, t.z};
+            json children = json::array();
+            for (size_t j = 0; j < parts.size(); ++j)
+                if (parts[j].parent == parts[i].name) children.push_back(j);
+            if (!children.empty()) node["children"] = children;
+            nodes.push_back(node);
+            if (parts[i].parent.empty()) roots.push_back(i);
+        }
+        return {{"asset", {{"version", "2.0"}}},
+                {"scene", 0},
+                {"scenes", {{{"nodes", roots}}}},
+                {"nodes", nodes}};
+    }
+
+    static std::vector<Part> required() {
+        return {{"Root", ""},       {"Torso", "Root"},   {"Head", "Torso"},  {"ThighL", "Root"},
+                {"ThighR", "Root"}, {"ShinL", "ThighL"}, {"ShinR", "ThighR"}};
+    }
+};
+
+class CharacterRigLoad : public ::testing::Test {
+  protected:
+    CharacterRigLoad() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "plimsa-rig-XXXXXX").string();
+        folder = ::mkdtemp(pattern.data());
+    }
+    ~CharacterRigLoad() override { std::filesystem::remove_all(folder); }
+
+    std::filesystem::path write(const std::string& name, const std::string& contents) const {
+        std::ofstream(folder / name, std::ios::binary) << contents;
+        return folder / name;
+    }
+    std::filesystem::path writeFigure(const std::string& name,
+                                      const std::vector<FigureFile::Part>& parts) const {
+        return write(name, FigureFile::document(parts).dump());
+    }
+
+    std::filesystem::path folder;
+};
+
+TEST_F(CharacterRigLoad, RequiredPartsAloneMakeAFigureWithTheStandardArm) {
+    const auto rig = CharacterRig::load(writeFigure("figure.gltf", FigureFile::required()));
+    ASSERT_TRUE(rig);
+    EXPECT_EQ(rig->root()->name(), "Root");
+    EXPECT_EQ(rig->root()->parent(), nullptr);
+    EXPECT_EQ(rig->headNode()->name(), "Head");
+    EXPECT_TRUE(rig->parts().eyes.empty());
+    EXPECT_TRUE(rig->parts().arms.empty());
+    EXPECT_EQ(rig->armLength(), 0.55);
+    const auto frame = Node::make();
+    frame->addChildNode(rig->root());
+    CharacterPose pose;
+    pose.leg = 1;
+    pose.blink = 0;
+    rig->apply(pose, *frame);
+    EXPECT_NEAR(rig->parts().shins.at(1)->eulerAngles().x, -1.1f, 1e-5f);
+}
+
+TEST_F(CharacterRigLoad, AnyMissingRequiredPartGivesNothing) {
+    const auto required = FigureFile::required();
+    for (size_t skip = 0; skip < required.size(); ++skip) {
+        auto parts = required;
+        parts[skip].name = "Other";
+        EXPECT_FALSE(CharacterRig::load(writeFigure("figure.gltf", parts))) << required[skip].name;
+    }
+}
+
+TEST_F(CharacterRigLoad, HandPositionGivesTheArmLengthLeftHandFirst) {
+    auto parts = FigureFile::required();
+    parts.push_back({"ArmL", "Torso", {-0.3f, 0.4f, 0}});
+    parts.push_back({"ArmR", "Torso", {0.3f, 0.4f, 0}});
+    parts.push_back({"HandR", "ArmR", {0, 0.8f, 0}});
+    auto rightOnly = CharacterRig::load(writeFigure("right.gltf", parts));
+    ASSERT_TRUE(rightOnly);
+    EXPECT_NEAR(rightOnly->armLength(), 0.8, 1e-6);
+    EXPECT_EQ(rightOnly->parts().arms.size(), 2u);
+
+    parts.push_back({"HandL", "ArmL", {0, 0.7f, 0}});
+    auto both = CharacterRig::load(writeFigure("both.gltf", parts));
+    ASSERT_TRUE(both);
+    EXPECT_NEAR(both->armLength(), 0.7, 1e-6);
+}
+
+TEST_F(CharacterRigLoad, TheExtensionDoesNotDecideWhatTheRigLoaderReads) {
+    const auto text = FigureFile::document(FigureFile::required()).dump();
+    EXPECT_TRUE(CharacterRig::load(write("figure.scn", text)));
+    EXPECT_FALSE(CharacterRig::load(write("figure.usdz", "PK\x03\x04 not a scene we can read")));
+    EXPECT_FALSE(CharacterRig::load(write("empty.gltf", "")));
+    EXPECT_FALSE(CharacterRig::load(folder / "missing.gltf"));
+    EXPECT_FALSE(CharacterRig::load(folder));
+}
+
+TEST(CharacterLoader, GltfExtensionsAreRecognisedWhateverTheirCase) {
+    EXPECT_TRUE(CharacterLoader::isGltf("Robo.glb"));
+    EXPECT_TRUE(CharacterLoader::isGltf("/a/Robo.GLB"));
+    EXPECT_TRUE(CharacterLoader::isGltf("robo.GlTf"));
+    EXPECT_FALSE(CharacterLoader::isGltf("robo.scn"));
+    EXPECT_FALSE(CharacterLoader::isGltf("robo.glb.txt"));
+    EXPECT_FALSE(CharacterLoader::isGltf("glb"));
+}
+
+TEST_F(CharacterRigLoad, LoaderSendsOtherFilesToTheRigLoaderAndBrokenModelsToNothing) {
+    const auto text = FigureFile::document(FigureFile::required()).dump();
+    const auto character = CharacterLoader::load(write("figure.scn", text));
+    ASSERT_TRUE(character);
+    EXPECT_NE(dynamic_cast<CharacterRig*>(character.get()), nullptr);
+    EXPECT_FALSE(CharacterLoader::load(write("broken.glb", "glTF\x02\0\0\0 truncated")));
+    EXPECT_FALSE(CharacterLoader::load(write("BROKEN.GLB", "{ not json")));
+    EXPECT_FALSE(CharacterLoader::load(folder / "missing.glb"));
+    EXPECT_FALSE(CharacterLoader::load(write("notes.txt", "just notes")));
+}
+
+class RigFromScene : public ::testing::Test {
+  protected:
+    RigFromScene() {
+        sceneRoot->addChildNode(root);
+        for (const char* name : {"Torso", "ThighL", "ThighR"}) root->addChildNode(Node::make(name));
+        root->childNodeWithName("Torso")->addChildNode(Node::make("Head"));
+        root->childNodeWithName("ThighL")->addChildNode(Node::make("ShinL"));
+        root->childNodeWithName("ThighR")->addChildNode(Node::make("ShinR"));
+    }
+
+    std::shared_ptr<Node> addArm(const char* name, float boxHeight) {
+        auto arm = Node::make(name);
+        auto box = Node::make(Primitives::box(0.1f, boxHeight, 0.1f, 0.0f));
+        box->setPosition({0, boxHeight / 2, 0});
+        arm->addChildNode(box);
+        root->childNodeWithName("Torso")->addChildNode(arm);
+        return arm;
+    }
+
+    std::shared_ptr<Node> sceneRoot = Node::make();
+    std::shared_ptr<Node> root = Node::make("Root");
+};
+
+TEST_F(RigFromScene, ArmWithoutHandsReachesNineTenthsOfItsTop) {
+    addArm("ArmR", 0.5f);
+    addArm("ArmL", 0.8f);
+    const auto rig = CharacterRig::fromScene(*sceneRoot);
+    ASSERT_TRUE(rig);
+    EXPECT_NEAR(rig->armLength(), 0.72, 1e-5);
+    EXPECT_EQ(rig->parts().arms.at(0)->name(), "ArmL");
+}
+
+TEST_F(RigFromScene, StubbyArmKeepsTheStandardLength) {
+    addArm("ArmL", 0.1f);
+    const auto rig = CharacterRig::fromScene(*sceneRoot);
+    ASSERT_TRUE(rig);
+    EXPECT_EQ(rig->armLength(), 0.55);
+}
+
+TEST_F(RigFromScene, RootIsDetachedAndUnnamedMeshesBecomeGrabbable) {
+    addArm("ArmL", 0.6f);
+    auto named = Node::make(Primitives::box(0.1f, 0.1f, 0.1f, 0.0f), "Badge");
+    root->childNodeWithName("Torso")->addChildNode(named);
+    const auto rig = CharacterRig::fromScene(*sceneRoot);
+    ASSERT_TRUE(rig);
+    EXPECT_TRUE(sceneRoot->childNodes().empty());
+    EXPECT_EQ(rig->root(), root);
+    EXPECT_EQ(rig->parts().arms.at(0)->childNodes().at(0)->name(), "grab");
+    EXPECT_EQ(named->name(), "Badge");
+}
+
+TEST_F(RigFromScene, PartsOutsideTheRootDoNotCount) {
+    root->childNodeWithName("ThighR")->removeFromParentNode();
+    auto stray = Node::make("ThighR");
+    stray->addChildNode(Node::make("ShinR"));
+    sceneRoot->addChildNode(stray);
+    EXPECT_FALSE(CharacterRig::fromScene(*sceneRoot));
+    EXPECT_EQ(root->parent(), sceneRoot.get());  // nothing was taken apart
+}
+
+}  // namespace
+}  // namespace plimsa
