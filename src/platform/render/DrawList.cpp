@@ -76,6 +76,9 @@ DrawList DrawList::gather(const Scene& scene, const glm::mat4& cameraWorld) {
     Gatherer gatherer{list, glm::vec3(cameraWorld[3]),
                       glm::dot(forward, forward) > 0.0f ? glm::normalize(forward) : glm::vec3(0, 0, -1)};
     gatherer.visit(scene.rootNode());
+    // Near to far lets the depth test skip hidden fragments before they are shaded.
+    std::stable_sort(list.opaque.begin(), list.opaque.end(),
+                     [](const DrawItem& a, const DrawItem& b) { return a.viewDepth < b.viewDepth; });
     // Far to near, so each blended surface composites over what lies behind it.
     std::stable_sort(list.blended.begin(), list.blended.end(),
                      [](const DrawItem& a, const DrawItem& b) { return a.viewDepth > b.viewDepth; });

@@ -32,7 +32,7 @@ struct DirectionalLight {
 };
 
 /// What one frame draws, gathered from a scene for a point of view: visible elements split into opaque
-/// ones (in scene order) and blended ones (back to front), the lights, and every skinned draw's joint
+/// ones (near to far) and blended ones (back to front), the lights, and every skinned draw's joint
 /// palette packed into one array. Pure CPU work, no GL; the scene's thread.
 struct DrawList {
     static constexpr size_t kMaxDirectionalLights = 8;

@@ -5,36 +5,43 @@
 namespace plimsa {
 
 FrameTargets::FrameTargets()
-    : resolveSingle_(ShaderProgram::build(ShaderSources::fullScreenVertex(), ShaderSources::resolveFragment())),
-      resolveMulti_(ShaderProgram::build(ShaderSources::fullScreenVertex(), ShaderSources::resolveFragment(),
-                                         "#define MULTISAMPLE 1\n")) {
-    log_ = resolveSingle_.log() + resolveMulti_.log();
-    emptyVertexArray_ = GlVertexArray::generate();
-}
+    : emptyVertexArray_(GlVertexArray::generate()),
+      present_(ShaderProgram::build(ShaderSources::fullScreenVertex(), ShaderSources::presentFragment())),
+      skipDecode_(epoxy_has_gl_extension("GL_EXT_texture_sRGB_decode")) {}
 
 bool FrameTargets::allocate(int width, int height, int samples) {
-    framebuffer_ = GlFramebuffer::generate();
-    color_ = GlTexture::generate();
-    depth_ = GlRenderbuffer::generate();
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.id());
-    const GLenum textureTarget = samples > 1 ? GL_TEXTURE_2D_MULTISAMPLE : GL_TEXTURE_2D;
+    resolved_ = GlTexture::generate();
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(textureTarget, color_.id());
-    if (samples > 1) {
-        glTexImage2DMultisample(GL_TEXTURE_2D_MULTISAMPLE, samples, GL_SRGB8_ALPHA8, width, height, GL_TRUE);
-    } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    }
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, textureTarget, color_.id(), 0);
+    glBindTexture(GL_TEXTURE_2D, resolved_.id());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_SRGB8_ALPHA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    if (skipDecode_) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SRGB_DECODE_EXT, GL_SKIP_DECODE_EXT);
+    resolvedFramebuffer_ = GlFramebuffer::generate();
+    glBindFramebuffer(GL_FRAMEBUFFER, resolvedFramebuffer_.id());
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, resolved_.id(), 0);
+
+    depth_ = GlRenderbuffer::generate();
     glBindRenderbuffer(GL_RENDERBUFFER, depth_.id());
     glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples > 1 ? samples : 0, GL_DEPTH_COMPONENT24, width, height);
+    if (samples > 1) {
+        multisampleColor_ = GlRenderbuffer::generate();
+        glBindRenderbuffer(GL_RENDERBUFFER, multisampleColor_.id());
+        glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_SRGB8_ALPHA8, width, height);
+        drawFramebuffer_ = GlFramebuffer::generate();
+        glBindFramebuffer(GL_FRAMEBUFFER, drawFramebuffer_.id());
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, multisampleColor_.id());
+    } else {
+        multisampleColor_.reset();
+        drawFramebuffer_.reset();
+    }
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_.id());
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        framebuffer_.reset();
-        color_.reset();
-        depth_.reset();
+    const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    if (!complete) {
+        resolved_.reset();
+        resolvedFramebuffer_.reset();
+        drawFramebuffer_.reset();
         width_ = height_ = samples_ = 0;
         return false;
     }
@@ -43,15 +50,22 @@ bool FrameTargets::allocate(int width, int height, int samples) {
 }
 
 bool FrameTargets::bind(int width, int height, int samples) {
-    if (!framebuffer_ || width != width_ || height != height_ || samples != samples_) {
+    if (!resolvedFramebuffer_ || width != width_ || height != height_ || samples != samples_) {
         if (!allocate(width, height, samples)) return false;
     }
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_.id());
+    glBindFramebuffer(GL_FRAMEBUFFER, samples_ > 1 ? drawFramebuffer_.id() : resolvedFramebuffer_.id());
     glViewport(0, 0, width, height);
     return true;
 }
 
-void FrameTargets::resolveInto(GLuint target) {
+void FrameTargets::presentInto(GLuint target, bool topRowFirst) {
+    if (samples_ > 1) {
+        // With sRGB conversion on, the resolve averages the samples in linear light.
+        glEnable(GL_FRAMEBUFFER_SRGB);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, drawFramebuffer_.id());
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolvedFramebuffer_.id());
+        glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, target);
     glViewport(0, 0, width_, height_);
     glDisable(GL_FRAMEBUFFER_SRGB);
@@ -59,14 +73,14 @@ void FrameTargets::resolveInto(GLuint target) {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);
-    ShaderProgram& program = samples_ > 1 ? resolveMulti_ : resolveSingle_;
-    program.use();
+    present_.use();
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(samples_ > 1 ? GL_TEXTURE_2D_MULTISAMPLE : GL_TEXTURE_2D, color_.id());
+    glBindTexture(GL_TEXTURE_2D, resolved_.id());
     glBindSampler(0, 0);
-    glUniform1i(program.uniform("uFrame"), 0);
-    glUniform1i(program.uniform("uSamples"), samples_);
-    glUniform2i(program.uniform("uOffset"), 0, 0);
+    glUniform1i(present_.uniform("uFrame"), 0);
+    glUniform1i(present_.uniform("uRawSrgb"), skipDecode_ ? 1 : 0);
+    glUniform1i(present_.uniform("uFlipRows"), topRowFirst ? 1 : 0);
+    glUniform1i(present_.uniform("uHeight"), height_);
     glBindVertexArray(emptyVertexArray_.id());
     glDrawArrays(GL_TRIANGLES, 0, 3);
     glBindVertexArray(0);

@@ -5,36 +5,37 @@
 
 namespace plimsa {
 
-/// The renderer's own framebuffer: a (multisampled) linear colour buffer stored as sRGB 8-bit with alpha
-/// and a depth buffer, resized on demand; and the resolve pass that averages its samples into a target
-/// framebuffer as premultiplied sRGB (the convention of compositors and of Image).
+/// The renderer's own framebuffers and the final pass. Scenes are drawn in linear light into a
+/// (multisampled) sRGB-encoded colour buffer with depth; multisampled frames are resolved by a blit with
+/// sRGB conversion on (linear averaging); the final pass writes the frame to a target framebuffer as
+/// premultiplied sRGB, the convention of compositors and of Image.
 /// The thread of the context it was made in.
 class FrameTargets {
 public:
     FrameTargets();
 
-    bool isValid() const { return resolveSingle_.isValid() && resolveMulti_.isValid(); }
-    const std::string& log() const { return log_; }
+    bool isValid() const { return present_.isValid(); }
+    const std::string& log() const { return present_.log(); }
 
     /// Makes the buffers `width` x `height` with `samples` samples (1 = no multisampling) and binds them
     /// for drawing. False when the implementation cannot make such a framebuffer.
     bool bind(int width, int height, int samples);
-    /// Resolves into framebuffer `target` (its viewport origin at 0, 0, the same size). Leaves `target`
-    /// bound, with blending, depth test and culling off.
-    void resolveInto(GLuint target);
-
-    int samples() const { return samples_; }
+    /// Resolves and writes the frame into framebuffer `target` (same size, origin 0, 0), bottom row first
+    /// as OpenGL stores it, or top row first when `topRowFirst` (for reading back into an Image). Leaves
+    /// `target` bound with blending, depth test, culling and sRGB conversion off.
+    void presentInto(GLuint target, bool topRowFirst);
 
 private:
     bool allocate(int width, int height, int samples);
 
-    GlFramebuffer framebuffer_;
-    GlTexture color_;
+    GlFramebuffer drawFramebuffer_;
+    GlRenderbuffer multisampleColor_;
     GlRenderbuffer depth_;
+    GlFramebuffer resolvedFramebuffer_;
+    GlTexture resolved_;
     GlVertexArray emptyVertexArray_;
-    ShaderProgram resolveSingle_;
-    ShaderProgram resolveMulti_;
-    std::string log_;
+    ShaderProgram present_;
+    bool skipDecode_ = false;  // read the resolved texture's raw sRGB bytes (EXT_texture_sRGB_decode)
     int width_ = 0;
     int height_ = 0;
     int samples_ = 0;

@@ -192,7 +192,7 @@ struct SceneRenderer::Impl {
         glBindVertexArray(0);
         glDepthMask(GL_TRUE);
         glFrontFace(GL_CCW);
-        targets.resolveInto(target.framebuffer);
+        targets.presentInto(target.framebuffer, target.topRowFirst);
         glUseProgram(0);
         cache.endFrame();
         return true;

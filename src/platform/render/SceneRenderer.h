@@ -10,11 +10,13 @@ class Node;
 class Scene;
 
 /// A framebuffer object of the current context to draw into, and its size in pixels. 0 is the context's
-/// default framebuffer (a Qt view passes the FBO it was given).
+/// default framebuffer (a Qt view passes the FBO it was given). With `topRowFirst` the image is stored
+/// upside down in GL terms, so that reading it back row by row gives rows top to bottom.
 struct RenderTarget {
     unsigned framebuffer = 0;
     int width = 0;
     int height = 0;
+    bool topRowFirst = false;
 };
 
 /// Draws scenes with OpenGL 3.3 core: metallic-roughness PBR (GGX) lit by the scene's ambient and

@@ -138,7 +138,13 @@ float smithVisibility(float nDotL, float nDotV, float alpha) {
     return 0.5 / max(gv + gl, 1e-5);
 }
 
-vec3 fresnel(vec3 f0, float cosTheta) { return f0 + (1.0 - f0) * pow(1.0 - cosTheta, 5.0); }
+float fresnelWeight(float cosTheta) {
+    float m = 1.0 - cosTheta;
+    float m2 = m * m;
+    return m2 * m2 * m;
+}
+
+vec3 fresnel(vec3 f0, float cosTheta) { return f0 + (1.0 - f0) * fresnelWeight(cosTheta); }
 
 // Karis' analytic fit of the split-sum environment BRDF.
 vec2 environmentBrdf(float roughness, float nDotV) {
@@ -211,15 +217,12 @@ void main() {
 )glsl";
 }
 
-std::string_view ShaderSources::resolveFragment() {
+std::string_view ShaderSources::presentFragment() {
     return R"glsl(
-#ifdef MULTISAMPLE
-uniform sampler2DMS uFrame;
-#else
-uniform sampler2D uFrame;
-#endif
-uniform int uSamples;
-uniform ivec2 uOffset;
+uniform sampler2D uFrame;   // premultiplied linear colour, stored sRGB-encoded
+uniform bool uRawSrgb;      // the sampler returns the stored (encoded) values, not decoded ones
+uniform bool uFlipRows;
+uniform int uHeight;
 out vec4 fragColor;
 
 vec3 encodeSrgb(vec3 c) {
@@ -227,18 +230,23 @@ vec3 encodeSrgb(vec3 c) {
     return mix(c * 12.92, 1.055 * pow(c, vec3(1.0 / 2.4)) - 0.055, step(vec3(0.0031308), c));
 }
 
+vec3 decodeSrgb(vec3 c) {
+    return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));
+}
+
 void main() {
-    ivec2 p = ivec2(gl_FragCoord.xy) - uOffset;
-#ifdef MULTISAMPLE
-    vec4 sum = vec4(0.0);
-    for (int i = 0; i < uSamples; ++i) sum += texelFetch(uFrame, p, i);
-    vec4 linear = sum / float(uSamples);
-#else
-    vec4 linear = texelFetch(uFrame, p, 0);
-#endif
-    float alpha = clamp(linear.a, 0.0, 1.0);
+    ivec2 p = ivec2(gl_FragCoord.xy);
+    if (uFlipRows) p.y = uHeight - 1 - p.y;
+    vec4 texel = texelFetch(uFrame, p, 0);
+    float alpha = texel.a;
+    // Opaque and empty pixels are already right as stored; only partly covered ones need converting.
+    if (uRawSrgb && (alpha >= 1.0 || alpha <= 0.0)) {
+        fragColor = texel;
+        return;
+    }
+    vec3 linear = uRawSrgb ? decodeSrgb(texel.rgb) : texel.rgb;
     // Compositors blend premultiplied sRGB values, so premultiply after encoding, not before.
-    vec3 straight = alpha > 0.0 ? linear.rgb / alpha : vec3(0.0);
+    vec3 straight = alpha > 0.0 ? linear / alpha : vec3(0.0);
     fragColor = vec4(encodeSrgb(straight) * alpha, alpha);
 }
 )glsl";

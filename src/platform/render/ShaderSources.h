@@ -13,8 +13,8 @@ struct ShaderSources {
     static std::string_view meshFragment();
     /// A full-screen triangle without vertex buffers.
     static std::string_view fullScreenVertex();
-    /// Resolves the multisampled linear premultiplied frame (define MULTISAMPLE) into premultiplied sRGB.
-    static std::string_view resolveFragment();
+    /// Converts the resolved linear premultiplied frame into premultiplied sRGB, optionally flipping rows.
+    static std::string_view presentFragment();
 };
 
 }  // namespace plimsa

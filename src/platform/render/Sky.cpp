@@ -14,7 +14,7 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 constexpr float kUpDiffuse = 0.8f;  // target diffuse radiance of a white surface facing up
-constexpr int kPrefilterSamples = 64;
+constexpr int kPrefilterSamples = 32;
 
 std::array<float, 5> perezCoefficients(float t, const float (&slope)[5], const float (&offset)[5]) {
     std::array<float, 5> result{};
@@ -186,11 +186,44 @@ glm::vec3 Sky::diffuse(glm::vec3 normal) const {
 
 int Sky::faceSize(int level) const { return std::max(baseSize_ >> level, 1); }
 
+namespace {
+
+struct LobeSample {
+    glm::vec3 direction;  // light direction in the frame (tangent, bitangent, normal)
+    float weight;         // n·l
+    float lod;            // source level whose texels match the sample's solid angle
+};
+
+// GGX importance samples with the view along the normal (the split-sum assumption), the same for every
+// texel of a level; each texel only rotates them into its own frame.
+std::vector<LobeSample> lobeSamples(float alpha, float texelSolidAngle) {
+    std::vector<LobeSample> samples;
+    for (int i = 0; i < kPrefilterSamples; ++i) {
+        const float u = (i + 0.5f) / kPrefilterSamples, v = radicalInverse(static_cast<uint32_t>(i));
+        const float phi = 2.0f * kPi * v;
+        const float cosH = std::sqrt((1.0f - u) / (1.0f + (alpha * alpha - 1.0f) * u));
+        const float sinH = std::sqrt(1.0f - cosH * cosH);
+        const glm::vec3 h(sinH * std::cos(phi), sinH * std::sin(phi), cosH);
+        const glm::vec3 l = 2.0f * h.z * h - glm::vec3(0.0f, 0.0f, 1.0f);
+        if (l.z <= 0.0f) continue;
+        const float denominator = cosH * cosH * (alpha * alpha - 1.0f) + 1.0f;
+        const float pdf = alpha * alpha / (kPi * denominator * denominator) / 4.0f;
+        const float sampleSolidAngle = 1.0f / (kPrefilterSamples * pdf + 1e-6f);
+        // Whole levels: one bilinear lookup per sample; the lod bias of +1 already blurs enough.
+        const float lod = std::round(std::max(0.5f * std::log2(sampleSolidAngle / texelSolidAngle) + 1.0f, 0.0f));
+        samples.push_back({l, l.z, lod});
+    }
+    return samples;
+}
+
+}  // namespace
+
 void Sky::prefilter() {
     const CubeMap source(levels_[0], baseSize_);
     const float texelSolidAngle = 4.0f * kPi / (6.0f * baseSize_ * baseSize_);
     for (int level = 1; level < kLevelCount; ++level) {
         const float alpha = levelRoughness(level) * levelRoughness(level);
+        const std::vector<LobeSample> samples = lobeSamples(alpha, texelSolidAngle);
         const int size = faceSize(level);
         std::vector<float>& out = levels_[static_cast<size_t>(level)];
         out.assign(static_cast<size_t>(6) * size * size * 3, 0.0f);
@@ -203,22 +236,10 @@ void Sky::prefilter() {
                     const glm::vec3 bitangent = glm::cross(n, tangent);
                     glm::vec3 sum(0.0f);
                     float weight = 0.0f;
-                    for (int i = 0; i < kPrefilterSamples; ++i) {
-                        // GGX importance sampling with the view along the normal (split-sum assumption).
-                        const float u = (i + 0.5f) / kPrefilterSamples, v = radicalInverse(static_cast<uint32_t>(i));
-                        const float phi = 2.0f * kPi * v;
-                        const float cosH = std::sqrt((1.0f - u) / (1.0f + (alpha * alpha - 1.0f) * u));
-                        const float sinH = std::sqrt(1.0f - cosH * cosH);
-                        const glm::vec3 h = tangent * (sinH * std::cos(phi)) + bitangent * (sinH * std::sin(phi)) + n * cosH;
-                        const glm::vec3 l = 2.0f * glm::dot(n, h) * h - n;
-                        const float nDotL = glm::dot(n, l);
-                        if (nDotL <= 0.0f) continue;
-                        const float d = alpha * alpha / (kPi * std::pow(cosH * cosH * (alpha * alpha - 1.0f) + 1.0f, 2.0f));
-                        const float pdf = d / 4.0f;
-                        const float sampleSolidAngle = 1.0f / (kPrefilterSamples * pdf + 1e-6f);
-                        const float lod = std::max(0.5f * std::log2(sampleSolidAngle / texelSolidAngle) + 1.0f, 0.0f);
-                        sum += source.sample(l, lod) * nDotL;
-                        weight += nDotL;
+                    for (const LobeSample& sample : samples) {
+                        const glm::vec3 l = tangent * sample.direction.x + bitangent * sample.direction.y + n * sample.direction.z;
+                        sum += source.sample(l, sample.lod) * sample.weight;
+                        weight += sample.weight;
                     }
                     const glm::vec3 value = weight > 0.0f ? sum / weight : glm::vec3(0.0f);
                     float* texel = &out[CubeMap::texelIndex(face, column, row, size) * 3];

@@ -5,7 +5,6 @@
 #include "platform/render/SceneRenderer.h"
 #include "platform/scene/SceneRendererDelegate.h"
 
-#include <cstring>
 
 namespace plimsa {
 namespace {
@@ -59,16 +58,12 @@ std::optional<Image> SnapshotRenderer::snapshot(const Scene& scene, const Node& 
     if (std::shared_ptr<SceneRendererDelegate> delegate = delegate_.lock()) delegate->updateAtTime(time);
     if (!context_->makeCurrent()) return std::nullopt;
     std::optional<Image> result;
-    if (ensureTarget(width, height) && renderer_->render(scene, pointOfView, {framebuffer_, width, height}, samples)) {
+    if (ensureTarget(width, height) &&
+        renderer_->render(scene, pointOfView, {framebuffer_, width, height, true}, samples)) {
         Image image(width, height, true);
-        const size_t rowBytes = static_cast<size_t>(width) * 4;
-        std::vector<uint8_t> bottomUp(rowBytes * static_cast<size_t>(height));
         glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-        for (int row = 0; row < height; ++row)
-            std::memcpy(image.pixels.data() + static_cast<size_t>(row) * rowBytes,
-                        bottomUp.data() + static_cast<size_t>(height - 1 - row) * rowBytes, rowBytes);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
         if (glGetError() == GL_NO_ERROR) result = std::move(image);
     }
     context_->release();
