@@ -1,0 +1,337 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "SwingSceneTestSupport.h"
+#include "character/CharacterRig.h"
+#include "platform/scene/Camera.h"
+#include "platform/scene/Light.h"
+#include "platform/scene/LookAtConstraint.h"
+#include "platform/scene/Node.h"
+#include "platform/scene/Scene.h"
+
+namespace plimsa::testing {
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+using SwingSceneAssembly = SwingSceneFixture;
+
+TEST_F(SwingSceneAssembly, ConstructionBuildsTheNodeChainLightsAndCamera) {
+    const auto scene = makeScene();
+    const auto& top = scene->scene()->rootNode().childNodes();
+    ASSERT_EQ(top.size(), 6u);
+    EXPECT_EQ(top[0], scene->cameraNode());
+    EXPECT_EQ(top[1], scene->lookTarget());
+    EXPECT_EQ(top[2]->light(), scene->ambientLight());
+    EXPECT_EQ(top[3]->light(), scene->keyLight());
+    EXPECT_EQ(top[4]->light(), scene->fillLight());
+    EXPECT_EQ(top[5], scene->anchor());
+    EXPECT_EQ(scene->pivot()->parent(), scene->yawNode().get());
+    EXPECT_EQ(scene->yawNode()->parent(), scene->anchor().get());
+    EXPECT_EQ(scene->swingParts()->parent(), scene->pivot().get());
+    EXPECT_NEAR(scene->yawNode()->eulerAngles().y, 28.0 * kPi / 180, 1e-6);
+
+    // Ropes, board, then the character.
+    const auto& parts = scene->swingParts()->childNodes();
+    ASSERT_EQ(parts.size(), 4u);
+    EXPECT_EQ(parts[2], scene->seatBuild()->node);
+    EXPECT_EQ(parts[3], scene->characters()[0]->root());
+    EXPECT_EQ(placeholders, 1);
+
+    const Camera& camera = *scene->cameraNode()->camera();
+    EXPECT_EQ(camera.fieldOfView, 24.0f);
+    EXPECT_FLOAT_EQ(camera.zNear, 0.1f);
+    EXPECT_EQ(camera.zFar, 100.0f);
+    const auto aim = std::dynamic_pointer_cast<LookAtConstraint>(scene->cameraNode()->constraints().at(0));
+    ASSERT_TRUE(aim);
+    EXPECT_EQ(aim->target(), scene->lookTarget());
+    EXPECT_TRUE(aim->isGimbalLockEnabled());
+    EXPECT_EQ(scene->scene()->backgroundColor().a, 0.0f);
+    ASSERT_TRUE(scene->scene()->lightingEnvironment().has_value());
+    EXPECT_EQ(scene->scene()->lightingEnvironment()->name, "sky");
+}
+
+TEST_F(SwingSceneAssembly, LightLevelsFollowTheContrast) {
+    const auto scene = makeScene();
+    EXPECT_FLOAT_EQ(scene->ambientLight()->intensity, 482.0f);
+    EXPECT_FLOAT_EQ(scene->keyLight()->intensity, 690.0f);
+    EXPECT_FLOAT_EQ(scene->fillLight()->intensity, 340.0f);
+    EXPECT_FLOAT_EQ(scene->scene()->lightingEnvironmentIntensity(), 0.37f);
+    EXPECT_EQ(scene->fillLight()->color, glm::vec3(0.92f, 0.94f, 1.0f));
+
+    settings.update([](SettingsValues& v) { v.lightContrast = 1.0; });
+    scene->applyLighting();
+    EXPECT_FLOAT_EQ(scene->keyLight()->intensity, 1200.0f);
+    EXPECT_FLOAT_EQ(scene->ambientLight()->intensity, 230.0f);
+
+    settings.update([](SettingsValues& v) { v.lightContrast = std::nan(""); });
+    scene->applyLighting();
+    EXPECT_FLOAT_EQ(scene->keyLight()->intensity, 690.0f);
+    settings.update([](SettingsValues& v) { v.lightContrast = 7.0; });
+    scene->applyLighting();
+    EXPECT_GT(scene->ambientLight()->intensity, 0.0f) << "never a negative light";
+}
+
+TEST_F(SwingSceneAssembly, CameraPutsTheBarOnTheTopEdgeOfTheView) {
+    screens.frame = Screens::Rect{0, 0, 1440, 900};
+    const auto scene = makeScene();
+    const WindowSize size = scene->requiredSize(kPi);
+    const glm::vec3 eye = scene->cameraNode()->worldPosition();
+    const glm::vec3 view = glm::normalize(scene->lookTarget()->worldPosition() - eye);
+    const glm::vec3 toBar = glm::normalize(glm::vec3(0.0f) - eye);
+    EXPECT_NEAR(glm::degrees(std::acos(glm::dot(view, toBar))), 12.0, 1e-3);
+    EXPECT_GT(toBar.y, view.y) << "the bar is above the view's centre";
+    // The bottom edge lies the window's height (in units) below the bar at the bar's distance.
+    const double depth = eye.z * std::tan(24.0 * kPi / 180);
+    EXPECT_NEAR(depth * 120, size.height, 1e-3);
+}
+
+TEST_F(SwingSceneAssembly, SetCharactersWithNoNamesSeatsThePlaceholderAndThreeNamesKeepTwo) {
+    library["ann"] = {};
+    library["bob"] = {};
+    library["cy"] = {};
+    const auto scene = makeScene();
+    scene->setCharacters({});
+    EXPECT_EQ(scene->characterNames(), std::vector<std::string>{""});
+    ASSERT_EQ(scene->characters().size(), 1u);
+    EXPECT_EQ(scene->builtSeats(), 1);
+
+    scene->setCharacters({"ann", "bob", "cy"});
+    EXPECT_EQ(scene->characterNames(), (std::vector<std::string>{"ann", "bob"}));
+    EXPECT_EQ(scene->characters().size(), 2u);
+    EXPECT_EQ(scene->builtSeats(), 2);
+    EXPECT_EQ(loads, 2);
+    EXPECT_DOUBLE_EQ(scene->builtLayout().width, 2.0);
+    EXPECT_EQ(scene->chainXs(), (std::vector<double>{-0.92f, 0.92f}));
+    const auto& parts = scene->swingParts()->childNodes();
+    ASSERT_EQ(parts.size(), 5u);
+    EXPECT_EQ(parts[3], scene->characters()[0]->root());
+    EXPECT_NEAR(parts[3]->position().x, -0.5, 1e-6);
+    EXPECT_NEAR(parts[4]->position().x, 0.5, 1e-6);
+    EXPECT_NEAR(parts[4]->position().y, 0.035 - 2.2, 1e-6);
+}
+
+TEST_F(SwingSceneAssembly, SameNamesTwiceLoadOnce) {
+    library["ann"] = {};
+    const auto scene = makeScene();
+    scene->setCharacters({"ann"});
+    const auto parts = scene->swingParts();
+    scene->setCharacters({"ann"});
+    EXPECT_EQ(scene->swingParts(), parts);
+    EXPECT_EQ(loads, 1);
+}
+
+TEST_F(SwingSceneAssembly, UnknownNamesBrokenFilesAndEmptySeatsGetThePlaceholder) {
+    library["broken"] = {.broken = true};
+    const auto scene = makeScene();
+    placeholders = 0;
+    scene->setCharacters({"nobody", "broken"});
+    EXPECT_EQ(scene->characters().size(), 2u);
+    EXPECT_EQ(placeholders, 2);
+    scene->setCharacters({"", "/no/such/file.glb"});
+    EXPECT_EQ(placeholders, 4);
+    EXPECT_EQ(scene->characters().size(), 2u);
+}
+
+TEST_F(SwingSceneAssembly, TheBuiltInFigureStandsInWhenNoPlaceholderIsInjected) {
+    SwingScene::Services s = services();
+    s.placeholder = nullptr;
+    SwingScene scene(s);
+    EXPECT_NE(dynamic_cast<CharacterRig*>(scene.characters().at(0).get()), nullptr);
+    scene.updateAtTime(0.0);
+    scene.updateAtTime(0.5);
+}
+
+TEST_F(SwingSceneAssembly, OnlyChangesThatMoveTheFrameOrSeatsRebuild) {
+    library["ann"] = {};
+    library["bob"] = {};
+    const auto scene = makeScene();
+    SwingConfig config;
+    config.characters = {"ann"};
+    apply(*scene, config);
+    auto parts = scene->swingParts();
+    const auto rebuilt = [&] {
+        const bool changed = scene->swingParts() != parts;
+        parts = scene->swingParts();
+        return changed;
+    };
+
+    config.lean = 1.7;
+    config.shine = 0.9;
+    config.kick = 0.2;
+    config.gripReach = 0.5;
+    config.headMode = HeadMode::idle;
+    config.handRight = HandMode::wave;
+    config.fits[0].lift = 0.1;
+    config.fits[0].size = 1.3;  // one seat: the board stays 1.0 wide
+    config.tiltDegrees = -40;
+    apply(*scene, config);
+    EXPECT_FALSE(rebuilt());
+    EXPECT_NEAR(scene->yawNode()->eulerAngles().y, -40 * kPi / 180, 1e-6);
+
+    config.ropeLength = 3.0;
+    apply(*scene, config);
+    EXPECT_TRUE(rebuilt());
+    config.skin = SwingSkin::gold;
+    apply(*scene, config);
+    EXPECT_TRUE(rebuilt());
+    config.characters = {"ann", "bob"};
+    config.fits = {{1.0, 0, 0}, {1.0, 0, 0}};
+    apply(*scene, config);
+    EXPECT_TRUE(rebuilt());
+    EXPECT_EQ(loads, 3) << "ann reloads only because the list of names changed";
+
+    config.fits[1].size = 1.4;  // widens the board
+    apply(*scene, config);
+    EXPECT_TRUE(rebuilt());
+    EXPECT_GT(scene->builtLayout().width, 2.0);
+    EXPECT_EQ(scene->builtLayout(), scene->seatLayout());
+    EXPECT_EQ(loads, 3) << "a rebuild for sizes never reloads";
+}
+
+TEST_F(SwingSceneAssembly, ASizeChangeThatLeavesTheSeatsInPlaceDoesNotRebuild) {
+    library["slim"] = {.halfWidth = 0.1};
+    const auto scene = makeScene();
+    SwingConfig config;
+    config.characters = {"slim", "slim"};
+    config.fits = {{1.0, 0, 0}, {1.0, 0, 0}};
+    apply(*scene, config);
+    const auto parts = scene->swingParts();
+    EXPECT_EQ(scene->builtLayout(), (SeatLayout{1.0, {-0.35, 0.35}}));
+    config.fits[0].size = 1.02;
+    apply(*scene, config);
+    EXPECT_EQ(scene->swingParts(), parts);
+    EXPECT_EQ(scene->effectiveSizes(), (std::vector<double>{1.02, 1.0}));
+}
+
+TEST_F(SwingSceneAssembly, SizesAreFlooredForTheChainsButNeverLowered) {
+    library["short"] = {.reachFrom = 0.83};
+    library["stubby"] = {.reachFrom = 5.0};
+    library["armless"] = {.reachFrom = 5.0, .arms = false};
+    const auto scene = makeScene();
+    SwingConfig config;
+    config.characters = {"short"};
+    config.fits = {{1.2, 0, 0}};
+    apply(*scene, config);
+    EXPECT_EQ(scene->effectiveSizes(), std::vector<double>{1.2});
+    EXPECT_NEAR(scene->minCharacterSizes().at(0), 0.85, 0.011);
+
+    config.fits = {{0.6, 0, 0}};
+    apply(*scene, config);
+    EXPECT_EQ(scene->effectiveSizes().at(0), scene->minCharacterSizes().at(0));
+
+    config.characters = {"stubby"};
+    apply(*scene, config);
+    EXPECT_EQ(scene->minCharacterSizes(), std::vector<double>{2.0});
+    EXPECT_EQ(scene->effectiveSizes(), std::vector<double>{1.5});
+    EXPECT_EQ(scene->maxCharacterSizes(), std::vector<double>{9.0});
+
+    config.characters = {"armless"};
+    apply(*scene, config);
+    EXPECT_EQ(scene->minCharacterSizes(), std::vector<double>{0.0});
+    EXPECT_EQ(scene->effectiveSizes(), std::vector<double>{0.6});
+
+    setenv("PLIMSA_NOFLOOR", "1", 1);
+    config.characters = {"stubby"};
+    apply(*scene, config);
+    unsetenv("PLIMSA_NOFLOOR");
+    EXPECT_EQ(scene->effectiveSizes(), std::vector<double>{0.6});
+    EXPECT_EQ(scene->minCharacterSizes(), std::vector<double>{2.0});
+}
+
+TEST_F(SwingSceneAssembly, ReachTestsUseTheOuterHandOfEachSeatAndSkipHandsOffTheChains) {
+    library["ann"] = {};
+    const auto scene = makeScene();
+    SwingConfig config;
+    config.characters = {"ann", "ann"};
+    config.handLeft = HandMode::wave;
+    apply(*scene, config);
+    FakeSwingCharacter& left = fake(*scene, 0);
+    FakeSwingCharacter& right = fake(*scene, 1);
+    left.poses.clear();
+    right.poses.clear();
+    EXPECT_TRUE(scene->reachesChains(0, 1.0, scene->builtLayout()));
+    EXPECT_TRUE(scene->reachesChains(1, 1.0, scene->builtLayout()));
+    ASSERT_EQ(left.poses.size(), 3u);
+    EXPECT_EQ(left.poses[0].leg, -1.0);
+    EXPECT_EQ(left.poses[2].leg, 1.0);
+    EXPECT_EQ(left.poses[0].handLeft, HandMode::chain);
+    EXPECT_EQ(left.poses[0].handRight, HandMode::loose);
+    EXPECT_EQ(right.poses[0].handLeft, HandMode::loose);
+    EXPECT_EQ(right.poses[0].handRight, HandMode::chain);
+    const float h = static_cast<float>(scene->builtLayout().width * 0.5 - 0.08);
+    EXPECT_EQ(left.poses[0].ropes.at(0).bottom, glm::vec3(-h, static_cast<float>(0.07 - 2.2), 0.0f));
+
+    config.characters = {"ann"};
+    config.handLeft = HandMode::wave;
+    config.handRight = HandMode::loose;
+    apply(*scene, config);
+    FakeSwingCharacter& alone = fake(*scene, 0);
+    alone.poses.clear();
+    EXPECT_TRUE(scene->reachesChains(0, 0.1, scene->builtLayout()));
+    EXPECT_TRUE(alone.poses.empty()) << "no chain hand: nothing to test";
+}
+
+TEST_F(SwingSceneAssembly, RequiredSizeUsesTheMainScreenOrFallsBackTo1600By900) {
+    SwingConfig config;
+    config.ropeLength = 7.0;
+    config.swingScale = 1.3;
+    const auto scene = makeScene();
+    scene->setConfig(config);
+    scene->settingsChanged();
+    EXPECT_EQ(scene->requiredSize(kPi).height, 900);
+    screens.frame = Screens::Rect{0, 0, 1280, 800};
+    EXPECT_EQ(scene->requiredSize(kPi), (WindowSize{1280, 720}));
+    EXPECT_LE(scene->requiredSize(scene->predictedAmplitude()).height, 720);
+}
+
+bool allTransformsFinite(Node& root) {
+    bool finite = true;
+    root.enumerateHierarchy([&](Node& node, bool& stop) {
+        const glm::mat4& m = node.worldTransform();
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r) finite = finite && std::isfinite(m[c][r]);
+        stop = !finite;
+    });
+    return finite;
+}
+
+TEST_F(SwingSceneAssembly, HostileSettingsNeverCrashHangOrReachATransform) {
+    library["ann"] = {.reachFrom = 0.9};
+    const auto scene = makeScene();
+    const double nan = std::nan("");
+    const std::vector<std::function<void(SwingConfig&)>> edits{
+        [](SwingConfig& c) { c.ropeLength = 0; },
+        [](SwingConfig& c) { c.ropeLength = -4; },
+        [](SwingConfig& c) { c.ropeLength = 1e9; },
+        [&](SwingConfig& c) { c.ropeLength = nan; },
+        [](SwingConfig& c) { c.swingScale = -2; },
+        [](SwingConfig& c) { c.swingScale = 1e12; },
+        [](SwingConfig& c) { c.cruiseAmplitudeDegrees = 1e9; },
+        [&](SwingConfig& c) { c.tiltDegrees = nan, c.kick = nan, c.lean = INFINITY, c.legBias = nan; },
+        [&](SwingConfig& c) { c.gripReach = nan, c.shine = -INFINITY; },
+        [&](SwingConfig& c) { c.fits = {{nan, nan, nan}, {1e300, -1e300, 0}, {2, 2, 2}, {3, 3, 3}}; },
+        [](SwingConfig& c) { c.fits.clear(); },
+        [](SwingConfig& c) { c.characters = {"ann", "ann", "ann", "ann"}; },
+    };
+    double time = 0;
+    for (const auto& edit : edits) {
+        SwingConfig config;
+        config.characters = {"ann", "ann"};
+        edit(config);
+        apply(*scene, config);
+        scene->addPush();
+        for (int frame = 0; frame < 30; ++frame) scene->updateAtTime(time += 1.0 / 60);
+        scene->debugPose(nan, nan, nan);
+        EXPECT_TRUE(allTransformsFinite(scene->scene()->rootNode()));
+        const WindowSize size = scene->requiredSize(scene->predictedAmplitude());
+        EXPECT_TRUE(std::isfinite(size.width) && size.width >= 1 && size.width <= 1600);
+        EXPECT_TRUE(std::isfinite(size.height) && size.height >= 1 && size.height <= 900);
+        for (const double s : scene->effectiveSizes()) EXPECT_TRUE(s > 0 && s <= 9.0);
+    }
+}
+
+}  // namespace
+}  // namespace plimsa::testing
