@@ -7,7 +7,15 @@ namespace plimsa {
 FrameTargets::FrameTargets()
     : emptyVertexArray_(GlVertexArray::generate()),
       present_(ShaderProgram::build(ShaderSources::fullScreenVertex(), ShaderSources::presentFragment())),
-      skipDecode_(epoxy_has_gl_extension("GL_EXT_texture_sRGB_decode")) {}
+      rawSampler_(GlSampler::generate()), skipDecode_(epoxy_has_gl_extension("GL_EXT_texture_sRGB_decode")) {
+    // Skipping the decode on a sampler, not the texture: Mesa also stops encoding when the texture itself
+    // is set to skip, which would break rendering into it.
+    glSamplerParameteri(rawSampler_.id(), GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glSamplerParameteri(rawSampler_.id(), GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glSamplerParameteri(rawSampler_.id(), GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glSamplerParameteri(rawSampler_.id(), GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    if (skipDecode_) glSamplerParameteri(rawSampler_.id(), GL_TEXTURE_SRGB_DECODE_EXT, GL_SKIP_DECODE_EXT);
+}
 
 bool FrameTargets::allocate(int width, int height, int samples) {
     resolved_ = GlTexture::generate();
@@ -17,7 +25,6 @@ bool FrameTargets::allocate(int width, int height, int samples) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    if (skipDecode_) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SRGB_DECODE_EXT, GL_SKIP_DECODE_EXT);
     resolvedFramebuffer_ = GlFramebuffer::generate();
     glBindFramebuffer(GL_FRAMEBUFFER, resolvedFramebuffer_.id());
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, resolved_.id(), 0);
@@ -76,14 +83,16 @@ void FrameTargets::presentInto(GLuint target, bool topRowFirst) {
     present_.use();
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, resolved_.id());
-    glBindSampler(0, 0);
+    glBindSampler(0, rawSampler_.id());
     glUniform1i(present_.uniform("uFrame"), 0);
+    glUniform2f(present_.uniform("uSize"), static_cast<float>(width_), static_cast<float>(height_));
     glUniform1i(present_.uniform("uRawSrgb"), skipDecode_ ? 1 : 0);
     glUniform1i(present_.uniform("uFlipRows"), topRowFirst ? 1 : 0);
     glUniform1i(present_.uniform("uHeight"), height_);
     glBindVertexArray(emptyVertexArray_.id());
     glDrawArrays(GL_TRIANGLES, 0, 3);
     glBindVertexArray(0);
+    glBindSampler(0, 0);
 }
 
 }  // namespace plimsa

@@ -35,6 +35,7 @@ private:
     GlTexture resolved_;
     GlVertexArray emptyVertexArray_;
     ShaderProgram present_;
+    GlSampler rawSampler_;
     bool skipDecode_ = false;  // read the resolved texture's raw sRGB bytes (EXT_texture_sRGB_decode)
     int width_ = 0;
     int height_ = 0;

@@ -223,6 +223,7 @@ uniform sampler2D uFrame;   // premultiplied linear colour, stored sRGB-encoded
 uniform bool uRawSrgb;      // the sampler returns the stored (encoded) values, not decoded ones
 uniform bool uFlipRows;
 uniform int uHeight;
+uniform vec2 uSize;
 out vec4 fragColor;
 
 vec3 encodeSrgb(vec3 c) {
@@ -237,7 +238,8 @@ vec3 decodeSrgb(vec3 c) {
 void main() {
     ivec2 p = ivec2(gl_FragCoord.xy);
     if (uFlipRows) p.y = uHeight - 1 - p.y;
-    vec4 texel = texelFetch(uFrame, p, 0);
+    // texture() at texel centres rather than texelFetch, so that the sampler's sRGB decode setting applies.
+    vec4 texel = texture(uFrame, (vec2(p) + 0.5) / uSize);
     float alpha = texel.a;
     // Opaque and empty pixels are already right as stored; only partly covered ones need converting.
     if (uRawSrgb && (alpha >= 1.0 || alpha <= 0.0)) {

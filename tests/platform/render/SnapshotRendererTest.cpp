@@ -1,0 +1,229 @@
+#include "RenderTestScene.h"
+
+#include "platform/scene/MeshData.h"
+#include "platform/scene/Primitives.h"
+#include "platform/scene/SceneRendererDelegate.h"
+#include "platform/scene/Skinner.h"
+#include "platform/render/SceneRenderer.h"
+
+#include <thread>
+
+namespace plimsa::test {
+namespace {
+
+using SnapshotRendererTest = RenderTest;
+
+bool isEmpty(const Rgba& c) { return c.a == 0 && c.r == 0 && c.g == 0 && c.b == 0; }
+bool isPartial(const Rgba& c) { return c.a > 0 && c.a < 255; }
+bool isCovered(const Rgba& c) { return c.a > 0; }
+
+TEST_F(SnapshotRendererTest, LitBoxIsOpaqueOnAClearBackgroundWithTheLitFaceBrighter) {
+    TestScene s({2.2f, 1.6f, 3.0f});
+    s.add(Primitives::box(1, 1, 1, 0), Material::make(glm::vec3(0.8f), 0.6f, 0.0f));
+    s.addLight(LightType::directional, 1000.0f);  // travels along -Z: lights the +Z face head on
+    s.addLight(LightType::ambient, 150.0f);
+    const Image image = render(s, 96, 96);
+    ASSERT_EQ(image.width, 96);
+    EXPECT_TRUE(image.premultiplied);
+    EXPECT_TRUE(isEmpty(at(image, {0, 0})));
+    EXPECT_TRUE(isEmpty(at(image, {95, 95})));
+    const Rgba lit = at(image, s.pixelOf({0.0f, 0.0f, 0.5f}, 96, 96));
+    const Rgba side = at(image, s.pixelOf({0.5f, 0.0f, 0.0f}, 96, 96));
+    EXPECT_EQ(lit.a, 255);
+    EXPECT_EQ(side.a, 255);
+    EXPECT_GT(luminance(lit), luminance(side) + 60.0f);
+    EXPECT_GT(luminance(side), 10.0f) << "ambient light reaches the face turned away";
+}
+
+TEST_F(SnapshotRendererTest, RowsComeBackTopToBottom) {
+    TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
+    s.add(Primitives::plane(2, 1), unlit({1, 1, 1, 1}), {0, 0.5f, 0});  // fills the upper half
+    const Image image = render(s, 32, 32);
+    EXPECT_EQ(at(image, {16, 4}).a, 255);
+    EXPECT_EQ(at(image, {16, 28}).a, 0);
+}
+
+TEST_F(SnapshotRendererTest, MultisamplingGivesIntermediateAlphaOnEdgesOnly) {
+    TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
+    s.add(Primitives::box(1, 1, 1, 0), unlit({1, 1, 1, 1}))->setEulerAngles({0, 0, 0.4f});
+    const Image aliased = render(s, 64, 64, 1);
+    const Image smooth = render(s, 64, 64, 4);
+    EXPECT_EQ(countPixels(aliased, isPartial), 0);
+    EXPECT_GT(countPixels(smooth, isPartial), 40);
+    // Coverage is about the same; only the edges soften.
+    EXPECT_NEAR(countPixels(smooth, isCovered), countPixels(aliased, isCovered), 200);
+}
+
+TEST_F(SnapshotRendererTest, SceneBackgroundColourFillsWhatIsNotDrawn) {
+    TestScene s;
+    s.scene->setBackgroundColor({0.0f, 0.0f, 1.0f, 1.0f});
+    const Rgba c = at(render(s, 16, 16), {8, 8});
+    EXPECT_EQ(c.b, 255);
+    EXPECT_EQ(c.a, 255);
+    EXPECT_EQ(c.r, 0);
+}
+
+TEST_F(SnapshotRendererTest, HiddenSubtreesAreNotDrawn) {
+    TestScene s;
+    std::shared_ptr<Node> parent = Node::make();
+    s.scene->rootNode().addChildNode(parent);
+    std::shared_ptr<Geometry> box = Primitives::box(1, 1, 1, 0);
+    box->setFirstMaterial(unlit({1, 1, 1, 1}));
+    parent->addChildNode(Node::make(box));
+    EXPECT_GT(countPixels(render(s, 32, 32), isCovered), 0);
+    parent->setHidden(true);
+    EXPECT_EQ(countPixels(render(s, 32, 32), isCovered), 0);
+}
+
+TEST_F(SnapshotRendererTest, RefusesSizesItCannotRenderAndCarriesOn) {
+    TestScene s;
+    s.add(Primitives::box(1, 1, 1, 0), unlit({1, 1, 1, 1}));
+    EXPECT_FALSE(renderer().snapshot(*s.scene, *s.camera, 0, 16, 1, 0.0));
+    EXPECT_FALSE(renderer().snapshot(*s.scene, *s.camera, 16, -3, 1, 0.0));
+    EXPECT_FALSE(renderer().snapshot(*s.scene, *s.camera, 9000, 16, 1, 0.0));
+    std::optional<Image> image = renderer().snapshot(*s.scene, *s.camera, 16, 16, 64, 0.0);  // samples clamped
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 16);
+    EXPECT_EQ(at(*image, {8, 8}).a, 255);
+}
+
+TEST_F(SnapshotRendererTest, PointOfViewWithoutCameraUsesADefaultOne) {
+    TestScene s;
+    s.add(Primitives::box(1, 1, 1, 0), unlit({1, 1, 1, 1}));
+    std::shared_ptr<Node> eye = Node::make();
+    eye->setPosition({0, 0, 4});
+    s.scene->rootNode().addChildNode(eye);
+    std::optional<Image> image = renderer().snapshot(*s.scene, *eye, 32, 32, 1, 0.0);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(at(*image, {16, 16}).a, 255);
+}
+
+struct MovingDelegate : SceneRendererDelegate {
+    std::shared_ptr<Node> node;
+    double lastTime = -1.0;
+    void updateAtTime(double time) override {
+        lastTime = time;
+        node->setPosition({static_cast<float>(time), 0, 0});
+    }
+};
+
+TEST_F(SnapshotRendererTest, DelegatePosesTheSceneAtTheRequestedTimeBeforeDrawing) {
+    TestScene s({0, 0, 5}, {0, 0, 0}, 2.0f);
+    auto delegate = std::make_shared<MovingDelegate>();
+    delegate->node = s.add(Primitives::box(0.5f, 0.5f, 0.5f, 0), unlit({1, 1, 1, 1}));
+    renderer().setDelegate(delegate);
+    const Image image = render(s, 64, 64, 1, 1.0);
+    EXPECT_DOUBLE_EQ(delegate->lastTime, 1.0);
+    EXPECT_EQ(at(image, s.pixelOf({1.0f, 0, 0.25f}, 64, 64)).a, 255);
+    EXPECT_EQ(at(image, s.pixelOf({0.0f, 0, 0.25f}, 64, 64)).a, 0);
+
+    std::weak_ptr<MovingDelegate> gone = delegate;
+    delegate.reset();
+    EXPECT_TRUE(gone.expired());
+    EXPECT_TRUE(renderer().snapshot(*s.scene, *s.camera, 16, 16, 1, 2.0));  // a dead delegate is skipped
+    renderer().setDelegate({});
+}
+
+// A vertical strip of two quads; the upper quad follows bone 1, which turns about its base at y = 0.
+struct SkinnedStrip {
+    std::shared_ptr<Node> root = Node::make("skin root");
+    std::shared_ptr<Node> lower = Node::make("lower");
+    std::shared_ptr<Node> upper = Node::make("upper");
+    std::shared_ptr<Node> skinned;
+
+    SkinnedStrip(TestScene& s) {
+        MeshData mesh;
+        for (float y : {-1.0f, 0.0f, 1.0f})
+            for (float x : {-0.2f, 0.2f}) {
+                mesh.positions.push_back({x, y, 0});
+                mesh.normals.push_back({0, 0, 1});
+                mesh.joints.push_back({y > 0.5f ? 1 : 0, 0, 0, 0});
+                mesh.weights.push_back({1, 0, 0, 0});
+            }
+        mesh.elements.push_back({{0, 1, 3, 0, 3, 2, 2, 3, 5, 2, 5, 4}});
+        std::shared_ptr<Geometry> geometry = Geometry::make(mesh, {unlit({1, 1, 1, 1})});
+        geometry->firstMaterial()->setDoubleSided(true);
+        s.scene->rootNode().addChildNode(root);
+        root->addChildNode(lower);
+        lower->addChildNode(upper);
+        skinned = Node::make(geometry);
+        skinned->setSkinner(Skinner::make({lower, upper}, {glm::mat4(1.0f), glm::mat4(1.0f)}));
+        root->addChildNode(skinned);
+    }
+};
+
+TEST_F(SnapshotRendererTest, SkinnedMeshDeformsWhenItsJointTurns) {
+    TestScene s({0, 0, 5}, {0, 0, 0}, 1.2f);
+    SkinnedStrip strip(s);
+    const Image rest = render(s, 64, 64);
+    const glm::ivec2 top = s.pixelOf({0, 0.8f, 0}, 64, 64), side = s.pixelOf({-0.8f, 0, 0}, 64, 64);
+    const glm::ivec2 bottom = s.pixelOf({0, -0.8f, 0}, 64, 64);
+    EXPECT_EQ(at(rest, top).a, 255);
+    EXPECT_EQ(at(rest, side).a, 0);
+
+    strip.upper->setEulerAngles({0, 0, 1.5707963f});  // the upper quad swings over to -X
+    const Image bent = render(s, 64, 64);
+    EXPECT_EQ(at(bent, top).a, 0);
+    EXPECT_EQ(at(bent, side).a, 255);
+    EXPECT_EQ(at(bent, bottom).a, 255) << "the lower quad stays put";
+
+    // The pose comes from the bones alone: moving the node that carries the skin changes nothing,
+    // moving the skeleton moves the mesh.
+    strip.skinned->setPosition({5, 0, 0});
+    EXPECT_EQ(at(render(s, 64, 64), side).a, 255);
+    strip.root->setPosition({5, 0, 0});
+    EXPECT_EQ(countPixels(render(s, 64, 64), isCovered), 0);
+}
+
+TEST_F(SnapshotRendererTest, KeepsOneGpuCopyPerGeometryAndFreesCopiesOfGoneGeometries) {
+    TestScene s;
+    std::shared_ptr<Node> node = s.add(Primitives::box(1, 1, 1, 0), unlit({1, 1, 1, 1}));
+    std::shared_ptr<Node> twin = Node::make(node->geometry());  // shares the geometry
+    s.scene->rootNode().addChildNode(twin);
+    render(s, 16, 16);
+    render(s, 16, 16);
+    EXPECT_EQ(renderer().sceneRenderer().cachedGeometryCount(), 1u);
+
+    node->setGeometry(Primitives::sphere(0.5f));
+    twin->removeFromParentNode();
+    twin.reset();
+    render(s, 16, 16);
+    EXPECT_EQ(renderer().sceneRenderer().cachedGeometryCount(), 1u);
+}
+
+TEST_F(SnapshotRendererTest, EditedMeshIsUploadedAgain) {
+    TestScene s({0, 0, 5}, {0, 0, 0}, 2.0f);
+    std::shared_ptr<Node> node = s.add(Primitives::plane(1, 1), unlit({1, 1, 1, 1}));
+    const glm::ivec2 right = s.pixelOf({1.5f, 0, 0}, 64, 64);
+    EXPECT_EQ(at(render(s, 64, 64), right).a, 0);
+    MeshData mesh = node->geometry()->mesh();
+    for (glm::vec3& p : mesh.positions) p.x += 1.5f;
+    node->geometry()->setMesh(mesh);
+    EXPECT_EQ(at(render(s, 64, 64), right).a, 255);
+}
+
+TEST(SnapshotRendererThreads, TwoRenderersOnTwoThreadsRenderAtTheSameTime) {
+    std::unique_ptr<SnapshotRenderer> probe = SnapshotRenderer::create();
+    if (!probe) GTEST_SKIP() << "no headless OpenGL context";
+    probe.reset();
+    int covered[2] = {0, 0};
+    auto work = [&covered](int index) {
+        std::unique_ptr<SnapshotRenderer> renderer = SnapshotRenderer::create();
+        if (!renderer) return;
+        TestScene s;
+        s.add(Primitives::sphere(0.8f), Material::make(glm::vec3(0.5f), 0.5f, 0.0f));
+        s.addLight(LightType::ambient, 1000.0f);
+        for (int frame = 0; frame < 3; ++frame) {
+            std::optional<Image> image = renderer->snapshot(*s.scene, *s.camera, 32, 32, 4, frame);
+            if (image) covered[index] = countPixels(*image, isCovered);
+        }
+    };
+    std::thread first(work, 0), second(work, 1);
+    first.join();
+    second.join();
+    EXPECT_GT(covered[0], 100);
+    EXPECT_EQ(covered[0], covered[1]);
+}
+
+}  // namespace
+}  // namespace plimsa::test
