@@ -104,11 +104,11 @@ void Settings::commit(Values next) {
     };
     {
         Announcing announcing(announced_, next);
-        willChange_.emit(next);
+        willChange_.publish(next);
     }
     v_ = std::move(next);
     if (persist()) save();
-    changed_.emit(v_);
+    changed_.publish(v_);
 }
 
 void Settings::save() const {

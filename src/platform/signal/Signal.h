@@ -13,11 +13,11 @@ namespace plimsa {
 /// A list of subscribers called in the order they connected. `connect` returns the `Connection` that
 /// keeps the subscription alive; dropping it unsubscribes.
 ///
-/// Re-entrancy: a slot may connect, disconnect itself or others, emit again, or destroy the object that
+/// Re-entrancy: a slot may connect, disconnect itself or others, publish again, or destroy the object that
 /// owns the signal. A slot disconnected during an emission is not called for the rest of it; a slot
 /// connected during an emission is first called by the next one.
 ///
-/// Not thread-safe: connect, disconnect and emit on one thread (the main thread for the app's stores).
+/// Not thread-safe: connect, disconnect and publish on one thread (the main thread for the app's stores).
 template <typename... Args>
 class Signal {
 public:
@@ -34,7 +34,7 @@ public:
         return Connection(entry);
     }
 
-    void emit(Args... args) {
+    void publish(Args... args) {
         prune();
         // The snapshot keeps every entry (and its function) alive through the calls, even when a slot
         // disconnects it or destroys this signal.

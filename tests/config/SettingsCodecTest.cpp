@@ -1,0 +1,197 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "config/SettingsValues.h"
+
+namespace plimsa {
+namespace {
+
+SettingsValues decoded(std::string_view document) {
+    auto values = SettingsValues::decode(document);
+    EXPECT_TRUE(values) << document;
+    return values.value_or(SettingsValues{});
+}
+
+SwingConfig expectOneSwing(const SettingsValues& values) {
+    EXPECT_EQ(values.swings.size(), 1u);
+    return values.swings.empty() ? SwingConfig() : values.swings.front();
+}
+
+TEST(SettingsCodec, WritesTheFourKeysInOrderWithoutPrettyPrinting) {
+    SettingsValues values;
+    values.lightContrast = 0.25;
+    values.frameRate = 30;
+    values.swings.resize(2);
+    values.corners.resize(1);
+    const std::string document = values.encode().value();
+    EXPECT_EQ(document.find('\n'), std::string::npos);
+    EXPECT_EQ(document.rfind(R"({"lightContrast":0.25,"frameRate":30,"swings":[{"id":)", 0), 0u);
+    EXPECT_LT(document.find(R"("swings":)"), document.find(R"("corners":[{"id":)"));
+    EXPECT_EQ(SettingsValues::decode(document), values);
+}
+
+TEST(SettingsCodec, NonUtf8TextIsReplacedInsteadOfFailingTheSave) {
+    SettingsValues values;
+    values.swings.resize(1);
+    values.swings[0].characters = {"/home/u/\xff\xfe.glb", "ada"};
+    const auto document = values.encode();
+    ASSERT_TRUE(document);
+    const auto back = SettingsValues::decode(*document);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->swings[0].characters[1], "ada");
+    EXPECT_EQ(back->swings[0].characters[0], "/home/u/\xEF\xBF\xBD\xEF\xBF\xBD.glb");
+}
+
+TEST(SettingsCodec, FlatLegacyDocumentBecomesOneSwing) {
+    const auto values = decoded(R"({"lightContrast": 0.5, "ropeLength": 3.0, "characterSize": 1.2})");
+    EXPECT_DOUBLE_EQ(values.lightContrast, 0.5);
+    EXPECT_EQ(values.frameRate, 60);
+    EXPECT_TRUE(values.corners.empty());
+    const SwingConfig swing = expectOneSwing(values);
+    SwingConfig expected;
+    expected.id = swing.id;
+    expected.ropeLength = 3.0;
+    expected.fits = {{1.2, 0.0, 0.0}};
+    EXPECT_EQ(swing, expected);
+    EXPECT_EQ(swing.characters, std::vector<std::string>{""});
+    EXPECT_EQ(swing.attach, SwingAttach::screen);
+    EXPECT_DOUBLE_EQ(swing.anchorFraction, 0.72);
+}
+
+TEST(SettingsCodec, EveryFlatKeyOfTheOlderLayoutIsCarriedOver) {
+    const auto swing = expectOneSwing(decoded(R"({
+        "ropeLength": 3, "tiltDegrees": 10, "pumping": false, "cruiseAmplitudeDegrees": 40, "kick": 0.5,
+        "lean": 0.6, "legBias": 0.3, "gripReach": 0.7, "headMode": "idle", "handLeft": "wave",
+        "handRight": "loose", "innerHand": "chain", "characterSize": 1.1, "swingScale": 0.8, "seatLift": 0.1,
+        "seatForward": -0.1, "style": "wild", "shine": 0.4, "skin": "forest",
+        "fits": [{"size": 9, "lift": 9, "forward": 9}], "attach": "window", "anchorFraction": 0.1})"));
+    EXPECT_DOUBLE_EQ(swing.ropeLength, 3);
+    EXPECT_DOUBLE_EQ(swing.tiltDegrees, 10);
+    EXPECT_FALSE(swing.pumping);
+    EXPECT_DOUBLE_EQ(swing.cruiseAmplitudeDegrees, 40);
+    EXPECT_DOUBLE_EQ(swing.kick, 0.5);
+    EXPECT_DOUBLE_EQ(swing.lean, 0.6);
+    EXPECT_DOUBLE_EQ(swing.legBias, 0.3);
+    EXPECT_DOUBLE_EQ(swing.gripReach, 0.7);
+    EXPECT_EQ(swing.headMode, HeadMode::idle);
+    EXPECT_EQ(swing.handLeft, HandMode::wave);
+    EXPECT_EQ(swing.handRight, HandMode::loose);
+    EXPECT_EQ(swing.innerHand, HandMode::chain);
+    EXPECT_DOUBLE_EQ(swing.swingScale, 0.8);
+    EXPECT_EQ(swing.style, SwingStyle::wild);
+    EXPECT_DOUBLE_EQ(swing.shine, 0.4);
+    EXPECT_EQ(swing.skin, SwingSkin::forest);
+    // The flat "fits" is never read, and the older layout had no hanging mode or anchor.
+    EXPECT_EQ(swing.fits, (std::vector<CharacterFit>{CharacterFit{1.1, 0.1, -0.1}}));
+    EXPECT_EQ(swing.attach, SwingAttach::screen);
+    EXPECT_DOUBLE_EQ(swing.anchorFraction, 0.72);
+}
+
+TEST(SettingsCodec, SwingElementsTakeMissingKeysFromTheFlatOnes) {
+    const auto values = decoded(R"({"kick": 0.5, "characterSize": 1.3, "swings": [{"ropeLength": 4.0}]})");
+    const SwingConfig swing = expectOneSwing(values);
+    EXPECT_DOUBLE_EQ(swing.ropeLength, 4.0);
+    EXPECT_DOUBLE_EQ(swing.kick, 0.5);
+    EXPECT_EQ(swing.fits, (std::vector<CharacterFit>{CharacterFit{1.3, 0.0, 0.0}}));
+    EXPECT_DOUBLE_EQ(swing.lean, 1.0);
+    // The fallback is process-wide while decoding only.
+    EXPECT_DOUBLE_EQ(SwingConfig::decodeFallback().kick, 1.0);
+    EXPECT_EQ(SwingConfig::decodeFallback().fits, (std::vector<CharacterFit>{CharacterFit{}}));
+}
+
+TEST(SettingsCodec, EmptySwingListStaysEmpty) {
+    EXPECT_TRUE(decoded(R"({"swings": [], "ropeLength": 3})").swings.empty());
+}
+
+TEST(SettingsCodec, UnreadableSwingListGivesTheLegacySwing) {
+    for (const char* document : {R"({"kick": 0.4, "swings": [{"ropeLength": 4.0}, 3]})",
+                                 R"({"kick": 0.4, "swings": {"ropeLength": 4.0}})", R"({"kick": 0.4, "swings": null})",
+                                 R"({"kick": 0.4, "swings": "none"})"}) {
+        const SwingConfig swing = expectOneSwing(decoded(document));
+        EXPECT_DOUBLE_EQ(swing.ropeLength, 2.2) << document;
+        EXPECT_DOUBLE_EQ(swing.kick, 0.4) << document;
+    }
+}
+
+TEST(SettingsCodec, CornerListIsAllOrNothingButBadValuesKeepTheirPlace) {
+    EXPECT_TRUE(decoded(R"({"corners": [{"character": "ada"}, "bo"]})").corners.empty());
+    EXPECT_TRUE(decoded(R"({"corners": {"character": "ada"}})").corners.empty());
+    const auto values = decoded(R"({"corners": [{"character": "ada", "side": "middle", "opacity": null},
+                                                {"character": "bo", "side": "left", "size": [1]}]})");
+    ASSERT_EQ(values.corners.size(), 2u);
+    EXPECT_EQ(values.corners[0].character, "ada");
+    EXPECT_EQ(values.corners[0].side, CornerSide::right);
+    EXPECT_DOUBLE_EQ(values.corners[0].opacity, 0.85);
+    EXPECT_EQ(values.corners[1].side, CornerSide::left);
+    EXPECT_DOUBLE_EQ(values.corners[1].size, 1.0);
+}
+
+TEST(SettingsCodec, FrameRateMustBeAnIntegralNumber) {
+    EXPECT_EQ(decoded(R"({"frameRate": 45})").frameRate, 45);
+    EXPECT_EQ(decoded(R"({"frameRate": -3})").frameRate, -3);
+    EXPECT_EQ(decoded(R"({"frameRate": 30.0})").frameRate, 30);
+    EXPECT_EQ(decoded(R"({"frameRate": 30.5})").frameRate, 60);
+    EXPECT_EQ(decoded(R"({"frameRate": "30"})").frameRate, 60);
+    EXPECT_EQ(decoded(R"({"frameRate": 1e300})").frameRate, 60);
+    EXPECT_EQ(decoded(R"({"frameRate": 4294967356})").frameRate, 60);
+    EXPECT_EQ(decoded(R"({"frameRate": -99999999999999999999})").frameRate, 60);
+    EXPECT_EQ(decoded(R"({"frameRate": true})").frameRate, 60);
+}
+
+TEST(SettingsCodec, GlobalValuesFallBackOnTheirOwn) {
+    const auto values = decoded(R"({"lightContrast": "bright", "frameRate": 30, "corners": []})");
+    EXPECT_DOUBLE_EQ(values.lightContrast, 0.4);
+    EXPECT_EQ(values.frameRate, 30);
+    EXPECT_DOUBLE_EQ(decoded(R"({"lightContrast": 12345678901234567890})").lightContrast, 12345678901234567890.0);
+}
+
+TEST(SettingsCodec, RepeatedIdsAreMadeUnique) {
+    const auto values = decoded(R"({"swings": [
+        {"id": "E621E1F8-C36C-495A-93FC-0C247A3E6E5F", "kick": 0.1},
+        {"id": "e621e1f8-c36c-495a-93fc-0c247a3e6e5f", "kick": 0.2}],
+        "corners": [{"id": "E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}, {"id": "E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}]})");
+    ASSERT_EQ(values.swings.size(), 2u);
+    EXPECT_EQ(values.swings[0].id.string(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+    EXPECT_NE(values.swings[1].id, values.swings[0].id);
+    EXPECT_DOUBLE_EQ(values.swings[1].kick, 0.2);
+    ASSERT_EQ(values.corners.size(), 2u);
+    EXPECT_EQ(values.corners[0].id, values.swings[0].id);  // the two lists are separate namespaces
+    EXPECT_NE(values.corners[1].id, values.corners[0].id);
+}
+
+TEST(SettingsCodec, DocumentsThatAreNotObjectsDoNotDecode) {
+    for (const std::string& document : std::vector<std::string>{"", "[]", R"([{"frameRate": 30}])", "42", "\"text\"", "null", "nul", "{", R"({"a":1}x)", "NaN",
+          R"({"frameRate": NaN})", R"({"lightContrast": 1e999})", "{\"a\":\"\xff\"}"})
+        EXPECT_FALSE(SettingsValues::decode(document)) << document;
+}
+
+TEST(SettingsCodec, DeepNestingIsRefusedBeforeParsing) {
+    const std::string deep = R"({"swings": )" + std::string(100'000, '[') + std::string(100'000, ']') + "}";
+    EXPECT_FALSE(SettingsValues::decode(deep));
+    // Brackets inside strings are text, not nesting.
+    const std::string quoted = R"({"kick": 0.5, "note": ")" + std::string(10'000, '[') + R"("})";
+    EXPECT_DOUBLE_EQ(decoded(quoted).swings.at(0).kick, 0.5);
+    const std::string escaped = R"({"note": "\"[[[[", "frameRate": 30})";
+    EXPECT_EQ(decoded(escaped).frameRate, 30);
+}
+
+TEST(SettingsCodec, HugeDocumentsAreRefusedOrDecodedButNeverHang) {
+    std::string tooBig = R"({"frameRate": 30, "pad": ")" + std::string(10u << 20, 'x') + R"("})";
+    EXPECT_FALSE(SettingsValues::decode(tooBig));
+
+    // Many keys in one object: a parser that kept keys in insertion order would take quadratic time here.
+    std::string manyKeys = R"({"frameRate": 30)";
+    for (int i = 0; i < 150'000; ++i) manyKeys += ",\"k" + std::to_string(i) + "\":0";
+    manyKeys += "}";
+    ASSERT_LT(manyKeys.size(), SettingsValues::kMaxDocumentBytes);
+    EXPECT_EQ(decoded(manyKeys).frameRate, 30);
+
+    std::string manyObjects = R"({"corners": [)";
+    for (int i = 0; i < 200'000; ++i) manyObjects += i ? ",{}" : "{}";
+    manyObjects += "]}";
+    EXPECT_FALSE(SettingsValues::decode(manyObjects));  // over the container bound
+}
+
+}  // namespace
+}  // namespace plimsa

@@ -1,0 +1,198 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "config/Settings.h"
+#include "platform/desktop/MemoryDefaults.h"
+
+namespace plimsa {
+namespace {
+
+constexpr std::string_view kKey = Settings::kKey;
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override { Settings::setPersist(true); }
+    void TearDown() override { Settings::setPersist(true); }
+
+    static Settings::Values twoSwings() {
+        Settings::Values values;
+        values.swings.resize(2);
+        values.swings[0].characters = {"ada", "bo"};
+        values.swings[0].attach = SwingAttach::window;
+        values.swings[0].anchorFraction = 0.3;
+        values.swings[0].applyStyle(SwingStyle::wild);
+        values.swings[0].setFit(1, {1.4, 0.1, 0.1});
+        values.swings[0].skin = SwingSkin::gold;
+        values.swings[0].handLeft = HandMode::wave;
+        values.corners.resize(1);
+        return values;
+    }
+
+    MemoryDefaults defaults;
+};
+
+TEST_F(SettingsStore, FirstRunHasTheDefaultsAndWritesNothing) {
+    defaults.addSuite(Settings::kLegacySuite);
+    Settings settings(defaults);
+    EXPECT_EQ(settings.v(), Settings::Values{});
+    EXPECT_DOUBLE_EQ(settings.v().lightContrast, 0.4);
+    EXPECT_EQ(settings.v().frameRate, 60);
+    EXPECT_EQ(defaults.writeCount(), 0);
+    EXPECT_FALSE(defaults.data(kKey));
+}
+
+TEST_F(SettingsStore, OlderSuiteIsCopiedOnceAndThenDecoded) {
+    const std::string old = R"({"kick": 0.3})";
+    defaults.addSuite(Settings::kLegacySuite).setData(kKey, old);
+    Settings settings(defaults);
+    EXPECT_EQ(defaults.data(kKey), old);
+    EXPECT_EQ(defaults.writeCount(), 1);
+    ASSERT_EQ(settings.v().swings.size(), 1u);
+    EXPECT_DOUBLE_EQ(settings.v().swings[0].kick, 0.3);
+
+    Settings again(defaults);  // the standard domain has data now: no second copy
+    EXPECT_EQ(defaults.writeCount(), 1);
+}
+
+TEST_F(SettingsStore, BadStandardDocumentGivesDefaultsWithoutConsultingTheSuiteAndStaysStored) {
+    defaults.setData(kKey, "[1, 2]");
+    defaults.addSuite(Settings::kLegacySuite).setData(kKey, R"({"frameRate": 30})");
+    Settings settings(defaults);
+    EXPECT_EQ(settings.v(), Settings::Values{});
+    EXPECT_EQ(defaults.data(kKey), "[1, 2]");
+    settings.update([](Settings::Values& v) { v.frameRate = 30; });
+    EXPECT_EQ(Settings::Values::decode(defaults.data(kKey).value())->frameRate, 30);
+}
+
+TEST_F(SettingsStore, OneNestedFieldIsOneChangePublishedBeforeItIsStoredThenSaved) {
+    defaults.setData(kKey, twoSwings().encode().value());
+    Settings settings(defaults);
+    const int writesBefore = defaults.writeCount();
+    std::vector<std::string> events;
+    auto will = settings.onWillChange([&](const Settings::Values& next) {
+        events.push_back("will " + std::to_string(settings.v().swings[1].kick) + " -> " +
+                         std::to_string(next.swings[1].kick) + " stored " +
+                         std::to_string(Settings::Values::decode(*defaults.data(kKey))->swings[1].kick));
+    });
+    auto did = settings.onChanged([&](const Settings::Values& now) {
+        events.push_back("did " + std::to_string(now.swings[1].kick) + " stored " +
+                         std::to_string(Settings::Values::decode(*defaults.data(kKey))->swings[1].kick));
+    });
+    settings.update([](Settings::Values& v) { v.swings[1].kick = 0.25; });
+    EXPECT_EQ(events, (std::vector<std::string>{"will 1.000000 -> 0.250000 stored 1.000000",
+                                                "did 0.250000 stored 0.250000"}));
+    EXPECT_EQ(defaults.writeCount(), writesBefore + 1);
+    EXPECT_DOUBLE_EQ(settings.v().swings[1].kick, 0.25);
+}
+
+TEST_F(SettingsStore, EverySetSavesTheWholeDocumentEvenWhenNothingDiffers) {
+    Settings settings(defaults);
+    settings.set(twoSwings());
+    settings.set(settings.v());
+    EXPECT_EQ(defaults.writeCount(), 2);
+    EXPECT_EQ(Settings::Values::decode(*defaults.data(kKey)), settings.v());
+}
+
+TEST_F(SettingsStore, WithoutPersistChangesArePublishedButNotStored) {
+    defaults.setData(kKey, R"({"frameRate": 30})");
+    Settings settings(defaults);
+    Settings::setPersist(false);
+    int published = 0;
+    auto will = settings.onWillChange([&](const Settings::Values&) { ++published; });
+    settings.update([](Settings::Values& v) { v.swings.clear(); });
+    settings.update([](Settings::Values& v) { v.corners.clear(); });
+    EXPECT_EQ(published, 2);
+    EXPECT_EQ(defaults.data(kKey), R"({"frameRate": 30})");
+    EXPECT_TRUE(settings.v().swings.empty());
+}
+
+TEST_F(SettingsStore, FailedSaveKeepsTheNewValueInMemoryAndTheOldOneStored) {
+    Settings settings(defaults);
+    settings.set(twoSwings());
+    const auto stored = defaults.data(kKey);
+    defaults.setFailWrites(true);
+    settings.update([](Settings::Values& v) { v.frameRate = 30; });
+    EXPECT_EQ(settings.v().frameRate, 30);
+    EXPECT_EQ(defaults.data(kKey), stored);
+}
+
+TEST_F(SettingsStore, ResetSwingKeepsIdentityCharactersAndPlacementOnly) {
+    Settings settings(defaults);
+    settings.set(twoSwings());
+    const SwingConfig before = settings.v().swings[0];
+    const SwingConfig other = settings.v().swings[1];
+    settings.resetSwing(0);
+    const SwingConfig& after = settings.v().swings[0];
+    SwingConfig expected;
+    expected.id = before.id;
+    expected.characters = before.characters;
+    expected.attach = before.attach;
+    expected.anchorFraction = before.anchorFraction;
+    EXPECT_EQ(after, expected);
+    EXPECT_EQ(after.style, SwingStyle::classic);
+    EXPECT_EQ(after.fits, (std::vector<CharacterFit>{CharacterFit{}}));
+    EXPECT_EQ(settings.v().swings[1], other);
+    EXPECT_EQ(Settings::Values::decode(*defaults.data(kKey)), settings.v());
+}
+
+TEST_F(SettingsStore, ResetSwingOutOfRangeDoesNothingAtAll) {
+    Settings settings(defaults);
+    settings.set(twoSwings());
+    const int writes = defaults.writeCount();
+    int published = 0;
+    auto will = settings.onWillChange([&](const Settings::Values&) { ++published; });
+    const auto before = settings.v();
+    for (const int index : {5, 2, -1}) settings.resetSwing(index);
+    EXPECT_EQ(published, 0);
+    EXPECT_EQ(defaults.writeCount(), writes);
+    EXPECT_EQ(settings.v(), before);
+}
+
+TEST_F(SettingsStore, ChangeAskedForDuringWillChangeFollowsAsItsOwnChange) {
+    Settings settings(defaults);
+    std::vector<int> announced;
+    Connection will;
+    will = settings.onWillChange([&](const Settings::Values& next) {
+        announced.push_back(next.frameRate);
+        if (next.frameRate == 30 && next.lightContrast != 0.9) {
+            const double contrast = 0.9;  // a local the edit refers to, gone once this observer returns
+            settings.update([&](Settings::Values& v) { v.lightContrast = contrast; });
+        }
+    });
+    settings.update([](Settings::Values& v) { v.frameRate = 30; });
+    EXPECT_EQ(announced, (std::vector<int>{30, 30}));
+    EXPECT_EQ(settings.v().frameRate, 30);
+    EXPECT_DOUBLE_EQ(settings.v().lightContrast, 0.9);
+    EXPECT_EQ(Settings::Values::decode(*defaults.data(kKey)), settings.v());
+    EXPECT_EQ(defaults.writeCount(), 2);
+}
+
+TEST_F(SettingsStore, ObserverThatIsGoneIsNotCalled) {
+    Settings settings(defaults);
+    int calls = 0;
+    {
+        auto connection = settings.onChanged([&](const Settings::Values&) { ++calls; });
+        settings.update([](Settings::Values& v) { v.frameRate = 30; });
+    }
+    settings.update([](Settings::Values& v) { v.frameRate = 60; });
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(SettingsShared, UsesTheInstalledDefaultsAndRefusesLateInstalls) {
+    auto installed = std::make_unique<MemoryDefaults>();
+    installed->setData(Settings::kKey, R"({"frameRate": 24})");
+    MemoryDefaults* domain = installed.get();
+    EXPECT_FALSE(Settings::installDefaults(nullptr));
+    ASSERT_TRUE(Settings::installDefaults(std::move(installed)));
+    Settings& shared = Settings::shared();
+    EXPECT_EQ(&shared, &Settings::shared());
+    EXPECT_EQ(shared.v().frameRate, 24);
+    EXPECT_FALSE(Settings::installDefaults(std::make_unique<MemoryDefaults>()));
+    shared.update([](Settings::Values& v) { v.frameRate = 30; });
+    EXPECT_EQ(Settings::Values::decode(*domain->data(Settings::kKey))->frameRate, 30);
+}
+
+}  // namespace
+}  // namespace plimsa

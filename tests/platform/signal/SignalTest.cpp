@@ -1,0 +1,125 @@
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/signal/Signal.h"
+
+namespace plimsa {
+namespace {
+
+TEST(Signal, CallsSubscribersInConnectionOrderWithTheArguments) {
+    Signal<int, const std::string&> signal;
+    std::vector<std::string> calls;
+    auto first = signal.connect([&](int n, const std::string& s) { calls.push_back("a" + std::to_string(n) + s); });
+    auto second = signal.connect([&](int n, const std::string& s) { calls.push_back("b" + std::to_string(n) + s); });
+    signal.publish(7, "x");
+    EXPECT_EQ(calls, (std::vector<std::string>{"a7x", "b7x"}));
+    EXPECT_EQ(signal.size(), 2u);
+}
+
+TEST(Signal, DestroyedConnectionIsNeverCalledAgain) {
+    Signal<> signal;
+    int calls = 0;
+    {
+        auto connection = signal.connect([&] { ++calls; });
+        signal.publish();
+    }
+    signal.publish();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(signal.size(), 0u);
+}
+
+TEST(Signal, MovedConnectionKeepsTheSubscriptionAndAssignmentDropsTheOldOne) {
+    Signal<> signal;
+    int a = 0;
+    int b = 0;
+    Connection kept = signal.connect([&] { ++a; });
+    Connection moved = std::move(kept);
+    EXPECT_FALSE(kept.connected());
+    EXPECT_TRUE(moved.connected());
+    signal.publish();
+    moved = signal.connect([&] { ++b; });  // replaces, and so disconnects, the first subscription
+    signal.publish();
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 1);
+}
+
+TEST(Signal, SlotMayDisconnectItselfDuringEmission) {
+    Signal<> signal;
+    int calls = 0;
+    Connection self;
+    self = signal.connect([&] {
+        ++calls;
+        self.disconnect();
+    });
+    signal.publish();
+    signal.publish();
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(self.connected());
+}
+
+TEST(Signal, SlotDisconnectedByAnEarlierSlotIsSkippedInTheSameEmission) {
+    Signal<> signal;
+    bool laterCalled = false;
+    std::optional<Connection> later;
+    auto earlier = signal.connect([&] { later.reset(); });  // destroys the later subscriber's connection
+    later = signal.connect([&] { laterCalled = true; });
+    signal.publish();
+    EXPECT_FALSE(laterCalled);
+}
+
+TEST(Signal, SlotConnectedDuringEmissionWaitsForTheNextOne) {
+    Signal<> signal;
+    int added = 0;
+    std::vector<Connection> connections;
+    connections.push_back(signal.connect([&] {
+        if (connections.size() == 1) connections.push_back(signal.connect([&] { ++added; }));
+    }));
+    signal.publish();
+    EXPECT_EQ(added, 0);
+    signal.publish();
+    EXPECT_EQ(added, 1);
+}
+
+TEST(Signal, SlotMayDestroyTheSignalItIsCalledFrom) {
+    auto signal = std::make_unique<Signal<>>();
+    int afterwards = 0;
+    auto destroyer = signal->connect([&] { signal.reset(); });
+    auto next = signal->connect([&] { ++afterwards; });
+    signal->publish();
+    EXPECT_EQ(signal, nullptr);
+    // The second slot was still connected when the signal went away mid-emission; it may run once.
+    EXPECT_LE(afterwards, 1);
+    destroyer.disconnect();  // the signal is gone: a harmless no-op
+    EXPECT_FALSE(next.connected());
+}
+
+TEST(Signal, CapturedStateOfADisconnectedSlotIsReleasedOnTheNextEmission) {
+    Signal<> signal;
+    auto token = std::make_shared<int>(0);
+    std::weak_ptr<int> watch = token;
+    {
+        auto connection = signal.connect([token] {});
+        token.reset();
+        EXPECT_FALSE(watch.expired());
+    }
+    signal.publish();
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST(Signal, SlotMayEmitAgainRecursively) {
+    Signal<int> signal;
+    std::vector<int> seen;
+    auto connection = signal.connect([&](int depth) {
+        seen.push_back(depth);
+        if (depth < 3) signal.publish(depth + 1);
+    });
+    signal.publish(0);
+    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3}));
+}
+
+}  // namespace
+}  // namespace plimsa
