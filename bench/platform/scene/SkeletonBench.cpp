@@ -120,6 +120,7 @@ void BM_InterleavedSetAndRead(benchmark::State& state) {
 BENCHMARK(BM_InterleavedSetAndRead);
 
 void BM_HitTestPosedCharacter(benchmark::State& state) {
+    const HitTestOptions options{.boundingBoxOnly = state.range(0) != 0};
     Rig rig;
     auto cameraNode = Node::make();
     cameraNode->setCamera(Camera::make());
@@ -129,10 +130,11 @@ void BM_HitTestPosedCharacter(benchmark::State& state) {
     float t = 0;
     for (auto _ : state) {
         rig.pose(t += 0.016f);
-        benchmark::DoNotOptimize(projector.hitTest(*rig.root, {210, 250}));
+        benchmark::DoNotOptimize(projector.hitTest(*rig.root, {210, 250}, options));
     }
+    state.SetLabel(options.boundingBoxOnly ? "bounding box" : "triangles, 4753 skinned vertices");
 }
-BENCHMARK(BM_HitTestPosedCharacter);
+BENCHMARK(BM_HitTestPosedCharacter)->Arg(1)->Arg(0);
 
 }  // namespace
 }  // namespace plimsa

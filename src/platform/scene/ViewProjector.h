@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/scene/HitTestOptions.h"
 #include "platform/scene/HitTestResult.h"
 
 #include <glm/glm.hpp>
@@ -26,9 +27,11 @@ public:
     glm::vec3 unprojectPoint(const glm::vec3& view) const;
 
     /// The nodes with geometry under the view point, nearest first: the view ray is tested against each
-    /// node's bounding box in its own space (for skinned meshes, the posed world box). Hidden nodes and
-    /// their subtrees are skipped; hits behind the camera or beyond the far plane are not reported.
-    std::vector<HitTestResult> hitTest(const Node& root, const glm::vec2& viewPoint) const;
+    /// node's bounding box in its own space (for skinned meshes, the posed world box) and, unless
+    /// `options.boundingBoxOnly`, then against its triangles. Hidden nodes and their subtrees are skipped;
+    /// hits behind the camera or beyond the far plane are not reported.
+    std::vector<HitTestResult> hitTest(const Node& root, const glm::vec2& viewPoint,
+                                       const HitTestOptions& options = {}) const;
 
     /// Projection * view for the current camera pose (OpenGL clip conventions).
     glm::mat4 viewProjection() const;

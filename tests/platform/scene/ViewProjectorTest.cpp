@@ -135,6 +135,49 @@ TEST(ViewProjector, HitTestFollowsASkinnedMeshIntoItsPose) {
     EXPECT_EQ(hits[0].node, skinned);
 }
 
+TEST(ViewProjector, PreciseHitTestLooksAtTheTriangles) {
+    View view;
+    auto ball = Node::make(Primitives::sphere(1.0f), "ball");
+    view.root->addChildNode(ball);
+    auto leaf = Node::make(Primitives::plane(1, 1), "leaf");
+    leaf->setPosition({3, 0, 0});
+    leaf->setEulerAngles({0, glm::pi<float>(), 0});  // seen from behind
+    view.root->addChildNode(leaf);
+    const ViewProjector projector(*view.cameraNode, {400, 400});
+    const HitTestOptions precise{.boundingBoxOnly = false};
+    const glm::vec3 boxCorner = projector.projectPoint({0.85f, 0.85f, 1.0f});  // inside the box, outside the ball
+    EXPECT_EQ(projector.hitTest(*view.root, {boxCorner.x, boxCorner.y}).size(), 1u);
+    EXPECT_TRUE(projector.hitTest(*view.root, {boxCorner.x, boxCorner.y}, precise).empty());
+    const auto centre = projector.hitTest(*view.root, {200, 200}, precise);
+    ASSERT_EQ(centre.size(), 1u);
+    EXPECT_NEAR(centre[0].worldCoordinates.z, 1.0f, 2e-3f);  // on the surface, not the box face
+    const glm::vec3 atLeaf = projector.projectPoint({3, 0, 0});
+    const auto leafHits = projector.hitTest(*view.root, {atLeaf.x, atLeaf.y}, precise);
+    ASSERT_EQ(leafHits.size(), 1u);
+    EXPECT_EQ(leafHits[0].node, leaf);
+}
+
+TEST(ViewProjector, PreciseHitTestPosesSkinnedMeshes) {
+    View view;
+    auto bone = Node::make("bone");
+    view.root->addChildNode(bone);
+    MeshData data = Primitives::sphere(0.5f, 16)->mesh();
+    data.joints.assign(data.vertexCount(), glm::u16vec4(0));
+    data.weights.assign(data.vertexCount(), glm::vec4(1, 0, 0, 0));
+    auto skinned = Node::make(Geometry::make(data), "grab");
+    view.root->addChildNode(skinned);
+    skinned->setSkinner(Skinner::make({bone}, {glm::mat4(1.0f)}));
+    bone->setPosition({1.5f, 0, 0});
+    bone->setScale({1, 3, 1});  // a tall ellipsoid: its box corners are empty space
+    const ViewProjector projector(*view.cameraNode, {400, 400});
+    const HitTestOptions precise{.boundingBoxOnly = false};
+    const glm::vec3 centre = projector.projectPoint({1.5f, 0, 0});
+    const glm::vec3 corner = projector.projectPoint({1.95f, 1.4f, 0.5f});
+    EXPECT_EQ(projector.hitTest(*view.root, {centre.x, centre.y}, precise).size(), 1u);
+    EXPECT_EQ(projector.hitTest(*view.root, {corner.x, corner.y}).size(), 1u);
+    EXPECT_TRUE(projector.hitTest(*view.root, {corner.x, corner.y}, precise).empty());
+}
+
 TEST(ViewProjector, DegenerateViewsStayFinite) {
     View view;
     view.camera->zNear = 0;
