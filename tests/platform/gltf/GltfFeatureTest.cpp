@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <glm/gtc/quaternion.hpp>
 
+#include <filesystem>
 #include <thread>
 
 namespace plimsa {
@@ -216,6 +217,18 @@ TEST(GltfFeatures, ThePhasesCanRunOneByOne) {
     ASSERT_TRUE(parsed) << error;
     EXPECT_FALSE(loader.validate(*parsed, error));
     EXPECT_NE(error.find("child"), std::string::npos) << error;
+}
+
+TEST(GltfFeatures, EveryFuzzSeedIsAValidModel) {
+    // The seeds start the fuzzer from deep inside the loader; a seed that fails early would waste it.
+    int seeds = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(PLIMSA_SOURCE_DIR) / "fuzz/corpus/gltf")) {
+        const GltfLoadResult result = GltfLoader().loadFile(entry.path());
+        EXPECT_TRUE(result) << entry.path() << ": " << result.error;
+        EXPECT_TRUE(result.warnings.empty()) << entry.path() << ": " << result.warnings.front();
+        ++seeds;
+    }
+    EXPECT_GE(seeds, 5);
 }
 
 TEST(GltfFeatures, LoadsOnSeveralThreadsAtOnce) {
