@@ -4,6 +4,7 @@
 #include <string>
 
 #include "character/CharacterRig.h"
+#include "character/SkinnedCharacter.h"
 #include "platform/gltf/GltfLoader.h"
 #include "platform/scene/Scene.h"
 
@@ -23,10 +24,9 @@ std::unique_ptr<SwingCharacter> CharacterLoader::load(const std::filesystem::pat
     return fromGltfScene(loaded.scene);
 }
 
-// Rigged models are driven by SkinnedCharacter, which is not in the build yet; until it is, this gives
-// nothing and the owner shows the built-in figure.
-std::unique_ptr<SwingCharacter> CharacterLoader::fromGltfScene(const std::shared_ptr<Scene>&) {
-    return nullptr;
+std::unique_ptr<SwingCharacter> CharacterLoader::fromGltfScene(const std::shared_ptr<Scene>& scene) {
+    if (scene == nullptr) return nullptr;
+    return std::make_unique<SkinnedCharacter>(*scene);
 }
 
 }  // namespace plimsa

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "character/CharacterPose.h"
+#include "character/SkeletonBones.h"
+
+#include <glm/glm.hpp>
+
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace plimsa {
+
+class BonePoser;
+class Node;
+
+/// Poses the arms of a skinned character for one frame: each hand grips the nearest chain on its side
+/// (or rests in the lap when the chain is out of reach, counting SkinnedCharacter::lapFallbacks), rests
+/// on the raised knee in the floor sit, waves, or hangs loose; then the hand is turned so the fingers and
+/// palm face the right way. Made for one `apply` call: it snapshots the rig and swing frames, which the
+/// arms do not move. Used by the character's posing thread only.
+class ArmPoser {
+public:
+    /// `rigRoot` is the character's root node, `swingFrame` the node the pose's ropes are given in, `legs`
+    /// the character's legs (for the knee rest). All must outlive the poser.
+    ArmPoser(const BonePoser& bones, const Node& rigRoot, const Node& swingFrame,
+             std::span<const SkeletonBones::Leg> legs, const CharacterPose& pose);
+
+    /// Poses one arm from its rest pose. An arm with a bone shorter than 0.0001 stays at rest.
+    void pose(const SkeletonBones::Arm& arm) const;
+
+    /// Turns the hand (from rest) so its fingers point along world direction `fingers` and its palm faces
+    /// world direction `palm` as closely as the fingers allow.
+    void orientHand(const SkeletonBones::Arm& arm, const glm::vec3& fingers, const glm::vec3& palm) const;
+
+private:
+    /// Where the wrist should go and how the limb should bend and the hand turn, in world coordinates.
+    struct Goal {
+        glm::vec3 target;
+        glm::vec3 bendHint;
+        glm::vec3 fingers;
+        glm::vec3 palm;
+    };
+    /// The arm's joints in world coordinates at rest, and its shoulder in the rig frame.
+    struct Reach {
+        glm::vec3 shoulder;
+        glm::vec3 elbow;
+        float upper;
+        float fore;
+        glm::vec3 rigShoulder;
+        float side;
+    };
+
+    std::optional<Goal> kneeGoal(const Reach& reach) const;
+    std::optional<Goal> chainGoal(const Reach& reach) const;
+    Goal lapGoal(float side) const;
+    Goal waveGoal(const Reach& reach) const;
+    Goal looseGoal(const Reach& reach) const;
+    void solve(const SkeletonBones::Arm& arm, const Reach& reach, const Goal& goal) const;
+    void restArm(const SkeletonBones::Arm& arm) const;
+
+    glm::vec3 rigPoint(const glm::vec3& p) const { return glm::vec3(rigToWorld_ * glm::vec4(p, 1.0f)); }
+    glm::vec3 rigDirection(const glm::vec3& v) const;
+    glm::vec3 swingPoint(const glm::vec3& p) const { return glm::vec3(swingToWorld_ * glm::vec4(p, 1.0f)); }
+    glm::vec3 swingVector(const glm::vec3& v) const { return glm::vec3(swingToWorld_ * glm::vec4(v, 0.0f)); }
+
+    const BonePoser& bones_;
+    std::span<const SkeletonBones::Leg> legs_;
+    const CharacterPose& pose_;
+    std::vector<Rope> ropes_;
+    glm::mat4 rigToWorld_;
+    glm::mat4 worldToRig_;
+    glm::mat4 swingToWorld_;
+    glm::mat4 worldToSwing_;
+};
+
+}  // namespace plimsa

@@ -1,0 +1,242 @@
+#include "character/SkinnedCharacter.h"
+
+#include "character/ArmPoser.h"
+#include "character/BoneFinder.h"
+#include "character/TextureDownscaler.h"
+#include "platform/scene/Geometry.h"
+#include "platform/scene/Material.h"
+#include "platform/scene/Node.h"
+#include "platform/scene/Scene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <numbers>
+#include <unordered_map>
+
+namespace plimsa {
+
+std::atomic<int> SkinnedCharacter::lapFallbacks{0};
+
+namespace {
+
+constexpr int kMaxTextureSide = 1024;
+
+bool debugEnabled() { return std::getenv("PLIMSA_DEBUG") != nullptr; }
+
+glm::quat aboutX(double angle) {
+    return glm::angleAxis(static_cast<float>(angle), glm::vec3(1.0f, 0.0f, 0.0f));
+}
+
+glm::quat aboutY(double angle) {
+    return glm::angleAxis(static_cast<float>(angle), glm::vec3(0.0f, 1.0f, 0.0f));
+}
+
+}  // namespace
+
+SkinnedCharacter::SkinnedCharacter(Scene& scene)
+    : root_(Node::make("Root")), model_(Node::make()), poser_(*root_) {
+    root_->addChildNode(model_);
+    adoptNodes(scene);
+    prepareMaterials();
+    bones_ = BoneFinder::find(*model_);
+    std::printf("%s\n", BoneFinder::summary(bones_).c_str());
+    std::fflush(stdout);
+    headNode_ = bones_.head != nullptr ? bones_.head->shared_from_this() : root_;
+    poser_.recordRest(*model_);
+    recordPalms();
+    placeOnSeat();
+}
+
+void SkinnedCharacter::adoptNodes(Scene& scene) {
+    // Copy the list first: moving a child edits the list being walked.
+    const std::vector<std::shared_ptr<Node>> children = scene.rootNode().childNodes();
+    for (const std::shared_ptr<Node>& child : children) {
+        child->removeFromParentNode();
+        model_->addChildNode(child);
+    }
+}
+
+void SkinnedCharacter::prepareMaterials() {
+    // A texture shared by several materials is shrunk once and stays shared.
+    std::unordered_map<const Texture*, std::shared_ptr<Texture>> shrunk;
+    model_->enumerateChildNodes([&](Node& node, bool&) {
+        if (node.geometry() == nullptr) {
+            return;
+        }
+        node.setName("grab");
+        for (const std::shared_ptr<Material>& material : node.geometry()->materials()) {
+            if (std::find(materials_.begin(), materials_.end(), material) != materials_.end()) {
+                continue;
+            }
+            material->setMetalness(0.0f);
+            material->setRoughness(1.0f);
+            if (const std::shared_ptr<Texture>& image = material->diffuse().image) {
+                auto [entry, isNew] = shrunk.try_emplace(image.get());
+                if (isNew) {
+                    entry->second = TextureDownscaler::downscaled(image, kMaxTextureSide);
+                }
+                if (entry->second != image) {
+                    material->setDiffuseImage(entry->second);
+                }
+            }
+            material->clearNormal();
+            materials_.push_back(material);
+        }
+    });
+}
+
+void SkinnedCharacter::recordPalms() {
+    for (SkeletonBones::Arm& arm : bones_.arms) {
+        arm.palmLocal = glm::inverse(arm.hand->worldOrientation()) * glm::vec3(0.0f, -1.0f, 0.0f);
+    }
+}
+
+void SkinnedCharacter::placeOnSeat() {
+    fit_ = SeatFit::measure(*model_, bones_);
+    const float scale = static_cast<float>(fit_.baseScale);
+    model_->setScale(glm::vec3(scale));
+    model_->setPosition(fit_.basePosition);
+    measureBody();
+    if (debugEnabled()) {
+        printProportions();
+    }
+}
+
+void SkinnedCharacter::measureBody() {
+    const auto inRoot = [this](const Node& node) { return root_->convertPositionFrom(node.worldPosition(), nullptr); };
+    if (bones_.arms.empty()) {
+        return;
+    }
+    double widest = 0.0;
+    double longest = 0.0;
+    for (const SkeletonBones::Arm& arm : bones_.arms) {
+        const glm::vec3 shoulder = inRoot(*arm.upper);
+        shoulders_.push_back(shoulder);
+        widest = std::max(widest, double{std::fabs(shoulder.x)});
+        const glm::vec3 elbow = arm.fore->worldPosition();
+        const double length = glm::distance(elbow, arm.upper->worldPosition()) +
+                              glm::distance(arm.hand->worldPosition(), elbow);
+        longest = std::max(longest, length);
+    }
+    bodyHalfWidth_ = widest + 0.2;
+    armReach_ = longest;
+}
+
+void SkinnedCharacter::printProportions() const {
+    std::printf("%s\n", fit_.proportionsLine().c_str());
+    for (const SkeletonBones::Arm& arm : bones_.arms) {
+        const glm::vec3 shoulder = root_->convertPositionFrom(arm.upper->worldPosition(), nullptr);
+        const glm::vec3 elbow = arm.fore->worldPosition();
+        const double reach = glm::distance(elbow, arm.upper->worldPosition()) +
+                             glm::distance(arm.hand->worldPosition(), elbow);
+        std::printf("arm shoulder x=%.2f y=%.2f reach=%.2f\n", shoulder.x, shoulder.y, reach);
+    }
+    for (const SkeletonBones::Leg& leg : bones_.legs) {
+        std::printf("thigh x=%.2f\n", root_->convertPositionFrom(leg.thigh->worldPosition(), nullptr).x);
+    }
+    std::fflush(stdout);
+}
+
+void SkinnedCharacter::apply(const CharacterPose& pose, Node& swingFrame) {
+    applyGloss(pose.shine);
+    placeModel(pose);
+    poseBody(pose);
+    poseHead(pose);
+    const ArmPoser arms(poser_, *root_, swingFrame, bones_.legs, pose);
+    for (const SkeletonBones::Arm& arm : bones_.arms) {
+        arms.pose(arm);
+    }
+}
+
+void SkinnedCharacter::applyGloss(double shine) {
+    if (shine == appliedShine_) {
+        return;
+    }
+    appliedShine_ = shine;
+    for (const std::shared_ptr<Material>& material : materials_) {
+        material->setRoughness(static_cast<float>(1.0 - 0.75 * shine));
+    }
+}
+
+void SkinnedCharacter::placeModel(const CharacterPose& pose) {
+    const double m = pose.sizeMultiplier;
+    model_->setScale(glm::vec3(static_cast<float>(fit_.baseScale * m)));
+    const glm::vec3 p = pose.standing ? fit_.standingPosition : fit_.basePosition;
+    model_->setPosition(glm::vec3(static_cast<float>(p.x * m), static_cast<float>(p.y * m + pose.seatLift),
+                                  static_cast<float>(p.z * m + pose.seatForward)));
+}
+
+void SkinnedCharacter::poseBody(const CharacterPose& pose) {
+    const double leg = pose.leg;
+    constexpr double kHalfPi = std::numbers::pi / 2.0;
+    if (pose.standing) {
+        if (bones_.spine != nullptr) poser_.setBone(*bones_.spine, aboutX(-0.16 * leg * pose.lean));
+        for (const SkeletonBones::Leg& limb : bones_.legs) {
+            poser_.resetBone(*limb.thigh);
+            poser_.resetBone(*limb.shin);
+        }
+    } else if (pose.floorSit) {
+        if (bones_.spine != nullptr) poser_.setBone(*bones_.spine, aboutX(-0.03 * leg + 0.02));
+        for (size_t i = 0; i < bones_.legs.size(); ++i) {
+            const SkeletonBones::Leg& limb = bones_.legs[i];
+            if (pose.foldedLeg >= 0 && i == static_cast<size_t>(pose.foldedLeg)) {
+                poser_.setBone(*limb.thigh, aboutX(-(kHalfPi + 0.3)));  // knee drawn up above the hip
+                poser_.setBone(*limb.shin, aboutX(1.55));
+            } else {
+                poser_.setBone(*limb.thigh, aboutX(-kHalfPi));  // straight out in front
+                poser_.resetBone(*limb.shin);
+            }
+        }
+    } else {
+        if (bones_.spine != nullptr) poser_.setBone(*bones_.spine, aboutX(-0.16 * leg * pose.lean - pose.leanBase));
+        for (const SkeletonBones::Leg& limb : bones_.legs) {
+            poser_.setBone(*limb.thigh, aboutX(-0.22 * leg - (kHalfPi - 0.1)));
+            poser_.setBone(*limb.shin, aboutX(-0.85 * leg + (kHalfPi - 0.25)));
+        }
+    }
+}
+
+void SkinnedCharacter::poseHead(const CharacterPose& pose) {
+    if (bones_.head == nullptr) {
+        return;
+    }
+    if (const std::optional<glm::vec2> target = lookAngles(pose)) {
+        double dt = lastLookTime_ ? pose.time - *lastLookTime_ : 0.0;
+        dt = std::isfinite(dt) ? std::clamp(dt, 0.0, 0.1) : 0.0;
+        const float k = static_cast<float>(std::min(7.0 * dt, 1.0));
+        lookYaw_ += k * (target->x - lookYaw_);
+        lookPitch_ += k * (target->y - lookPitch_);
+    }
+    if (std::isfinite(pose.time)) {
+        lastLookTime_ = pose.time;
+    }
+    poser_.setBone(*bones_.head, aboutY(lookYaw_) * aboutX(lookPitch_));
+}
+
+std::optional<glm::vec2> SkinnedCharacter::lookAngles(const CharacterPose& pose) {
+    glm::vec2 angles(static_cast<float>(pose.headYaw), static_cast<float>(pose.headPitch));
+    if (pose.lookTarget) {
+        poser_.resetBone(*bones_.head);
+        const glm::vec3 toTarget = *pose.lookTarget - bones_.head->worldPosition();
+        const glm::vec3 d = root_->convertVectorFrom(toTarget, nullptr);
+        const float length = glm::length(d);
+        if (!std::isfinite(length) || length < 1e-6f) {
+            return std::nullopt;  // nowhere to turn to: keep the current look
+        }
+        const glm::vec3 dir = d / length;
+        float yaw = std::clamp(std::atan2(dir.x, dir.z), -1.1f, 1.1f);
+        if (dir.z < 0.0f) {
+            yaw = dir.x < 0.0f ? -1.1f : 1.1f;  // behind: hold the turn on the target's side
+        }
+        const float pitch = std::clamp(-std::asin(std::clamp(dir.y, -1.0f, 1.0f)), -0.5f, 0.4f);
+        angles = glm::vec2(yaw, pitch);
+    }
+    if (!std::isfinite(angles.x) || !std::isfinite(angles.y)) {
+        return std::nullopt;
+    }
+    return angles;
+}
+
+}  // namespace plimsa
