@@ -32,8 +32,8 @@ HumanoidBody::HumanoidBody(const HumanoidSkeleton& skeleton) {
     const glm::vec3 x{1, 0, 0};
 
     // Torso: pelvis in trousers, chest in the shirt; weights climb the spine.
-    addSegment({{0, 0.86f, 0}, {0, 1.02f, 0}, 0.14f, 0.14f, 0.6f, x, {1.0f, 0.7f},
-                {{0.75f, joint("Hips")}, {1.375f, joint("Spine")}}, BodyMaterial::trousers});
+    addSegment({{0, 0.90f, 0}, {0, 1.02f, 0}, 0.14f, 0.14f, 0.45f, x, {1.0f, 0.7f},
+                {{0.67f, joint("Hips")}, {1.5f, joint("Spine")}}, BodyMaterial::trousers});
     addSegment({{0, 1.00f, 0}, {0, 1.38f, 0}, 0.13f, 0.155f, 0.55f, x, {1.0f, 0.68f},
                 {{-0.05f, joint("Hips")}, {0.21f, joint("Spine")}, {0.53f, joint("Spine1")}, {0.84f, joint("Spine2")}},
                 BodyMaterial::shirt});
