@@ -12,7 +12,7 @@
 
 namespace plimsa {
 
-class Camera;
+struct Camera;
 class Constraint;
 class Geometry;
 class Skinner;
