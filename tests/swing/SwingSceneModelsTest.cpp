@@ -1,0 +1,116 @@
+// Real characters on real boards: generated humanoids and the shared third-party rigs.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <numbers>
+#include <string>
+
+#include "character/SkinnedCharacter.h"
+#include "config/CaseNames.h"
+#include "config/Settings.h"
+#include "platform/desktop/MemoryDefaults.h"
+#include "support/TestHumanoids.h"
+#include "swing/SwingScene.h"
+
+namespace plimsa {
+namespace {
+
+constexpr SwingSkin kSkins[] = {SwingSkin::classic, SwingSkin::forest, SwingSkin::ice, SwingSkin::gold,
+                                SwingSkin::rope};
+
+std::filesystem::path modelPath(const std::string& name) {
+    if (name.starts_with("humanoid-")) return TestHumanoids::path(name);
+    return TestHumanoids::sharedModel(name);
+}
+
+class SwingSceneModels : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        unsetenv("PLIMSA_NOFLOOR");
+        file = modelPath(GetParam());
+        if (file.empty()) GTEST_SKIP() << GetParam() << " is not available";
+        SwingScene::Services services;
+        services.settings = &settings;
+        services.seed = 1;
+        scene = std::make_unique<SwingScene>(services);
+    }
+
+    void apply(const SwingConfig& config) {
+        scene->setConfig(config);
+        scene->setCharacters(config.characters);
+        scene->settingsChanged();
+    }
+
+    /// Lap fallbacks of the real frame pose with the built board's own ropes at leg -1, 0 and 1.
+    long fallbacksAcrossLegs() {
+        long fallbacks = 0;
+        for (const double leg : {-1.0, 0.0, 1.0}) {
+            scene->setLeg(leg);
+            SkinnedCharacter::lapFallbacks = 0;
+            scene->applyPose(0.0, 0.0, 1.0, 0.0);
+            fallbacks += SkinnedCharacter::lapFallbacks;
+        }
+        return fallbacks;
+    }
+
+    MemoryDefaults defaults;
+    Settings settings{defaults};
+    std::filesystem::path file;
+    std::unique_ptr<SwingScene> scene;
+};
+
+TEST_P(SwingSceneModels, AfterSizingTheHandsReachTheChainsOnEverySkinAndSeatCount) {
+    for (const int seats : {1, 2})
+        for (const SwingSkin skin : kSkins) {
+            SCOPED_TRACE(std::string(caseName(skin)) + " seats " + std::to_string(seats));
+            SwingConfig config;
+            config.skin = skin;
+            config.characters.assign(seats, file.string());
+            config.fits.assign(seats, CharacterFit{});
+            apply(config);
+            ASSERT_EQ(scene->characters().size(), static_cast<size_t>(seats));
+            ASSERT_NE(dynamic_cast<SkinnedCharacter*>(scene->characters()[0].get()), nullptr)
+                << "the model loaded as a skinned character";
+            bool reachable = true;
+            for (size_t i = 0; i < scene->characters().size(); ++i) {
+                const double minimum = scene->minCharacterSizes().at(i);
+                EXPECT_LT(minimum, 2.0) << "the chains are within reach of a size-1.5 character";
+                reachable = reachable && scene->effectiveSizes().at(i) >= minimum;
+            }
+            if (reachable) {
+                EXPECT_EQ(fallbacksAcrossLegs(), 0);
+            }
+        }
+}
+
+TEST_P(SwingSceneModels, SmallRequestsAreDrawnLargeEnoughToReach) {
+    SwingConfig config;
+    config.characters = {file.string()};
+    config.fits = {{0.6, 0.0, 0.0}};
+    apply(config);
+    const double minimum = scene->minCharacterSizes().at(0);
+    EXPECT_EQ(scene->effectiveSizes().at(0), std::max(0.6, std::min(minimum, 1.5)));
+    if (minimum <= 1.5) {
+        EXPECT_EQ(fallbacksAcrossLegs(), 0);
+    }
+
+    setenv("PLIMSA_NOFLOOR", "1", 1);
+    apply(config);
+    unsetenv("PLIMSA_NOFLOOR");
+    EXPECT_EQ(scene->effectiveSizes().at(0), 0.6);
+    EXPECT_EQ(scene->minCharacterSizes().at(0), minimum) << "still measured and published";
+}
+
+INSTANTIATE_TEST_SUITE_P(Characters, SwingSceneModels,
+                         ::testing::Values("humanoid-mixamo-colon.glb", "humanoid-65-joints.glb",
+                                           "kaykit-mannequin-medium.glb", "khronos-cesiumman.glb"),
+                         [](const auto& info) {
+                             std::string name = info.param.substr(0, info.param.find('.'));
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace plimsa
