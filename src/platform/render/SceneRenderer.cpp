@@ -4,6 +4,7 @@
 #include "platform/render/DrawList.h"
 #include "platform/render/FrameTargets.h"
 #include "platform/render/MaterialBinding.h"
+#include "platform/render/MeshProgramKey.h"
 #include "platform/render/ResourceCache.h"
 #include "platform/render/ShaderProgram.h"
 #include "platform/render/ShaderSources.h"
@@ -17,7 +18,9 @@
 #include <glm/gtc/type_ptr.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
+#include <unordered_map>
 
 namespace plimsa {
 namespace {
@@ -57,8 +60,12 @@ FrameView frameView(const Node& pointOfView, int width, int height) {
 }  // namespace
 
 struct SceneRenderer::Impl {
-    ShaderProgram staticProgram;
-    ShaderProgram skinnedProgram;
+    struct Variant {
+        ShaderProgram program;
+        uint64_t frameUniformsSet = 0;  // the frame whose uniforms the program holds
+    };
+
+    std::unordered_map<uint32_t, Variant> variants;
     FrameTargets targets;
     ResourceCache cache;
     GlBuffer jointBuffer;
@@ -67,19 +74,35 @@ struct SceneRenderer::Impl {
     std::optional<SkyDescription> skyDescription;
     std::string error;
     int maxSamples = 1;
+    bool valid = false;
 
-    Impl()
-        : staticProgram(ShaderProgram::build(ShaderSources::meshVertex(), ShaderSources::meshFragment())),
-          skinnedProgram(ShaderProgram::build(ShaderSources::meshVertex(), ShaderSources::meshFragment(),
-                                              "#define SKINNED 1\n")),
-          jointBuffer(GlBuffer::generate()), jointTexture(GlTexture::generate()) {
-        error = staticProgram.log() + skinnedProgram.log() + targets.log();
+    // The frame being drawn.
+    uint64_t frame = 0;
+    FrameView view;
+    const DrawList* list = nullptr;
+    const SkyTexture* sky = nullptr;
+    float environmentIntensity = 0.0f;
+
+    Impl() : jointBuffer(GlBuffer::generate()), jointTexture(GlTexture::generate()) {
+        // Compile the plainest variants now, so that a broken driver shows at construction.
+        const ShaderProgram& plain = variant(MeshProgramKey{}).program;
+        const ShaderProgram& skinned = variant(MeshProgramKey{MeshProgramKey::kSkinned, 0}).program;
+        error = plain.log() + skinned.log() + targets.log();
+        valid = plain.isValid() && skinned.isValid() && targets.isValid();
         GLint samples = 1;
         glGetIntegerv(GL_MAX_SAMPLES, &samples);
         maxSamples = std::max(samples, 1);
     }
 
-    bool isValid() const { return staticProgram.isValid() && skinnedProgram.isValid() && targets.isValid(); }
+    bool isValid() const { return valid; }
+
+    Variant& variant(const MeshProgramKey& key) {
+        auto found = variants.find(key.bits());
+        if (found != variants.end()) return found->second;
+        Variant& made = variants[key.bits()];
+        made.program = ShaderProgram::build(ShaderSources::meshVertex(), ShaderSources::meshFragment(), key.defines());
+        return made;
+    }
 
     const SkyTexture* environment(const Scene& scene) {
         const std::optional<SkyDescription>& description = scene.lightingEnvironment();
@@ -101,41 +124,53 @@ struct SceneRenderer::Impl {
         glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, jointBuffer.id());
     }
 
-    void setFrameUniforms(ShaderProgram& program, const FrameView& view, const DrawList& list,
-                          const SkyTexture* sky, float environmentIntensity) {
-        program.use();
+    void setFrameUniforms(ShaderProgram& program) {
         glUniformMatrix4fv(program.uniform("uViewProjection"), 1, GL_FALSE, glm::value_ptr(view.viewProjection));
         glUniform3fv(program.uniform("uCameraPosition"), 1, glm::value_ptr(view.position));
         glUniform3fv(program.uniform("uViewDirection"), 1, glm::value_ptr(view.direction));
         glUniform1i(program.uniform("uOrthographic"), view.orthographic ? 1 : 0);
-        const GLsizei count = static_cast<GLsizei>(list.directionalLights.size());
-        std::vector<glm::vec3> directions, radiance;
-        for (const DirectionalLight& light : list.directionalLights) {
-            directions.push_back(light.direction);
-            radiance.push_back(light.radiance);
-        }
-        glUniform1i(program.uniform("uLightCount"), count);
+        const GLsizei count = static_cast<GLsizei>(list->directionalLights.size());
         if (count > 0) {
+            std::vector<glm::vec3> directions, radiance;
+            for (const DirectionalLight& light : list->directionalLights) {
+                directions.push_back(light.direction);
+                radiance.push_back(light.radiance);
+            }
             glUniform3fv(program.uniform("uLightDirections"), count, glm::value_ptr(directions[0]));
             glUniform3fv(program.uniform("uLightRadiance"), count, glm::value_ptr(radiance[0]));
         }
-        glUniform3fv(program.uniform("uAmbient"), 1, glm::value_ptr(list.ambient));
-        glUniform1i(program.uniform("uHasEnvironment"), sky ? 1 : 0);
+        glUniform3fv(program.uniform("uAmbient"), 1, glm::value_ptr(list->ambient));
         glUniform1i(program.uniform("uEnvironmentSpecular"), kEnvironmentUnit);
         glUniform1i(program.uniform("uJointPalette"), kJointPaletteUnit);
         if (sky) {
             glUniform3fv(program.uniform("uEnvironmentSh"), 9, glm::value_ptr(sky->diffuseCoefficients()[0]));
             glUniform1f(program.uniform("uEnvironmentMaxLod"), sky->maxLod());
-            glUniform1f(program.uniform("uEnvironmentIntensity"), std::max(environmentIntensity, 0.0f));
+            glUniform1f(program.uniform("uEnvironmentIntensity"), environmentIntensity);
         }
+    }
+
+    // The program for a draw, in use and holding this frame's uniforms; null if it failed to build.
+    ShaderProgram* useProgram(uint32_t features) {
+        MeshProgramKey key{features, static_cast<uint32_t>(list->directionalLights.size())};
+        if (sky) key.features |= MeshProgramKey::kEnvironment;
+        Variant& chosen = variant(key);
+        if (!chosen.program.isValid()) return nullptr;
+        chosen.program.use();
+        if (chosen.frameUniformsSet != frame) {
+            setFrameUniforms(chosen.program);
+            chosen.frameUniformsSet = frame;
+        }
+        return &chosen.program;
     }
 
     void draw(const DrawItem& item) {
         const bool skinned = item.jointOffset >= 0;
         const GpuMesh& mesh = cache.mesh(item.geometry);
         if (skinned && !mesh.isSkinnable()) return;
-        ShaderProgram& program = skinned ? skinnedProgram : staticProgram;
-        program.use();
+        const uint32_t features = materialFeatures(*item.material, cache) | (skinned ? MeshProgramKey::kSkinned : 0u);
+        ShaderProgram* chosen = useProgram(features);
+        if (!chosen) return;
+        ShaderProgram& program = *chosen;
         if (skinned) {
             glUniform1i(program.uniform("uJointOffset"), item.jointOffset);
             glUniform1i(program.uniform("uJointCount"), item.jointCount);
@@ -166,9 +201,13 @@ struct SceneRenderer::Impl {
             return false;
         samples = std::clamp(samples, 1, maxSamples);
         if (!targets.bind(target.width, target.height, samples)) return false;
-        const FrameView view = frameView(pointOfView, target.width, target.height);
-        const DrawList list = DrawList::gather(scene, pointOfView.worldTransform());
-        const SkyTexture* sky = environment(scene);
+        const DrawList drawList = DrawList::gather(scene, pointOfView.worldTransform());
+        ++frame;
+        view = frameView(pointOfView, target.width, target.height);
+        list = &drawList;
+        sky = environment(scene);
+        const float intensity = scene.lightingEnvironmentIntensity();
+        environmentIntensity = std::isfinite(intensity) ? std::max(intensity, 0.0f) : 0.0f;
 
         glEnable(GL_FRAMEBUFFER_SRGB);
         glEnable(GL_DEPTH_TEST);
@@ -184,11 +223,13 @@ struct SceneRenderer::Impl {
             glBindSampler(kEnvironmentUnit, 0);
         }
         glEnable(GL_TEXTURE_CUBE_MAP_SEAMLESS);
-        uploadJoints(list.jointMatrices);
-        for (ShaderProgram* program : {&staticProgram, &skinnedProgram})
-            setFrameUniforms(*program, view, list, sky, scene.lightingEnvironmentIntensity());
-        for (const DrawItem& item : list.opaque) draw(item);
-        for (const DrawItem& item : list.blended) draw(item);
+        uploadJoints(drawList.jointMatrices);
+        // Opaque surfaces overwrite; only see-through ones need the framebuffer read back for blending.
+        glDisable(GL_BLEND);
+        for (const DrawItem& item : drawList.opaque) draw(item);
+        glEnable(GL_BLEND);
+        for (const DrawItem& item : drawList.blended) draw(item);
+        list = nullptr;
         glBindVertexArray(0);
         glDepthMask(GL_TRUE);
         glFrontFace(GL_CCW);

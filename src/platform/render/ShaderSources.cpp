@@ -55,8 +55,9 @@ void main() {
 
 std::string_view ShaderSources::meshFragment() {
     return R"glsl(
+// Features are compiled in (see MeshProgramKey): DIFFUSE_MAP, NORMAL_MAP, MULTIPLY_MAP, EMISSION_MAP,
+// ALPHA_CUTOFF, UNLIT, ENVIRONMENT and LIGHT_COUNT; a software rasterizer pays for every branch not taken.
 const float PI = 3.14159265;
-const int MAX_LIGHTS = 8;
 
 in vec3 vWorldPosition;
 in vec3 vNormal;
@@ -64,35 +65,30 @@ in vec2 vTexcoord;
 out vec4 fragColor;
 
 uniform vec4 uDiffuseColor;       // linear RGB, straight alpha
-uniform bool uHasDiffuseMap;
 uniform sampler2D uDiffuseMap;    // sRGB texture, decoded by the sampler
 uniform mat3 uDiffuseUv;
-uniform bool uHasNormalMap;
 uniform sampler2D uNormalMap;
 uniform mat3 uNormalUv;
 uniform vec3 uMultiplyColor;
-uniform bool uHasMultiplyMap;
 uniform sampler2D uMultiplyMap;
 uniform mat3 uMultiplyUv;
 uniform vec3 uEmissionColor;
-uniform bool uHasEmissionMap;
 uniform sampler2D uEmissionMap;
 uniform mat3 uEmissionUv;
 uniform float uRoughness;
 uniform float uMetalness;
 uniform float uTransparency;
-uniform bool uAlphaFromDiffuse;
-uniform float uAlphaCutoff;       // negative: no cutoff
-uniform bool uUnlit;
+uniform float uAlphaFromDiffuse;  // 1: alpha from the diffuse colour or image, 0: opaque diffuse
+uniform float uAlphaCutoff;
 
 uniform vec3 uCameraPosition;
 uniform vec3 uViewDirection;
 uniform bool uOrthographic;
-uniform int uLightCount;
-uniform vec3 uLightDirections[MAX_LIGHTS];
-uniform vec3 uLightRadiance[MAX_LIGHTS];
+#if LIGHT_COUNT > 0
+uniform vec3 uLightDirections[LIGHT_COUNT];
+uniform vec3 uLightRadiance[LIGHT_COUNT];
+#endif
 uniform vec3 uAmbient;
-uniform bool uHasEnvironment;
 uniform vec3 uEnvironmentSh[9];
 uniform samplerCube uEnvironmentSpecular;
 uniform float uEnvironmentMaxLod;
@@ -138,13 +134,11 @@ float smithVisibility(float nDotL, float nDotV, float alpha) {
     return 0.5 / max(gv + gl, 1e-5);
 }
 
-float fresnelWeight(float cosTheta) {
+vec3 fresnel(vec3 f0, float cosTheta) {
     float m = 1.0 - cosTheta;
     float m2 = m * m;
-    return m2 * m2 * m;
+    return f0 + (1.0 - f0) * (m2 * m2 * m);
 }
-
-vec3 fresnel(vec3 f0, float cosTheta) { return f0 + (1.0 - f0) * fresnelWeight(cosTheta); }
 
 // Karis' analytic fit of the split-sum environment BRDF.
 vec2 environmentBrdf(float roughness, float nDotV) {
@@ -155,39 +149,24 @@ vec2 environmentBrdf(float roughness, float nDotV) {
     return vec2(-1.04, 1.04) * a004 + r.zw;
 }
 
-void main() {
-    vec4 base = uDiffuseColor;
-    if (uHasDiffuseMap) base *= texture(uDiffuseMap, transformUv(uDiffuseUv));
-    float alpha = (uAlphaFromDiffuse ? base.a : 1.0) * uTransparency;
-    if (uAlphaCutoff >= 0.0) {
-        if (alpha < uAlphaCutoff) discard;
-        alpha = 1.0;
-    }
-    vec3 multiply = uMultiplyColor;
-    if (uHasMultiplyMap) multiply *= texture(uMultiplyMap, transformUv(uMultiplyUv)).rgb;
-    vec3 emission = uEmissionColor;
-    if (uHasEmissionMap) emission *= texture(uEmissionMap, transformUv(uEmissionUv)).rgb;
-
-    vec3 color;
-    if (uUnlit) {
-        color = base.rgb * multiply + emission;
-    } else {
-        vec3 n = normalize(vNormal);
-        if (!gl_FrontFacing) n = -n;
-        if (uHasNormalMap) n = perturbNormal(n, texture(uNormalMap, transformUv(uNormalUv)).xyz * 2.0 - 1.0);
-        vec3 v = uOrthographic ? -uViewDirection : normalize(uCameraPosition - vWorldPosition);
-        float nDotV = max(dot(n, v), 1e-4);
-        float roughness = clamp(uRoughness, 0.045, 1.0);
-        float alphaG = roughness * roughness;
-        vec3 diffuseColor = base.rgb * (1.0 - uMetalness);
-        vec3 f0 = mix(vec3(0.04), base.rgb, uMetalness);
-
-        color = diffuseColor * uAmbient;
-        for (int i = 0; i < MAX_LIGHTS; ++i) {
-            if (i >= uLightCount) break;
-            vec3 l = -uLightDirections[i];
-            float nDotL = dot(n, l);
-            if (nDotL <= 0.0) continue;
+vec3 shade(vec3 baseColor) {
+    vec3 n = normalize(vNormal);
+    if (!gl_FrontFacing) n = -n;
+#ifdef NORMAL_MAP
+    n = perturbNormal(n, texture(uNormalMap, transformUv(uNormalUv)).xyz * 2.0 - 1.0);
+#endif
+    vec3 v = uOrthographic ? -uViewDirection : normalize(uCameraPosition - vWorldPosition);
+    float nDotV = max(dot(n, v), 1e-4);
+    float roughness = clamp(uRoughness, 0.045, 1.0);
+    float alphaG = roughness * roughness;
+    vec3 diffuseColor = baseColor * (1.0 - uMetalness);
+    vec3 f0 = mix(vec3(0.04), baseColor, uMetalness);
+    vec3 color = diffuseColor * uAmbient;
+#if LIGHT_COUNT > 0
+    for (int i = 0; i < LIGHT_COUNT; ++i) {
+        vec3 l = -uLightDirections[i];
+        float nDotL = dot(n, l);
+        if (nDotL > 0.0) {
             vec3 h = normalize(l + v);
             float nDotH = max(dot(n, h), 0.0);
             vec3 f = fresnel(f0, max(dot(l, h), 0.0));
@@ -195,14 +174,40 @@ void main() {
             // Radiance is scaled so that a white Lambertian surface facing a light of 1000 shows its colour.
             color += ((1.0 - f) * diffuseColor + PI * specular) * uLightRadiance[i] * nDotL;
         }
-        if (uHasEnvironment) {
-            vec3 r = reflect(-v, n);
-            vec3 prefiltered = textureLod(uEnvironmentSpecular, r, roughness * uEnvironmentMaxLod).rgb;
-            vec2 brdf = environmentBrdf(roughness, nDotV);
-            color += (diffuseColor * shIrradiance(n) + prefiltered * (f0 * brdf.x + brdf.y)) * uEnvironmentIntensity;
-        }
-        color = color * multiply + emission;
     }
+#endif
+#ifdef ENVIRONMENT
+    vec3 r = reflect(-v, n);
+    vec3 prefiltered = textureLod(uEnvironmentSpecular, r, roughness * uEnvironmentMaxLod).rgb;
+    vec2 brdf = environmentBrdf(roughness, nDotV);
+    color += (diffuseColor * shIrradiance(n) + prefiltered * (f0 * brdf.x + brdf.y)) * uEnvironmentIntensity;
+#endif
+    return color;
+}
+
+void main() {
+    vec4 base = uDiffuseColor;
+#ifdef DIFFUSE_MAP
+    base *= texture(uDiffuseMap, transformUv(uDiffuseUv));
+#endif
+    float alpha = mix(1.0, base.a, uAlphaFromDiffuse) * uTransparency;
+#ifdef ALPHA_CUTOFF
+    if (alpha < uAlphaCutoff) discard;
+    alpha = 1.0;
+#endif
+    vec3 multiply = uMultiplyColor;
+#ifdef MULTIPLY_MAP
+    multiply *= texture(uMultiplyMap, transformUv(uMultiplyUv)).rgb;
+#endif
+    vec3 emission = uEmissionColor;
+#ifdef EMISSION_MAP
+    emission *= texture(uEmissionMap, transformUv(uEmissionUv)).rgb;
+#endif
+#ifdef UNLIT
+    vec3 color = base.rgb * multiply + emission;
+#else
+    vec3 color = shade(base.rgb) * multiply + emission;
+#endif
     fragColor = vec4(color * alpha, alpha);
 }
 )glsl";
