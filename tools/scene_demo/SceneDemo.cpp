@@ -61,7 +61,7 @@ std::shared_ptr<Scene> demoScene(std::shared_ptr<Node>& cameraNode) {
 
     place(*scene, Primitives::box(0.8f, 0.8f, 0.8f, 0.12f), Material::make(glm::vec3(0.85f, 0.25f, 0.2f), 0.5f, 0.0f),
           {-1.6f, -0.1f, 0.0f}, {0.0f, 0.6f, 0.0f});
-    place(*scene, Primitives::cylinder(0.35f, 0.9f), Material::make(glm::vec3(0.95f, 0.75f, 0.3f), 0.3f, 1.0f),
+    place(*scene, Primitives::cylinder(0.35f, 0.9f), Material::make(glm::vec3(1.0f, 0.78f, 0.34f), 0.25f, 1.0f),
           {-0.55f, -0.05f, 0.1f});
     place(*scene, Primitives::cone(0.0f, 0.45f, 0.9f), Material::make(glm::vec3(0.3f, 0.65f, 0.35f), 0.7f, 0.0f),
           {0.5f, -0.05f, 0.1f});
@@ -72,7 +72,7 @@ std::shared_ptr<Scene> demoScene(std::shared_ptr<Node>& cameraNode) {
     std::shared_ptr<Material> glass = Material::make(glm::vec3(0.78f, 0.9f, 1.0f), 0.12f, 0.0f);
     glass->setTransparency(0.55f);
     place(*scene, Primitives::sphere(0.38f), glass, {0.2f, 0.95f, 0.3f});
-    place(*scene, Primitives::box(0.7f, 0.7f, 0.7f, 0.0f), Material::make(glm::vec3(0.92f, 0.92f, 0.9f), 0.6f, 0.0f),
+    place(*scene, Primitives::box(0.7f, 0.7f, 0.7f, 0.0f), Material::make(glm::vec3(0.72f, 0.72f, 0.7f), 0.6f, 0.0f),
           {1.3f, 1.0f, -0.4f}, {0.4f, 0.7f, 0.0f});
 
     auto addLight = [&](LightType type, float intensity, glm::vec3 color, glm::vec3 euler) {

@@ -149,6 +149,15 @@ vec2 environmentBrdf(float roughness, float nDotV) {
     return vec2(-1.04, 1.04) * a004 + r.zw;
 }
 
+// Lit colours above the knee roll off toward the shoulder instead of clipping flat, so that brightly lit
+// light surfaces keep their shape; everything below the knee (most of the image) is left exactly as is.
+vec3 highlightShoulder(vec3 c) {
+    const float knee = 0.8;
+    const float shoulder = 1.3;
+    vec3 over = max(c - knee, 0.0);
+    return min(c, vec3(knee)) + (shoulder - knee) * (1.0 - exp(-over / (shoulder - knee)));
+}
+
 vec3 shade(vec3 baseColor) {
     vec3 n = normalize(vNormal);
     if (!gl_FrontFacing) n = -n;
@@ -206,7 +215,7 @@ void main() {
 #ifdef UNLIT
     vec3 color = base.rgb * multiply + emission;
 #else
-    vec3 color = shade(base.rgb) * multiply + emission;
+    vec3 color = highlightShoulder(shade(base.rgb) * multiply) + emission;
 #endif
     fragColor = vec4(color * alpha, alpha);
 }
