@@ -1,0 +1,414 @@
+#include "SkinnedTestModels.h"
+
+#include "platform/scene/Material.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <numbers>
+
+namespace plimsa {
+namespace {
+
+using namespace skinned_test;
+
+/// A character hung under a swing frame the way a swing scene does it: the frame tilted as if mid-swing,
+/// the character's root 2 units below the bar, chains at x = +-0.42 by default.
+struct Rig {
+    std::shared_ptr<Node> world = Node::make("World");
+    std::shared_ptr<Node> frame = Node::make("SwingFrame");
+    std::unique_ptr<SkinnedCharacter> character;
+
+    explicit Rig(std::unique_ptr<SkinnedCharacter> loaded, float tilt = 0.2f) : character(std::move(loaded)) {
+        world->addChildNode(frame);
+        frame->setPosition({0.3f, 4.0f, -0.5f});
+        frame->setEulerAngles({0.0f, 0.0f, tilt});
+        if (character) {
+            frame->addChildNode(character->root());
+            character->root()->setPosition({0.0f, -2.0f, 0.0f});
+        }
+    }
+    void apply(const CharacterPose& pose) { character->apply(pose, *frame); }
+    glm::vec3 toSwing(const glm::vec3& world) const { return frame->convertPositionFrom(world, nullptr); }
+    glm::vec3 rigPoint(const glm::vec3& rig) const { return character->root()->convertPosition(rig, nullptr); }
+    glm::vec3 rigDirection(const glm::vec3& rig) const {
+        return glm::normalize(character->root()->convertVector(rig, nullptr));
+    }
+    glm::vec3 inRigFrame(const glm::vec3& world) const {
+        return character->root()->convertPositionFrom(world, nullptr);
+    }
+};
+
+float armLength(const SkeletonBones::Arm& arm) {
+    return glm::distance(arm.upper->worldPosition(), arm.fore->worldPosition()) +
+           glm::distance(arm.fore->worldPosition(), arm.hand->worldPosition());
+}
+
+float sideOf(const Rig& rig, const SkeletonBones::Arm& arm) {
+    return rig.inRigFrame(arm.upper->worldPosition()).x < 0.0f ? -1.0f : 1.0f;
+}
+
+/// The two-bone solve is exact: the wrist lands on the target, or as far toward it as the arm reaches.
+void expectWristAt(const SkeletonBones::Arm& arm, const glm::vec3& target, float tolerance = 1e-3f) {
+    const glm::vec3 shoulder = arm.upper->worldPosition();
+    const float reach = armLength(arm);
+    const float distance = glm::distance(target, shoulder);
+    const bool reachable = distance <= reach - 0.001f;
+    const glm::vec3 expected =
+        reachable ? target : shoulder + (reach - 0.001f) * glm::normalize(target - shoulder);
+    // Out of reach the elbow keeps a sliver of bend and the forearm aims at the far target, so the wrist
+    // sits a few millimetres off the straight line.
+    const float allowed = reachable ? tolerance : 0.01f;
+    EXPECT_LT(glm::distance(arm.hand->worldPosition(), expected), allowed)
+        << "wrist off its target by " << glm::distance(arm.hand->worldPosition(), expected);
+}
+
+/// The way the fingers point: toward the finger bone, or along the forearm for a hand without one.
+glm::vec3 fingersOf(const SkeletonBones::Arm& arm) {
+    const Node& from = arm.handEnd != nullptr ? *arm.hand : *arm.fore;
+    const Node& to = arm.handEnd != nullptr ? *arm.handEnd : *arm.hand;
+    return glm::normalize(to.worldPosition() - from.worldPosition());
+}
+
+glm::vec3 palmOf(const SkeletonBones::Arm& arm) { return arm.hand->worldOrientation() * arm.palmLocal; }
+
+/// The palm direction's part across the fingers (what orienting the hand controls), normalised.
+glm::vec3 palmAcross(const SkeletonBones::Arm& arm) {
+    const glm::vec3 fingers = fingersOf(arm);
+    const glm::vec3 palm = palmOf(arm);
+    return glm::normalize(palm - glm::dot(palm, fingers) * fingers);
+}
+
+/// A chain hand on the vertical rope at `ropeX` (swing frame, z = 0, default pose): the wrist 0.035 short
+/// of the rope on the shoulder's side, at the grip distance; fingers up the rope, palm toward it.
+void expectGrip(const Rig& rig, const SkeletonBones::Arm& arm, float ropeX) {
+    const glm::vec3 shoulder = rig.toSwing(arm.upper->worldPosition());
+    const float grip = 0.92f * armLength(arm);
+    const float dx = ropeX - shoulder.x;
+    const glm::vec3 gripPoint(ropeX, shoulder.y + std::sqrt(grip * grip - dx * dx - shoulder.z * shoulder.z), 0);
+    const glm::vec3 outward = glm::normalize(glm::vec3(dx, 0.0f, -shoulder.z));
+    const glm::vec3 wrist = rig.toSwing(arm.hand->worldPosition());
+    EXPECT_LT(glm::distance(wrist, gripPoint - 0.035f * outward), 1e-3f) << "rope at " << ropeX;
+    EXPECT_NEAR(std::hypot(wrist.x - ropeX, wrist.z), 0.035f, 1e-3f);
+    EXPECT_LT(std::fabs(wrist.x - shoulder.x), std::fabs(dx)) << "on the shoulder's side";
+    if (arm.handEnd == nullptr) return;  // no finger bone to measure the hand's turn by
+    const glm::vec3 up = rig.frame->convertVector({0, 1, 0}, nullptr);
+    EXPECT_GT(glm::dot(fingersOf(arm), up), 0.999f);
+    const glm::vec3 towardRope = glm::normalize(rig.frame->convertVector(outward, nullptr));
+    EXPECT_GT(glm::dot(palmAcross(arm), towardRope), 0.99f);
+}
+
+std::vector<glm::quat> orientations(const SkinnedCharacter& character) {
+    std::vector<glm::quat> all;
+    character.model()->enumerateChildNodes([&](Node& node, bool&) { all.push_back(node.orientation()); });
+    return all;
+}
+
+bool bitIdentical(const std::vector<glm::quat>& a, const std::vector<glm::quat>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(glm::quat)) == 0;
+}
+
+class PosedHumanoid : public testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override {
+        rig = std::make_unique<Rig>(humanoid(GetParam()));
+        ASSERT_NE(rig->character, nullptr);
+        ASSERT_EQ(rig->character->bones().arms.size(), 2u);
+    }
+    const std::vector<SkeletonBones::Arm>& arms() const { return rig->character->bones().arms; }
+    std::unique_ptr<Rig> rig;
+};
+
+TEST_P(PosedHumanoid, EachWristStopsJustShortOfItsChainAtTheGripDistance) {
+    SkinnedCharacter::lapFallbacks = 0;
+    rig->apply(CharacterPose{});  // chains at +-0.42, grip at 0.92 of the arm
+    EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 0);
+    for (const SkeletonBones::Arm& arm : arms()) expectGrip(*rig, arm, 0.42f * sideOf(*rig, arm));
+}
+
+TEST_P(PosedHumanoid, LooseHandsHangBesideTheBodyPalmsInward) {
+    CharacterPose pose;
+    pose.handLeft = pose.handRight = HandMode::loose;
+    rig->apply(pose);
+    for (const SkeletonBones::Arm& arm : arms()) {
+        const float side = sideOf(*rig, arm);
+        const glm::vec3 sh = rig->inRigFrame(arm.upper->worldPosition());
+        expectWristAt(arm, rig->rigPoint({sh.x + 0.08f * side, sh.y - 0.92f * armLength(arm), 0.08f}));
+        EXPECT_GT(glm::dot(fingersOf(arm), rig->rigDirection({0, -1, 0})), 0.999f);
+        EXPECT_GT(glm::dot(palmAcross(arm), rig->rigDirection({-side, 0, 0})), 0.99f);
+    }
+}
+
+TEST_P(PosedHumanoid, WavingHandRisesAboveTheShoulderAndRocks) {
+    CharacterPose pose;
+    pose.handRight = HandMode::wave;  // the arm at x >= 0
+    pose.time = 0.3;
+    rig->apply(pose);
+    const SkeletonBones::Arm& waving = arms()[0];
+    ASSERT_EQ(sideOf(*rig, waving), 1.0f);
+    const glm::vec3 sh = rig->inRigFrame(waving.upper->worldPosition());
+    const float w = static_cast<float>(0.09 * std::sin(7.0 * 0.3));
+    expectWristAt(waving, rig->rigPoint({sh.x + 0.3f + w, sh.y + 0.42f, 0.18f}));
+    EXPECT_GT(glm::dot(fingersOf(waving), rig->rigDirection({3 * w, 1, 0})), 0.999f);
+    EXPECT_GT(glm::dot(palmAcross(waving), rig->rigDirection({0, 0, 1})), 0.99f);
+    // The other hand still holds its chain.
+    EXPECT_LT(rig->toSwing(arms()[1].hand->worldPosition()).x, -0.3f);
+}
+
+TEST_P(PosedHumanoid, OutOfReachChainCountsOneFallbackPerArmPerCallAndRestsTheHandInTheLap) {
+    CharacterPose pose;
+    pose.chainXs = {-3.0, 3.0};
+    SkinnedCharacter::lapFallbacks = 0;
+    rig->apply(pose);
+    EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 2);
+    rig->apply(pose);
+    EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 4);
+    for (const SkeletonBones::Arm& arm : arms()) {
+        const float side = sideOf(*rig, arm);
+        expectWristAt(arm, rig->rigPoint({0.13f * side, 0.17f, 0.3f}));
+        EXPECT_GT(glm::dot(fingersOf(arm), rig->rigDirection({0, -1, 0})), 0.999f);
+    }
+    // One chain hand, one loose: one fallback per call.
+    pose.handLeft = HandMode::loose;
+    SkinnedCharacter::lapFallbacks = 0;
+    rig->apply(pose);
+    EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 1);
+}
+
+TEST_P(PosedHumanoid, SeatedThighsPointJustBelowHorizontalAndShinsHangJustForward) {
+    const SkeletonBones::Leg leg = rig->character->bones().legs.at(0);
+    // Forward angle of a bone from straight down, in the rig's Y-Z plane.
+    auto forward = [&](const Node& from, const Node& to) {
+        const glm::vec3 d = rig->inRigFrame(to.worldPosition()) - rig->inRigFrame(from.worldPosition());
+        return std::atan2(d.z, -d.y);
+    };
+    const Node& foot = *leg.shin->childNodes().front();
+    const float thighRest = forward(*leg.thigh, *leg.shin);
+    const float shinRest = forward(*leg.shin, foot);
+    rig->apply(CharacterPose{});
+    constexpr float kHalfPi = std::numbers::pi_v<float> / 2;
+    // With legs hanging straight down at rest: thighs 0.1 below horizontal, shins 0.15 forward of down.
+    EXPECT_NEAR(forward(*leg.thigh, *leg.shin) - thighRest, kHalfPi - 0.1f, 1e-4f);
+    EXPECT_NEAR(forward(*leg.shin, foot) - shinRest, 0.15f, 1e-4f);
+}
+
+TEST_P(PosedHumanoid, RepeatedApplyGivesBitIdenticalBonesWhateverCameBetween) {
+    CharacterPose seated;
+    seated.leg = 0.7;
+    seated.time = 2.0;
+    seated.lookTarget = glm::vec3(1.0f, 3.0f, 4.0f);
+    rig->apply(seated);
+    const std::vector<glm::quat> first = orientations(*rig->character);
+    rig->apply(seated);
+    EXPECT_TRUE(bitIdentical(first, orientations(*rig->character)));
+
+    CharacterPose other = seated;
+    other.standing = true;
+    other.handLeft = HandMode::wave;
+    other.leg = -0.4;
+    rig->apply(other);
+    other.standing = false;
+    other.floorSit = true;
+    other.handRight = HandMode::loose;
+    rig->apply(other);
+    EXPECT_FALSE(bitIdentical(first, orientations(*rig->character)));
+    rig->apply(seated);
+    EXPECT_TRUE(bitIdentical(first, orientations(*rig->character)));
+}
+
+TEST_P(PosedHumanoid, FloorSitDrawsOneKneeUpAndRestsTheMatchingHandOnIt) {
+    CharacterPose pose;
+    pose.floorSit = true;
+    pose.foldedLeg = 1;
+    pose.kneeHandSide = 1.0f;
+    pose.handLeft = pose.handRight = HandMode::loose;
+    rig->apply(pose);
+    const auto& legs = rig->character->bones().legs;
+    const glm::vec3 hip1 = rig->inRigFrame(legs[1].thigh->worldPosition());
+    const glm::vec3 knee1 = rig->inRigFrame(legs[1].shin->worldPosition());
+    const glm::vec3 hip0 = rig->inRigFrame(legs[0].thigh->worldPosition());
+    const glm::vec3 knee0 = rig->inRigFrame(legs[0].shin->worldPosition());
+    EXPECT_GT(knee1.y, hip1.y + 0.05f) << "the folded knee is drawn up above the hip";
+    EXPECT_GT(knee1.z, hip1.z + 0.3f);
+    EXPECT_NEAR(knee0.y, hip0.y, 0.05f) << "the other leg lies straight out in front";
+    EXPECT_GT(knee0.z, hip0.z + 0.4f);
+
+    const SkeletonBones::Arm& onKnee = arms()[0];
+    ASSERT_EQ(sideOf(*rig, onKnee), 1.0f);
+    expectWristAt(onKnee, rig->rigPoint({knee1.x + 0.03f, knee1.y + 0.05f, knee1.z + 0.06f}));
+    const SkeletonBones::Arm& loose = arms()[1];
+    const glm::vec3 sh = rig->inRigFrame(loose.upper->worldPosition());
+    expectWristAt(loose, rig->rigPoint({sh.x - 0.08f, sh.y - 0.92f * armLength(loose), 0.08f}));
+
+    // A folded leg index past the leg list turns the knee rest off: the arm follows its hand mode.
+    pose.foldedLeg = 2;
+    rig->apply(pose);
+    const glm::vec3 sh0 = rig->inRigFrame(onKnee.upper->worldPosition());
+    expectWristAt(onKnee, rig->rigPoint({sh0.x + 0.08f, sh0.y - 0.92f * armLength(onKnee), 0.08f}));
+}
+
+INSTANTIATE_TEST_SUITE_P(GeneratedSet, PosedHumanoid,
+                         testing::Values("humanoid-mixamo-colon.glb", "humanoid-blender.glb", "humanoid-unreal.glb",
+                                         "humanoid-a-pose.glb", "humanoid-centimetres.glb",
+                                         "humanoid-rotated-root.glb", "humanoid-65-joints.glb"),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param.substr(9, info.param.size() - 13);
+                             for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                             return name;
+                         });
+
+TEST(SkinnedPose, HeadEasesTowardTheTargetAndPinsAtTheSideWhenItIsBehind) {
+    Rig looking(humanoid("humanoid-mixamo-colon.glb"));
+    Rig turned(humanoid("humanoid-mixamo-colon.glb"));
+    const glm::quat rest = looking.character->bones().head->orientation();
+    CharacterPose pose;
+    // Behind the character and a little to its +X side (rig frame), level with its head.
+    const glm::vec3 head = looking.character->bones().head->worldPosition();
+    pose.lookTarget = head + looking.rigDirection({0.2f, 0.0f, -1.0f}) * 3.0f;
+    CharacterPose reference;
+    reference.headYaw = 1.1;
+    looking.apply(pose);
+    EXPECT_EQ(looking.character->bones().head->orientation(), rest) << "the first frame does not turn yet";
+    for (int frame = 1; frame <= 60; ++frame) {
+        pose.time = reference.time = 0.1 * frame;
+        looking.apply(pose);
+        turned.apply(reference);
+    }
+    const glm::quat a = looking.character->bones().head->worldOrientation();
+    const glm::quat b = turned.character->bones().head->worldOrientation();
+    EXPECT_GT(std::fabs(glm::dot(a, b)), 0.99999f) << "pinned at yaw +1.1, not turned through the back";
+
+    // One step of 0.05 s covers 7 * 0.05 = 35% of the remaining turn.
+    Rig stepping(humanoid("humanoid-mixamo-colon.glb"));
+    Rig expected(humanoid("humanoid-mixamo-colon.glb"));
+    CharacterPose left;
+    left.headYaw = -0.8;
+    stepping.apply(left);
+    left.time = 0.05;
+    stepping.apply(left);
+    CharacterPose direct;
+    direct.headYaw = -0.8 * 0.35;
+    expected.apply(direct);
+    const glm::quat s = stepping.character->bones().head->worldOrientation();
+    const glm::quat e = expected.character->bones().head->worldOrientation();
+    EXPECT_LT(glm::dot(s, e), 1.0f);  // expected eases from 0 too: compare against its own first frame
+    EXPECT_EQ(expected.character->bones().head->orientation(), rest);
+    const glm::quat yaw = glm::angleAxis(-0.8f * 0.35f, glm::vec3(0, 1, 0));
+    const glm::quat rootWorld = stepping.character->root()->worldOrientation();
+    const glm::quat restWorld = expected.character->bones().head->worldOrientation();
+    EXPECT_GT(std::fabs(glm::dot(s, rootWorld * yaw * glm::inverse(rootWorld) * restWorld)), 0.99999f);
+}
+
+TEST(SkinnedPose, GlossSizeAndPlacementFollowThePose) {
+    Rig rig(humanoid("humanoid-mixamo-colon.glb"));
+    CharacterPose pose;
+    pose.shine = 0.6;
+    pose.sizeMultiplier = 1.5;
+    pose.seatLift = 0.1;
+    pose.seatForward = 0.05;
+    rig.apply(pose);
+    for (const auto& material : rig.character->materials()) EXPECT_FLOAT_EQ(material->roughness(), 0.55f);
+    const SeatFit& fit = rig.character->fit();
+    EXPECT_FLOAT_EQ(rig.character->model()->scale().x, static_cast<float>(fit.baseScale * 1.5));
+    const glm::vec3 at = rig.character->model()->position();
+    EXPECT_FLOAT_EQ(at.x, fit.basePosition.x * 1.5f);
+    EXPECT_FLOAT_EQ(at.y, static_cast<float>(fit.basePosition.y * 1.5 + 0.1));
+    EXPECT_FLOAT_EQ(at.z, static_cast<float>(fit.basePosition.z * 1.5 + 0.05));
+    pose.standing = true;
+    rig.apply(pose);
+    EXPECT_FLOAT_EQ(rig.character->model()->position().y, static_cast<float>(fit.standingPosition.y * 1.5 + 0.1));
+}
+
+TEST(SkinnedPose, DebugModePrintsEachLapFallbackWithItsSide) {
+    Rig rig(humanoid("humanoid-mixamo-colon.glb"));
+    CharacterPose pose;
+    pose.chainXs = {-3.0, 3.0};
+    setenv("PLIMSA_DEBUG", "1", 1);
+    testing::internal::CaptureStdout();
+    rig.apply(pose);
+    const std::string out = testing::internal::GetCapturedStdout();
+    unsetenv("PLIMSA_DEBUG");
+    EXPECT_EQ(out, "LAP FALLBACK side=1.0\nLAP FALLBACK side=-1.0\n");
+}
+
+TEST(SkinnedPose, ExplicitRopesWinOverChainXsAndNoRopesLeaveTheArmsAtRest) {
+    Rig rig(humanoid("humanoid-mixamo-colon.glb"), 0.0f);
+    CharacterPose pose;
+    pose.chainXs = {-3.0, 3.0};  // ignored: ropes are given
+    pose.ropes = {Rope{{-0.5f, 0.05f, 0.1f}, {-0.45f, -2.4f, 0.0f}}, Rope{{0.5f, 0.05f, 0.1f}, {0.45f, -2.4f, 0.0f}}};
+    SkinnedCharacter::lapFallbacks = 0;
+    rig.apply(pose);
+    EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 0);
+    for (const auto& arm : rig.character->bones().arms) {
+        const glm::vec3 wrist = rig.toSwing(arm.hand->worldPosition());
+        EXPECT_NEAR(std::fabs(wrist.x), 0.45f, 0.05f);
+    }
+    const std::vector<glm::quat> rest = [&] {
+        Rig fresh(humanoid("humanoid-mixamo-colon.glb"), 0.0f);
+        std::vector<glm::quat> all;
+        for (const auto& arm : fresh.character->bones().arms) {
+            all.push_back(arm.upper->orientation());
+            all.push_back(arm.hand->orientation());
+        }
+        return all;
+    }();
+    pose.ropes.clear();
+    pose.chainXs.clear();
+    rig.apply(pose);
+    std::vector<glm::quat> now;
+    for (const auto& arm : rig.character->bones().arms) {
+        now.push_back(arm.upper->orientation());
+        now.push_back(arm.hand->orientation());
+    }
+    EXPECT_TRUE(bitIdentical(rest, now));
+}
+
+TEST(SkinnedPose, GarbagePoseNeverLeavesNonFiniteBonesOrStickyState) {
+    Rig rig(humanoid("humanoid-mixamo-colon.glb"));
+    Rig fresh(humanoid("humanoid-mixamo-colon.glb"));
+    CharacterPose garbage;
+    garbage.leg = NAN;
+    garbage.time = INFINITY;
+    garbage.headYaw = NAN;
+    garbage.lookTarget = glm::vec3(NAN, 0.0f, 1.0f);
+    garbage.chainXs = {NAN, 1e30};
+    garbage.gripReach = -5;
+    garbage.sizeMultiplier = 0.0;
+    rig.apply(garbage);
+    for (const glm::quat& q : orientations(*rig.character)) {
+        EXPECT_TRUE(std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z) && std::isfinite(q.w));
+    }
+    CharacterPose normal;
+    normal.time = 1.0;
+    rig.apply(normal);
+    fresh.apply(normal);
+    EXPECT_TRUE(bitIdentical(orientations(*rig.character), orientations(*fresh.character)));
+}
+
+TEST(SkinnedPose, KayKitMannequinGripsTheChains) {
+    Rig rig(load(TestHumanoids::sharedModel("kaykit-mannequin-medium.glb")));
+    if (rig.character == nullptr) GTEST_SKIP() << "shared models absent";
+    SkinnedCharacter::lapFallbacks = 0;
+    rig.apply(CharacterPose{});
+    EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 0);
+    for (const auto& arm : rig.character->bones().arms) expectGrip(rig, arm, 0.42f * sideOf(rig, arm));
+}
+
+TEST(SkinnedPose, CesiumManWithoutKnownBonesOnlyMovesAsAWhole) {
+    Rig rig(load(TestHumanoids::sharedModel("khronos-cesiumman.glb")));
+    if (rig.character == nullptr) GTEST_SKIP() << "shared models absent";
+    const std::vector<glm::quat> before = orientations(*rig.character);
+    SkinnedCharacter::lapFallbacks = 0;
+    CharacterPose pose;
+    pose.leg = 0.8;
+    pose.sizeMultiplier = 1.2;
+    rig.apply(pose);
+    EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 0);
+    EXPECT_TRUE(bitIdentical(before, orientations(*rig.character)));
+    EXPECT_FLOAT_EQ(rig.character->model()->scale().y, static_cast<float>(rig.character->fit().baseScale * 1.2));
+}
+
+}  // namespace
+}  // namespace plimsa
