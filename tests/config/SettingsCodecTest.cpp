@@ -182,7 +182,7 @@ TEST(SettingsCodec, HugeDocumentsAreRefusedOrDecodedButNeverHang) {
 
     // Many keys in one object: a parser that kept keys in insertion order would take quadratic time here.
     std::string manyKeys = R"({"frameRate": 30)";
-    for (int i = 0; i < 150'000; ++i) manyKeys += ",\"k" + std::to_string(i) + "\":0";
+    for (int i = 0; i < 100'000; ++i) manyKeys += ",\"k" + std::to_string(i) + "\":0";
     manyKeys += "}";
     ASSERT_LT(manyKeys.size(), SettingsValues::kMaxDocumentBytes);
     EXPECT_EQ(decoded(manyKeys).frameRate, 30);
