@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace plimsa {
 
@@ -25,8 +26,17 @@ std::shared_ptr<Node> Node::make(std::shared_ptr<Geometry> geometry, std::string
 }
 
 Node::~Node() {
-    for (const std::shared_ptr<Node>& child : children_) {
+    // Children that die with this node hand their own children over first, so tearing down a deep
+    // hierarchy takes a loop instead of one nested destructor call per level.
+    std::vector<std::shared_ptr<Node>> pending = std::move(children_);
+    while (!pending.empty()) {
+        std::shared_ptr<Node> child = std::move(pending.back());
+        pending.pop_back();
         child->setParent(nullptr);
+        if (child.use_count() == 1) {
+            std::move(child->children_.begin(), child->children_.end(), std::back_inserter(pending));
+            child->children_.clear();
+        }
     }
 }
 
@@ -35,7 +45,8 @@ Node::~Node() {
 bool Node::addChildNode(std::shared_ptr<Node> child) { return insertChildNode(std::move(child), children_.size()); }
 
 bool Node::insertChildNode(std::shared_ptr<Node> child, size_t index) {
-    if (!child || child->isAncestorOrSelf(this)) {
+    // A node without children can only be an ancestor of this one by being this one.
+    if (!child || child.get() == this || (!child->children_.empty() && child->isAncestorOrSelf(this))) {
         return false;
     }
     if (child->parent_ != nullptr) {

@@ -113,6 +113,24 @@ TEST(NodeHierarchy, ParentGoingAwayOrphansChildren) {
     EXPECT_FLOAT_EQ(child->worldPosition().x, 0.0f);
 }
 
+TEST(NodeHierarchy, VeryDeepHierarchiesBuildAndTearDownWithoutRecursion) {
+    auto root = Node::make("root");
+    std::weak_ptr<Node> deepest;
+    {
+        auto tip = root;
+        for (int i = 0; i < 50000; ++i) {
+            auto next = Node::make();
+            tip->addChildNode(next);
+            tip = next;
+        }
+        tip->setName("tip");
+        deepest = tip;
+    }
+    EXPECT_EQ(root->childNodeWithName("tip"), deepest.lock());
+    root.reset();  // one nested destructor per level would overflow the stack here
+    EXPECT_TRUE(deepest.expired());
+}
+
 TEST(NodeHierarchy, RemovingTheLastReferenceFromWithinIsSafe) {
     auto parent = Node::make();
     std::weak_ptr<Node> watch;
