@@ -1,11 +1,13 @@
 // Renders one of each primitive shape in a few materials under the sky light, as the snapshot mode
-// would show it (over grey), and writes a PNG.
+// would show it (over grey), and writes a PNG. With --model, renders a glTF model instead, framed from
+// the front under the same lights.
 //
-//   scene_demo OUT.png [WIDTH HEIGHT [SAMPLES]] [--transparent]
+//   scene_demo OUT.png [WIDTH HEIGHT [SAMPLES]] [--transparent] [--model FILE.glb]
 
 #include "platform/image/Canvas.h"
 #include "platform/image/Compose.h"
 #include "platform/image/Png.h"
+#include "platform/gltf/GltfLoader.h"
 #include "platform/render/SnapshotRenderer.h"
 #include "platform/scene/Camera.h"
 #include "platform/scene/Geometry.h"
@@ -14,10 +16,12 @@
 #include "platform/scene/Node.h"
 #include "platform/scene/Primitives.h"
 #include "platform/scene/Scene.h"
+#include "platform/scene/Skinner.h"
 #include "platform/scene/Texture.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -48,11 +52,56 @@ void place(Scene& scene, std::shared_ptr<Geometry> geometry, std::shared_ptr<Mat
     scene.rootNode().addChildNode(node);
 }
 
+void addLights(Scene& scene) {
+    scene.setLightingEnvironment(SkyDescription{});
+    scene.setLightingEnvironmentIntensity(0.4f);
+    auto addLight = [&](LightType type, float intensity, glm::vec3 color, glm::vec3 euler) {
+        std::shared_ptr<Node> node = Node::make();
+        node->setLight(Light::make(type, intensity, color));
+        node->setEulerAngles(euler);
+        scene.rootNode().addChildNode(node);
+    };
+    addLight(LightType::ambient, 440.0f, glm::vec3(1.0f), glm::vec3(0.0f));
+    addLight(LightType::directional, 775.0f, glm::vec3(1.0f), {-0.75f, 0.55f, 0.0f});
+    addLight(LightType::directional, 325.0f, {0.92f, 0.94f, 1.0f}, {-0.3f, -0.9f, 0.0f});
+}
+
+std::shared_ptr<Node> addCamera(Scene& scene, glm::vec3 position, glm::vec3 target, float fieldOfView) {
+    std::shared_ptr<Node> cameraNode = Node::make("camera");
+    std::shared_ptr<Camera> camera = Camera::make();
+    camera->fieldOfView = fieldOfView;
+    camera->zNear = 0.05f;
+    camera->zFar = 200.0f;
+    cameraNode->setCamera(camera);
+    cameraNode->setPosition(position);
+    cameraNode->lookAt(target);
+    scene.rootNode().addChildNode(cameraNode);
+    return cameraNode;
+}
+
+// The model's scene, lit, with a camera in front of it that frames its (posed) bounds.
+std::shared_ptr<Scene> modelScene(const char* path, std::shared_ptr<Node>& cameraNode) {
+    GltfLoadResult loaded = GltfLoader().loadFile(path);
+    if (!loaded) {
+        std::fprintf(stderr, "could not load %s: %s\n", path, loaded.error.c_str());
+        return nullptr;
+    }
+    BoundingBox bounds;
+    loaded.scene->rootNode().enumerateHierarchy([&](Node& node, bool&) {
+        if (!node.geometry()) return;
+        if (node.skinner()) bounds.add(node.skinner()->worldBoundingBox(*node.geometry()));
+        else bounds.add(node.geometry()->boundingBox().transformed(node.worldTransform()));
+    });
+    if (bounds.isEmpty()) bounds.add(glm::vec3(0.0f));
+    addLights(*loaded.scene);
+    const glm::vec3 size = bounds.size();
+    const float distance = std::max(size.y, size.x) * 2.1f + size.z;
+    cameraNode = addCamera(*loaded.scene, bounds.center() + glm::vec3(0.0f, size.y * 0.1f, distance), bounds.center(), 30.0f);
+    return loaded.scene;
+}
+
 std::shared_ptr<Scene> demoScene(std::shared_ptr<Node>& cameraNode) {
     std::shared_ptr<Scene> scene = Scene::make();
-    scene->setLightingEnvironment(SkyDescription{});
-    scene->setLightingEnvironmentIntensity(0.4f);
-
     std::shared_ptr<Material> floor = Material::make(glm::vec3(0.8f, 0.8f, 0.78f), 0.9f, 0.0f);
     floor->setDiffuseImage(checkerTexture());
     floor->setDiffuseContentsTransform(glm::scale(glm::mat4(1.0f), glm::vec3(4.0f, 3.0f, 1.0f)));
@@ -75,25 +124,8 @@ std::shared_ptr<Scene> demoScene(std::shared_ptr<Node>& cameraNode) {
     place(*scene, Primitives::box(0.7f, 0.7f, 0.7f, 0.0f), Material::make(glm::vec3(0.72f, 0.72f, 0.7f), 0.6f, 0.0f),
           {1.3f, 1.0f, -0.4f}, {0.4f, 0.7f, 0.0f});
 
-    auto addLight = [&](LightType type, float intensity, glm::vec3 color, glm::vec3 euler) {
-        std::shared_ptr<Node> node = Node::make();
-        node->setLight(Light::make(type, intensity, color));
-        node->setEulerAngles(euler);
-        scene->rootNode().addChildNode(node);
-    };
-    addLight(LightType::ambient, 440.0f, glm::vec3(1.0f), glm::vec3(0.0f));
-    addLight(LightType::directional, 775.0f, glm::vec3(1.0f), {-0.75f, 0.55f, 0.0f});
-    addLight(LightType::directional, 325.0f, {0.92f, 0.94f, 1.0f}, {-0.3f, -0.9f, 0.0f});
-
-    cameraNode = Node::make("camera");
-    std::shared_ptr<Camera> camera = Camera::make();
-    camera->fieldOfView = 32.0f;
-    camera->zNear = 0.1f;
-    camera->zFar = 50.0f;
-    cameraNode->setCamera(camera);
-    cameraNode->setPosition({0.0f, 1.9f, 6.0f});
-    cameraNode->lookAt({0.0f, 0.25f, 0.0f});
-    scene->rootNode().addChildNode(cameraNode);
+    addLights(*scene);
+    cameraNode = addCamera(*scene, {0.0f, 1.9f, 6.0f}, {0.0f, 0.25f, 0.0f}, 32.0f);
     return scene;
 }
 
@@ -105,9 +137,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     bool transparent = false;
+    const char* model = nullptr;
     int numbers[3] = {840, 560, 4}, count = 0;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--transparent") == 0) transparent = true;
+        else if (std::strcmp(argv[i], "--model") == 0 && i + 1 < argc) model = argv[++i];
         else if (count < 3) numbers[count++] = std::atoi(argv[i]);
     }
     std::string error;
@@ -118,7 +152,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::shared_ptr<Node> cameraNode;
-    std::shared_ptr<Scene> scene = demoScene(cameraNode);
+    std::shared_ptr<Scene> scene = model ? modelScene(model, cameraNode) : demoScene(cameraNode);
+    if (!scene) return 1;
     std::optional<Image> image = renderer->snapshot(*scene, *cameraNode, numbers[0], numbers[1], numbers[2], 1.0);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!image) {

@@ -13,7 +13,7 @@ SkyTexture::SkyTexture(const Sky& sky)
         const int size = sky.faceSize(level);
         const float* data = sky.level(level).data();
         for (int face = 0; face < 6; ++face) {
-            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face), level, GL_RGB16F, size, size, 0,
+            glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + static_cast<GLenum>(face), level, GL_RGBA16F, size, size, 0,
                          GL_RGB, GL_FLOAT, data + static_cast<size_t>(face) * size * size * 3);
         }
     }
