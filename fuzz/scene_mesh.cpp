@@ -15,7 +15,7 @@
 namespace {
 
 class Reader {
-public:
+  public:
     Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
 
     template <typename T>
@@ -39,7 +39,7 @@ public:
         return m;
     }
 
-private:
+  private:
     const uint8_t* data_;
     size_t size_;
 };

@@ -1,11 +1,11 @@
 // Per-frame scene-graph work for one posed character: a 65-bone skeleton under a swing's node chain.
 
+#include "platform/scene/Camera.h"
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Primitives.h"
 #include "platform/scene/Skinner.h"
 #include "platform/scene/ViewProjector.h"
-#include "platform/scene/Camera.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,7 +21,8 @@ struct Rig {
     std::shared_ptr<Node> mesh;
     std::shared_ptr<Skinner> skinner;
 
-    // Hips, a spine of 5, a head chain of 3, two arms of 4 with six 3-bone fingers, two legs of 4, padded to 65.
+    // Hips, a spine of 5, a head chain of 3, two arms of 4 with six 3-bone fingers, two legs of 4, padded
+    // to 65.
     Rig() {
         auto anchor = Node::make();
         root->addChildNode(anchor);
@@ -76,7 +77,8 @@ struct Rig {
     void pose(float t) {
         pivot->setEulerAngles({0.4f * std::sin(t), 0, 0});
         for (size_t i = 0; i < bones.size(); ++i) {
-            bones[i]->setOrientation(glm::angleAxis(0.1f * std::sin(t + static_cast<float>(i)), glm::vec3(1, 0, 0)));
+            bones[i]->setOrientation(
+                glm::angleAxis(0.1f * std::sin(t + static_cast<float>(i)), glm::vec3(1, 0, 0)));
         }
     }
 };

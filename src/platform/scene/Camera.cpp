@@ -8,7 +8,9 @@ namespace plimsa {
 
 namespace {
 
-bool isPositive(float value) { return std::isfinite(value) && value > 0.0f; }
+bool isPositive(float value) {
+    return std::isfinite(value) && value > 0.0f;
+}
 
 }  // namespace
 

@@ -10,7 +10,7 @@ class Node;
 /// (SceneKit's SCNConstraint). The node's own local orientation is left untouched; its world orientation,
 /// and so the world transforms of its children, follow the constraint. Main or render thread, one at a time.
 class Constraint {
-public:
+  public:
     virtual ~Constraint() = default;
 
     /// Returns the constrained world orientation for `node`, whose unconstrained world position is

@@ -19,9 +19,10 @@ namespace plimsa {
 /// `materialsRevision` by material-list changes, so renderers keep one set of GPU buffers per geometry
 /// and re-upload only when the mesh itself changed. Not thread-safe: one thread at a time.
 class Geometry {
-public:
+  public:
     /// A geometry with the given mesh and materials; with no materials it gets one new default material.
-    static std::shared_ptr<Geometry> make(MeshData mesh, std::vector<std::shared_ptr<Material>> materials = {});
+    static std::shared_ptr<Geometry> make(MeshData mesh,
+                                          std::vector<std::shared_ptr<Material>> materials = {});
 
     Geometry(MeshData mesh, std::vector<std::shared_ptr<Material>> materials);
 
@@ -49,7 +50,7 @@ public:
     uint64_t revision() const { return revision_; }
     uint64_t materialsRevision() const { return materialsRevision_; }
 
-private:
+  private:
     MeshData mesh_;
     std::vector<std::shared_ptr<Material>> materials_;
     BoundingBox boundingBox_;

@@ -4,11 +4,16 @@ namespace plimsa {
 
 const char* semanticName(GeometrySemantic semantic) {
     switch (semantic) {
-    case GeometrySemantic::vertex: return "vertex";
-    case GeometrySemantic::normal: return "normal";
-    case GeometrySemantic::texcoord: return "texcoord";
-    case GeometrySemantic::boneIndices: return "boneIndices";
-    case GeometrySemantic::boneWeights: return "boneWeights";
+        case GeometrySemantic::vertex:
+            return "vertex";
+        case GeometrySemantic::normal:
+            return "normal";
+        case GeometrySemantic::texcoord:
+            return "texcoord";
+        case GeometrySemantic::boneIndices:
+            return "boneIndices";
+        case GeometrySemantic::boneWeights:
+            return "boneWeights";
     }
     return "unknown";
 }

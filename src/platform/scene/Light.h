@@ -19,7 +19,8 @@ struct Light {
     glm::vec3 color{1.0f};
     float intensity = 1000.0f;
 
-    static std::shared_ptr<Light> make(LightType type, float intensity = 1000.0f, const glm::vec3& color = glm::vec3(1.0f)) {
+    static std::shared_ptr<Light> make(LightType type, float intensity = 1000.0f,
+                                       const glm::vec3& color = glm::vec3(1.0f)) {
         return std::make_shared<Light>(Light{type, color, intensity});
     }
 };

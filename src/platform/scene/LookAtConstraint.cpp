@@ -15,7 +15,9 @@ std::shared_ptr<LookAtConstraint> LookAtConstraint::make(const std::shared_ptr<N
 
 LookAtConstraint::LookAtConstraint(const std::shared_ptr<Node>& target) : target_(target) {}
 
-const Node* LookAtConstraint::dependency() const { return target_.lock().get(); }
+const Node* LookAtConstraint::dependency() const {
+    return target_.lock().get();
+}
 
 glm::quat LookAtConstraint::constrainedOrientation(const Node& node, const glm::vec3& worldPosition,
                                                    const glm::quat& worldOrientation) const {

@@ -15,7 +15,7 @@ namespace plimsa {
 /// was. Looking straight up or down with gimbal lock keeps the unconstrained yaw.
 /// Holds the target weakly: a constraint never keeps a node alive.
 class LookAtConstraint final : public Constraint {
-public:
+  public:
     static std::shared_ptr<LookAtConstraint> make(const std::shared_ptr<Node>& target);
 
     explicit LookAtConstraint(const std::shared_ptr<Node>& target);
@@ -29,7 +29,7 @@ public:
                                      const glm::quat& worldOrientation) const override;
     const Node* dependency() const override;
 
-private:
+  private:
     std::weak_ptr<Node> target_;
     bool gimbalLock_ = false;
 };

@@ -28,7 +28,7 @@ enum class TransparencyMode {
 /// the lit result (white = no change). `alphaCutoff` (glTF MASK) discards fragments whose alpha is below it
 /// and draws the rest opaque. Not thread-safe: one thread at a time, like the scene that uses it.
 class Material {
-public:
+  public:
     static std::shared_ptr<Material> make(std::string name = {});
     /// A physically based material with a plain diffuse colour (alpha 1).
     static std::shared_ptr<Material> make(const glm::vec3& diffuse, float roughness, float metalness);
@@ -87,7 +87,7 @@ public:
     uint64_t identity() const { return identity_; }
     uint64_t revision() const { return revision_; }
 
-private:
+  private:
     void changed() { ++revision_; }
 
     std::string name_;

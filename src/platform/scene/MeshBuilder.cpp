@@ -2,7 +2,8 @@
 
 namespace plimsa {
 
-uint32_t MeshBuilder::addVertex(const glm::vec3& position, const glm::vec3& normal, const glm::vec2& texcoord) {
+uint32_t MeshBuilder::addVertex(const glm::vec3& position, const glm::vec3& normal,
+                                const glm::vec2& texcoord) {
     mesh_.positions.push_back(position);
     mesh_.normals.push_back(normal);
     mesh_.texcoords.push_back(texcoord);
@@ -42,6 +43,8 @@ void MeshBuilder::addGrid(uint32_t first, int columns, int rows) {
     }
 }
 
-MeshData MeshBuilder::finish() { return std::move(mesh_); }
+MeshData MeshBuilder::finish() {
+    return std::move(mesh_);
+}
 
 }  // namespace plimsa

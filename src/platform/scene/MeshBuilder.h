@@ -6,7 +6,7 @@ namespace plimsa {
 
 /// Internal helper for the primitive shapes: collects vertices and one triangle element.
 class MeshBuilder {
-public:
+  public:
     /// The index the next vertex will get.
     uint32_t nextIndex() const { return static_cast<uint32_t>(mesh_.positions.size()); }
     uint32_t addVertex(const glm::vec3& position, const glm::vec3& normal, const glm::vec2& texcoord);
@@ -20,8 +20,13 @@ public:
 
     MeshData finish();
 
-private:
-    MeshData mesh_{.positions = {}, .normals = {}, .texcoords = {}, .joints = {}, .weights = {}, .elements = {GeometryElement{}}};
+  private:
+    MeshData mesh_{.positions = {},
+                   .normals = {},
+                   .texcoords = {},
+                   .joints = {},
+                   .weights = {},
+                   .elements = {GeometryElement{}}};
 };
 
 }  // namespace plimsa

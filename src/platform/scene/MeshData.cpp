@@ -6,7 +6,9 @@ namespace plimsa {
 
 namespace {
 
-bool isFinite(const glm::vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool isFinite(const glm::vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 template <typename T>
 bool dropIfMismatched(std::vector<T>& values, size_t count) {

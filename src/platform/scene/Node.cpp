@@ -42,7 +42,9 @@ Node::~Node() {
 
 // --- Hierarchy ---
 
-bool Node::addChildNode(std::shared_ptr<Node> child) { return insertChildNode(std::move(child), children_.size()); }
+bool Node::addChildNode(std::shared_ptr<Node> child) {
+    return insertChildNode(std::move(child), children_.size());
+}
 
 bool Node::insertChildNode(std::shared_ptr<Node> child, size_t index) {
     // A node without children can only be an ancestor of this one by being this one.
@@ -109,7 +111,8 @@ std::shared_ptr<Node> Node::childNodeWithName(std::string_view name, bool recurs
         }
         return nullptr;
     }
-    // Depth first, parents before children; an explicit stack keeps deep files from exhausting the call stack.
+    // Depth first, parents before children; an explicit stack keeps deep files from exhausting the call
+    // stack.
     std::vector<std::shared_ptr<Node>> stack(children_.rbegin(), children_.rend());
     while (!stack.empty()) {
         std::shared_ptr<Node> node = std::move(stack.back());
@@ -144,7 +147,9 @@ void Node::enumerateChildNodes(const std::function<void(Node& node, bool& stop)>
 
 // --- Local transform ---
 
-void Node::localChanged() { ++localVersion_; }
+void Node::localChanged() {
+    ++localVersion_;
+}
 
 void Node::setPosition(const glm::vec3& position) {
     if (isFinite(position)) {
@@ -160,7 +165,9 @@ void Node::setOrientation(const glm::quat& orientation) {
     localChanged();
 }
 
-glm::vec3 Node::eulerAngles() const { return eulerValid_ ? euler_ : eulerFromQuat(orientation_); }
+glm::vec3 Node::eulerAngles() const {
+    return eulerValid_ ? euler_ : eulerFromQuat(orientation_);
+}
 
 void Node::setEulerAngles(const glm::vec3& radians) {
     if (!isFinite(radians)) {

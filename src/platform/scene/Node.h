@@ -31,7 +31,7 @@ struct Light;
 /// target of a constraint moved). Nothing animates implicitly: `presentationNode` is the node itself.
 /// Not thread-safe: a scene and its nodes are used by one thread at a time.
 class Node : public std::enable_shared_from_this<Node> {
-public:
+  public:
     static std::shared_ptr<Node> make(std::string name = {});
     static std::shared_ptr<Node> make(std::shared_ptr<Geometry> geometry, std::string name = {});
 
@@ -137,7 +137,7 @@ public:
     /// geometry gives a node without geometry.
     std::shared_ptr<Node> flattenedClone() const;
 
-private:
+  private:
     void setParent(Node* parent);
     void localChanged();
     void updateWorld() const;

@@ -10,7 +10,7 @@ namespace {
 
 // Accumulates geometries into one mesh with one element per distinct material.
 class MeshMerger {
-public:
+  public:
     void add(const Geometry& geometry, const glm::mat4& toTarget) {
         MeshData source = geometry.mesh();
         if (source.vertexCount() == 0) {
@@ -58,7 +58,7 @@ public:
         return Geometry::make(std::move(merged_), std::move(materials_));
     }
 
-private:
+  private:
     GeometryElement& elementFor(const std::shared_ptr<Material>& material) {
         const auto [it, inserted] = elementIndex_.try_emplace(material.get(), merged_.elements.size());
         if (inserted) {

@@ -40,7 +40,8 @@ void Node::updateWorld() const {
         return;  // reached again through a constraint cycle: keep the last result
     }
     const uint64_t parentVersion = parent_ != nullptr ? parent_->worldVersion_ : 0;
-    bool stale = worldVersion_ == 0 || cachedLocalVersion_ != localVersion_ || cachedParentVersion_ != parentVersion;
+    bool stale =
+        worldVersion_ == 0 || cachedLocalVersion_ != localVersion_ || cachedParentVersion_ != parentVersion;
     evaluating_ = true;
     for (size_t i = 0; i < constraints_.size(); ++i) {
         const Node* dependency = constraints_[i]->dependency();
@@ -76,9 +77,13 @@ void Node::updateWorld() const {
     evaluating_ = false;
 }
 
-glm::vec3 Node::worldPosition() const { return glm::vec3(worldTransform()[3]); }
+glm::vec3 Node::worldPosition() const {
+    return glm::vec3(worldTransform()[3]);
+}
 
-glm::quat Node::worldOrientation() const { return rotationOf(worldTransform()); }
+glm::quat Node::worldOrientation() const {
+    return rotationOf(worldTransform());
+}
 
 void Node::setWorldPosition(const glm::vec3& position) {
     if (parent_ == nullptr) {

@@ -18,11 +18,14 @@ struct Face {
 };
 
 constexpr Face kFaces[6] = {
-    {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},   {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}}, {{0, 0, -1}, {-1, 0, 0}, {0, 1, 0}},
-    {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},  {{0, 1, 0}, {1, 0, 0}, {0, 0, -1}}, {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
+    {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},   {{1, 0, 0}, {0, 0, -1}, {0, 1, 0}},
+    {{0, 0, -1}, {-1, 0, 0}, {0, 1, 0}}, {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}},
+    {{0, 1, 0}, {1, 0, 0}, {0, 0, -1}},  {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}},
 };
 
-float sizeOrZero(float value) { return std::isfinite(value) && value > 0.0f ? value : 0.0f; }
+float sizeOrZero(float value) {
+    return std::isfinite(value) && value > 0.0f ? value : 0.0f;
+}
 
 // Coordinates across one face along an axis of half extent `half`: the rounded bands at both ends are
 // spaced so the arc is divided into equal angles; the flat middle is one segment.
@@ -30,7 +33,8 @@ std::vector<float> faceCoordinates(float half, float radius, int bandSegments) {
     std::vector<float> low;
     const float inner = half - radius;
     for (int k = bandSegments; k >= 0; --k) {
-        const float angle = glm::quarter_pi<float>() * static_cast<float>(k) / static_cast<float>(std::max(bandSegments, 1));
+        const float angle =
+            glm::quarter_pi<float>() * static_cast<float>(k) / static_cast<float>(std::max(bandSegments, 1));
         low.push_back(-inner - radius * std::tan(angle));
     }
     std::vector<float> coordinates = low;
@@ -76,7 +80,8 @@ std::shared_ptr<Geometry> Primitives::box(float width, float height, float lengt
                                           int chamferSegments) {
     const glm::vec3 half = glm::vec3(sizeOrZero(width), sizeOrZero(height), sizeOrZero(length)) * 0.5f;
     const float radius = std::min(sizeOrZero(chamferRadius), std::min({half.x, half.y, half.z}));
-    // Each face rounds half of every edge's quarter circle; the two halves together give the segments asked for.
+    // Each face rounds half of every edge's quarter circle; the two halves together give the segments asked
+    // for.
     const int bandSegments = radius > 0.0f ? std::clamp((chamferSegments + 1) / 2, 1, 64) : 0;
     MeshBuilder builder;
     for (const Face& face : kFaces) {

@@ -14,8 +14,12 @@ namespace {
 
 constexpr int kMaxSegments = 1024;
 
-float sizeOrZero(float value) { return std::isfinite(value) && value > 0.0f ? value : 0.0f; }
-int segments(int value, int minimum) { return std::clamp(value, minimum, kMaxSegments); }
+float sizeOrZero(float value) {
+    return std::isfinite(value) && value > 0.0f ? value : 0.0f;
+}
+int segments(int value, int minimum) {
+    return std::clamp(value, minimum, kMaxSegments);
+}
 
 // A point on the unit circle around Y: angle 0 at +Z, growing toward +X (u left to right from the front).
 glm::vec3 around(int i, int count) {
@@ -33,7 +37,8 @@ void addCap(MeshBuilder& builder, float radius, float y, float facing, int radia
     const uint32_t first = centre + 1;
     for (int i = 0; i <= radial; ++i) {
         const glm::vec3 d = around(i, radial);
-        builder.addVertex(d * radius + glm::vec3(0, y, 0), normal, {0.5f + d.x * 0.5f, 0.5f + facing * d.z * 0.5f});
+        builder.addVertex(d * radius + glm::vec3(0, y, 0), normal,
+                          {0.5f + d.x * 0.5f, 0.5f + facing * d.z * 0.5f});
     }
     for (int i = 0; i < radial; ++i) {
         builder.addTriangle(centre, first + static_cast<uint32_t>(i), first + static_cast<uint32_t>(i) + 1);
@@ -49,14 +54,17 @@ void addSide(MeshBuilder& builder, float topRadius, float bottomRadius, float he
         const float y = height * (0.5f - f);
         for (int i = 0; i <= radial; ++i) {
             const glm::vec3 d = around(i, radial);
-            const glm::vec3 normal = glm::normalize(glm::vec3(d.x * height, bottomRadius - topRadius, d.z * height));
-            builder.addVertex(d * radius + glm::vec3(0, y, 0), normal, {static_cast<float>(i) / static_cast<float>(radial), f});
+            const glm::vec3 normal =
+                glm::normalize(glm::vec3(d.x * height, bottomRadius - topRadius, d.z * height));
+            builder.addVertex(d * radius + glm::vec3(0, y, 0), normal,
+                              {static_cast<float>(i) / static_cast<float>(radial), f});
         }
     }
     builder.addGrid(first, radial + 1, rows + 1);
 }
 
-std::shared_ptr<Geometry> roundShape(float topRadius, float bottomRadius, float height, int radial, int rows) {
+std::shared_ptr<Geometry> roundShape(float topRadius, float bottomRadius, float height, int radial,
+                                     int rows) {
     MeshBuilder builder;
     if (height > 0.0f) {
         addSide(builder, topRadius, bottomRadius, height, radial, rows);
@@ -69,15 +77,16 @@ std::shared_ptr<Geometry> roundShape(float topRadius, float bottomRadius, float 
 
 }  // namespace
 
-std::shared_ptr<Geometry> Primitives::cylinder(float radius, float height, int radialSegments, int heightSegments) {
+std::shared_ptr<Geometry> Primitives::cylinder(float radius, float height, int radialSegments,
+                                               int heightSegments) {
     const float r = sizeOrZero(radius);
     return roundShape(r, r, sizeOrZero(height), segments(radialSegments, 3), segments(heightSegments, 1));
 }
 
-std::shared_ptr<Geometry> Primitives::cone(float topRadius, float bottomRadius, float height, int radialSegments,
-                                           int heightSegments) {
-    return roundShape(sizeOrZero(topRadius), sizeOrZero(bottomRadius), sizeOrZero(height), segments(radialSegments, 3),
-                      segments(heightSegments, 1));
+std::shared_ptr<Geometry> Primitives::cone(float topRadius, float bottomRadius, float height,
+                                           int radialSegments, int heightSegments) {
+    return roundShape(sizeOrZero(topRadius), sizeOrZero(bottomRadius), sizeOrZero(height),
+                      segments(radialSegments, 3), segments(heightSegments, 1));
 }
 
 std::shared_ptr<Geometry> Primitives::sphere(float radius, int segmentCount) {
@@ -92,15 +101,16 @@ std::shared_ptr<Geometry> Primitives::sphere(float radius, int segmentCount) {
             const glm::vec3 d = around(i, columns);
             const glm::vec3 normal(d.x * std::sin(polar), std::cos(polar), d.z * std::sin(polar));
             builder.addVertex(normal * r, normal,
-                                                     {static_cast<float>(i) / static_cast<float>(columns),
-                                                      static_cast<float>(row) / static_cast<float>(rows)});
+                              {static_cast<float>(i) / static_cast<float>(columns),
+                               static_cast<float>(row) / static_cast<float>(rows)});
         }
     }
     builder.addGrid(first, columns + 1, rows + 1);
     return Geometry::make(builder.finish());
 }
 
-std::shared_ptr<Geometry> Primitives::torus(float ringRadius, float pipeRadius, int ringSegments, int pipeSegments) {
+std::shared_ptr<Geometry> Primitives::torus(float ringRadius, float pipeRadius, int ringSegments,
+                                            int pipeSegments) {
     const float ring = sizeOrZero(ringRadius);
     const float pipe = sizeOrZero(pipeRadius);
     const int around_ = segments(ringSegments, 3);
@@ -113,15 +123,16 @@ std::shared_ptr<Geometry> Primitives::torus(float ringRadius, float pipeRadius, 
             const glm::vec3 d = around(i, around_);
             const glm::vec3 normal = d * std::cos(angle) + glm::vec3(0, std::sin(angle), 0);
             builder.addVertex(d * ring + normal * pipe, normal,
-                                                     {static_cast<float>(i) / static_cast<float>(around_),
-                                                      static_cast<float>(j) / static_cast<float>(across)});
+                              {static_cast<float>(i) / static_cast<float>(around_),
+                               static_cast<float>(j) / static_cast<float>(across)});
         }
     }
     builder.addGrid(first, around_ + 1, across + 1);
     return Geometry::make(builder.finish());
 }
 
-std::shared_ptr<Geometry> Primitives::plane(float width, float height, int widthSegments, int heightSegments) {
+std::shared_ptr<Geometry> Primitives::plane(float width, float height, int widthSegments,
+                                            int heightSegments) {
     const float w = sizeOrZero(width);
     const float h = sizeOrZero(height);
     const int columns = segments(widthSegments, 1);

@@ -11,7 +11,8 @@ class Geometry;
 /// Negative or non-finite sizes are treated as 0, segment counts are clamped to sensible minimums.
 struct Primitives {
     /// Width along X, height along Y, length along Z; edges and corners rounded with `chamferRadius`
-    /// (clamped to half the smallest side) using `chamferSegments` segments per rounded edge.
+    /// (clamped to half the smallest side); each rounded edge gets `chamferSegments` segments, rounded up
+    /// to an even count (half of every quarter circle belongs to each of the two faces it joins).
     /// Each face maps the whole texture, u to the right and v downward as seen from outside.
     static std::shared_ptr<Geometry> box(float width, float height, float length, float chamferRadius,
                                          int chamferSegments = 5);

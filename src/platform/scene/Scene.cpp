@@ -4,7 +4,9 @@
 
 namespace plimsa {
 
-std::shared_ptr<Scene> Scene::make() { return std::make_shared<Scene>(); }
+std::shared_ptr<Scene> Scene::make() {
+    return std::make_shared<Scene>();
+}
 
 Scene::Scene() : root_(Node::make()) {}
 

@@ -18,7 +18,7 @@ class Node;
 /// Not thread-safe: a scene and all its nodes are used by one thread at a time (the thread that renders
 /// it, or the thread that builds it before handing it over).
 class Scene {
-public:
+  public:
     static std::shared_ptr<Scene> make();
 
     Scene();
@@ -34,7 +34,7 @@ public:
     float lightingEnvironmentIntensity() const { return environmentIntensity_; }
     void setLightingEnvironmentIntensity(float intensity) { environmentIntensity_ = intensity; }
 
-private:
+  private:
     std::shared_ptr<Node> root_;
     glm::vec4 background_{0.0f};
     std::optional<SkyDescription> environment_;

@@ -8,7 +8,7 @@ namespace plimsa {
 /// started (a snapshot passes the time it was asked for). Views hold their delegate weakly
 /// (std::weak_ptr) and skip the call once it is gone.
 class SceneRendererDelegate {
-public:
+  public:
     virtual ~SceneRendererDelegate() = default;
     virtual void updateAtTime(double time) = 0;
 };

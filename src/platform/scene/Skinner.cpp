@@ -20,9 +20,11 @@ glm::vec4 normalisedWeights(const glm::vec4& weights) {
 
 }  // namespace
 
-Skinner::Skinner(const std::vector<std::shared_ptr<Node>>& bones, std::vector<glm::mat4> inverseBindTransforms,
-                 const std::shared_ptr<Node>& skeleton)
-    : bones_(bones.begin(), bones.end()), inverseBind_(std::move(inverseBindTransforms)), skeleton_(skeleton) {
+Skinner::Skinner(const std::vector<std::shared_ptr<Node>>& bones,
+                 std::vector<glm::mat4> inverseBindTransforms, const std::shared_ptr<Node>& skeleton)
+    : bones_(bones.begin(), bones.end()),
+      inverseBind_(std::move(inverseBindTransforms)),
+      skeleton_(skeleton) {
     inverseBind_.resize(bones_.size(), glm::mat4(1.0f));
 }
 
@@ -49,7 +51,8 @@ void Skinner::jointMatrices(std::vector<glm::mat4>& out) const {
     }
 }
 
-glm::vec3 Skinner::skinnedPosition(const Geometry& geometry, size_t index, const std::vector<glm::mat4>& joints) const {
+glm::vec3 Skinner::skinnedPosition(const Geometry& geometry, size_t index,
+                                   const std::vector<glm::mat4>& joints) const {
     const MeshData& mesh = geometry.mesh();
     if (index >= mesh.vertexCount()) {
         return glm::vec3(0.0f);
@@ -108,7 +111,8 @@ BoundingBox Skinner::worldBoundingBox(const Geometry& geometry) const {
             continue;
         }
         const std::shared_ptr<Node> bone = bones_[i].lock();
-        result.add(boneBoxes_[i].transformed(bone ? bone->worldTransform() * inverseBind_[i] : glm::mat4(1.0f)));
+        result.add(
+            boneBoxes_[i].transformed(bone ? bone->worldTransform() * inverseBind_[i] : glm::mat4(1.0f)));
     }
     result.add(boneBoxes_.back());
     return result;

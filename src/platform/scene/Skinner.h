@@ -22,7 +22,7 @@ class Node;
 /// Bones are held weakly (they live in the scene tree); a bone that is gone, or a joint index out of range,
 /// contributes the identity. Not thread-safe: one thread at a time, like its scene.
 class Skinner {
-public:
+  public:
     /// `inverseBindTransforms` pairs with `bones`; missing entries are identity, extra ones ignored.
     Skinner(const std::vector<std::shared_ptr<Node>>& bones, std::vector<glm::mat4> inverseBindTransforms,
             const std::shared_ptr<Node>& skeleton = nullptr);
@@ -44,14 +44,15 @@ public:
     /// The skinned world position of vertex `index` of `geometry`; the untransformed position when the
     /// geometry has no joints/weights, and (0, 0, 0) for an index out of range. Weights are normalised
     /// (all-zero weights fall back to the first joint).
-    glm::vec3 skinnedPosition(const Geometry& geometry, size_t index, const std::vector<glm::mat4>& joints) const;
+    glm::vec3 skinnedPosition(const Geometry& geometry, size_t index,
+                              const std::vector<glm::mat4>& joints) const;
     glm::vec3 skinnedPosition(const Geometry& geometry, size_t index) const;
 
     /// A world-space box that contains the skinned mesh in the current pose, computed from per-bone boxes
     /// of the bind-pose vertices (cached per geometry revision), so it costs O(bones), not O(vertices).
     BoundingBox worldBoundingBox(const Geometry& geometry) const;
 
-private:
+  private:
     void updateBoneBoxes(const Geometry& geometry) const;
 
     std::vector<std::weak_ptr<Node>> bones_;

@@ -14,7 +14,7 @@ namespace plimsa {
 /// sRGB, normal maps are linear (the slot decides, not the texture).
 /// Not thread-safe: one thread at a time, like the scene that uses it.
 class Texture {
-public:
+  public:
     static std::shared_ptr<Texture> make(Image image, std::string name = {});
 
     explicit Texture(Image image, std::string name = {});
@@ -32,7 +32,7 @@ public:
     uint64_t identity() const { return identity_; }
     uint64_t revision() const { return revision_; }
 
-private:
+  private:
     Image image_;
     std::string name_;
     uint64_t identity_;

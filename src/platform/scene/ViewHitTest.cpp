@@ -123,7 +123,8 @@ std::vector<HitTestResult> ViewProjector::hitTest(const Node& root, const glm::v
         stack.pop_back();
         if (const std::optional<float> t = hitParameter(*node, world, options)) {
             const glm::vec3 point = world.origin + *t * world.direction;
-            const float distance = orthographic ? *t * glm::length(world.direction) : glm::length(point - eye);
+            const float distance =
+                orthographic ? *t * glm::length(world.direction) : glm::length(point - eye);
             hits.push_back({std::const_pointer_cast<Node>(node->weak_from_this().lock()), point, distance});
         }
         for (auto it = node->childNodes().rbegin(); it != node->childNodes().rend(); ++it) {

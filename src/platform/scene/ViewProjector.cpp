@@ -12,7 +12,9 @@ using namespace transform_math;
 
 namespace {
 
-float positiveOr1(float value) { return std::isfinite(value) && value > 0.0f ? value : 1.0f; }
+float positiveOr1(float value) {
+    return std::isfinite(value) && value > 0.0f ? value : 1.0f;
+}
 
 }  // namespace
 
@@ -34,8 +36,8 @@ glm::vec3 ViewProjector::projectPoint(const glm::vec3& world) const {
 }
 
 glm::vec3 ViewProjector::unprojectPoint(const glm::vec3& view) const {
-    const glm::dvec4 ndc(view.x / static_cast<double>(size_.x) * 2.0 - 1.0, view.y / static_cast<double>(size_.y) * 2.0 - 1.0,
-                         view.z * 2.0 - 1.0, 1.0);
+    const glm::dvec4 ndc(view.x / static_cast<double>(size_.x) * 2.0 - 1.0,
+                         view.y / static_cast<double>(size_.y) * 2.0 - 1.0, view.z * 2.0 - 1.0, 1.0);
     const glm::dvec4 world = glm::inverse(glm::dmat4(viewProjection())) * ndc;
     const double w = std::fabs(world.w) > 1e-30 ? world.w : 1e-30;
     return glm::vec3(glm::dvec3(world) / w);

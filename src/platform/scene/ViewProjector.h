@@ -17,7 +17,7 @@ class Node;
 /// without a camera uses a default Camera. Evaluates the node's current world transform on each call,
 /// so it stays valid while the camera moves. Same thread as the scene.
 class ViewProjector {
-public:
+  public:
     /// `viewSize` in points; a non-positive extent is treated as 1.
     ViewProjector(const Node& pointOfView, const glm::vec2& viewSize);
 
@@ -36,7 +36,7 @@ public:
     /// Projection * view for the current camera pose (OpenGL clip conventions).
     glm::mat4 viewProjection() const;
 
-private:
+  private:
     const Node& pointOfView_;
     glm::vec2 size_;
 };

@@ -7,7 +7,6 @@
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 
-
 namespace plimsa {
 namespace {
 
@@ -92,7 +91,8 @@ TEST(FlattenedClone, NormalsFollowNonUniformScaleAndMirroringKeepsFrontFaces) {
     for (const GeometryElement& element : mesh.elements) {
         for (size_t i = 0; i + 2 < element.indices.size(); i += 3) {
             const glm::vec3 a = mesh.positions[element.indices[i]];
-            const glm::vec3 face = glm::cross(mesh.positions[element.indices[i + 1]] - a, mesh.positions[element.indices[i + 2]] - a);
+            const glm::vec3 face = glm::cross(mesh.positions[element.indices[i + 1]] - a,
+                                              mesh.positions[element.indices[i + 2]] - a);
             ASSERT_GT(glm::dot(face, mesh.normals[element.indices[i]]), 0.0f);
         }
     }

@@ -1,8 +1,8 @@
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Material.h"
+#include "platform/scene/Node.h"
 #include "platform/scene/Primitives.h"
 #include "platform/scene/Scene.h"
-#include "platform/scene/Node.h"
 #include "platform/scene/Texture.h"
 
 #include "SceneTestSupport.h"
@@ -24,11 +24,12 @@ MeshData triangleWithExtras() {
 
 TEST(Geometry, SanitizesDataFromUntrustedFiles) {
     MeshData mesh = triangleWithExtras();
-    mesh.texcoords = {{0, 0}};                                   // wrong length: dropped
-    mesh.joints = {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}};    // without weights: dropped
+    mesh.texcoords = {{0, 0}};                                 // wrong length: dropped
+    mesh.joints = {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}};  // without weights: dropped
     mesh.positions.push_back({std::numeric_limits<float>::infinity(), 0, 0});
     mesh.normals.push_back({0, 0, 1});
-    mesh.elements.push_back(GeometryElement{{0, 1, 3, 0, 1, 7, 2, 1}});  // one good, one out of range, a stray pair
+    mesh.elements.push_back(
+        GeometryElement{{0, 1, 3, 0, 1, 7, 2, 1}});  // one good, one out of range, a stray pair
     const auto geometry = Geometry::make(mesh);
     const MeshData& clean = geometry->mesh();
     EXPECT_TRUE(clean.texcoords.empty());

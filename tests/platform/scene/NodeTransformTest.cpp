@@ -1,6 +1,6 @@
+#include "platform/scene/Geometry.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Primitives.h"
-#include "platform/scene/Geometry.h"
 
 #include "SceneTestSupport.h"
 
@@ -23,7 +23,8 @@ TEST(NodeTransform, EulerAnglesApplyZThenYThenX) {
     node->setEulerAngles({kPi / 2, 0, kPi / 2});
     // Rz turns +X to +Y, then Rx turns +Y to +Z.
     EXPECT_TRUE(near(node->convertVector({1, 0, 0}, nullptr), {0, 0, 1}));
-    const glm::quat expected = glm::angleAxis(0.3f, glm::vec3(1, 0, 0)) * glm::angleAxis(-0.7f, glm::vec3(0, 1, 0)) *
+    const glm::quat expected = glm::angleAxis(0.3f, glm::vec3(1, 0, 0)) *
+                               glm::angleAxis(-0.7f, glm::vec3(0, 1, 0)) *
                                glm::angleAxis(1.1f, glm::vec3(0, 0, 1));
     node->setEulerAngles({0.3f, -0.7f, 1.1f});
     EXPECT_TRUE(sameRotation(node->orientation(), expected));
@@ -34,7 +35,8 @@ TEST(NodeTransform, EulerAnglesReadBackAsSetAndAfterOrientationChanges) {
     node->setEulerAngles({-3.0f, 0.2f, 0.1f});
     EXPECT_TRUE(near(node->eulerAngles(), {-3.0f, 0.2f, 0.1f}));
     // Recovered from a quaternion, the angles reproduce the same rotation.
-    for (const glm::vec3 angles : {glm::vec3(0.3f, -0.7f, 1.1f), glm::vec3(2.5f, 1.2f, -2.9f), glm::vec3(0.4f, kPi / 2, 0.0f)}) {
+    for (const glm::vec3 angles :
+         {glm::vec3(0.3f, -0.7f, 1.1f), glm::vec3(2.5f, 1.2f, -2.9f), glm::vec3(0.4f, kPi / 2, 0.0f)}) {
         node->setOrientation(Node::make()->orientation());
         auto reference = Node::make();
         reference->setEulerAngles(angles);
@@ -130,7 +132,8 @@ TEST(NodeTransform, ConversionsBetweenNodesRoundTrip) {
     // Vectors ignore translation but keep scale and rotation.
     const glm::vec3 v = a->convertVector({1, 0, 0}, nullptr);
     EXPECT_NEAR(glm::length(v), 2.0f, 1e-5f);
-    EXPECT_TRUE(near(b->convertVectorFrom(v, nullptr), b->convertPositionFrom(v, nullptr) - b->convertPositionFrom({0, 0, 0}, nullptr), 1e-4f));
+    EXPECT_TRUE(near(b->convertVectorFrom(v, nullptr),
+                     b->convertPositionFrom(v, nullptr) - b->convertPositionFrom({0, 0, 0}, nullptr), 1e-4f));
     EXPECT_TRUE(near(a->convertVectorFrom(v, nullptr), {1, 0, 0}, 1e-5f));
 }
 
@@ -182,7 +185,7 @@ TEST(NodeTransform, LookAtPointsMinusZAtTheTarget) {
     const glm::vec3 front = node->convertVector({0, 0, -1}, nullptr);
     EXPECT_TRUE(near(front, glm::normalize(glm::vec3(0, -1, -5)), 1e-5f));
     EXPECT_NEAR(node->convertVector({1, 0, 0}, nullptr).y, 0.0f, 1e-5f);  // no roll
-    node->lookAt(node->worldPosition());  // degenerate: unchanged
+    node->lookAt(node->worldPosition());                                  // degenerate: unchanged
     EXPECT_TRUE(near(node->convertVector({0, 0, -1}, nullptr), front, 1e-5f));
 }
 

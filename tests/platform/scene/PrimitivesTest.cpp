@@ -47,8 +47,10 @@ void expectConsistentNormals(const Geometry& geometry) {
     for (const GeometryElement& element : mesh.elements) {
         for (size_t i = 0; i + 2 < element.indices.size(); i += 3) {
             const uint32_t a = element.indices[i], b = element.indices[i + 1], c = element.indices[i + 2];
-            const glm::vec3 face = glm::cross(mesh.positions[b] - mesh.positions[a], mesh.positions[c] - mesh.positions[a]);
-            ASSERT_GT(glm::dot(face, mesh.normals[a] + mesh.normals[b] + mesh.normals[c]), 0.0f) << "triangle " << i / 3;
+            const glm::vec3 face =
+                glm::cross(mesh.positions[b] - mesh.positions[a], mesh.positions[c] - mesh.positions[a]);
+            ASSERT_GT(glm::dot(face, mesh.normals[a] + mesh.normals[b] + mesh.normals[c]), 0.0f)
+                << "triangle " << i / 3;
         }
     }
 }
@@ -129,7 +131,8 @@ TEST(Primitives, ConeHasTopRadiusUpAndSlantedNormals) {
     const MeshData& mesh = icicle->mesh();
     for (size_t i = 0; i < mesh.vertexCount(); ++i) {
         if (mesh.positions[i].y < -0.099f) {
-            EXPECT_NEAR(glm::length(glm::vec2(mesh.positions[i].x, mesh.positions[i].z)), 0.0f, 1e-6f);  // the tip
+            EXPECT_NEAR(glm::length(glm::vec2(mesh.positions[i].x, mesh.positions[i].z)), 0.0f,
+                        1e-6f);  // the tip
         }
         if (std::abs(mesh.normals[i].y) < 0.999f) {
             EXPECT_LT(mesh.normals[i].y, 0.0f);  // side faces lean downward on a cone pointing down

@@ -40,8 +40,8 @@ TEST(ViewProjector, ProjectAndUnprojectAreInverses) {
     for (const bool orthographic : {false, true}) {
         view.camera->usesOrthographicProjection = orthographic;
         const ViewProjector projector(*view.cameraNode, {420, 500});
-        for (const glm::vec3 p : {glm::vec3(210, 250, 0.5f), glm::vec3(0, 0, 0.01f), glm::vec3(419, 13, 0.999f),
-                                  glm::vec3(-50, 600, 0.3f)}) {
+        for (const glm::vec3 p : {glm::vec3(210, 250, 0.5f), glm::vec3(0, 0, 0.01f),
+                                  glm::vec3(419, 13, 0.999f), glm::vec3(-50, 600, 0.3f)}) {
             EXPECT_TRUE(near(projector.projectPoint(projector.unprojectPoint(p)), p, 1e-2f)) << orthographic;
         }
         const glm::vec3 world(0.3f, -1.2f, 2.0f);
@@ -145,7 +145,8 @@ TEST(ViewProjector, PreciseHitTestLooksAtTheTriangles) {
     view.root->addChildNode(leaf);
     const ViewProjector projector(*view.cameraNode, {400, 400});
     const HitTestOptions precise{.boundingBoxOnly = false};
-    const glm::vec3 boxCorner = projector.projectPoint({0.85f, 0.85f, 1.0f});  // inside the box, outside the ball
+    const glm::vec3 boxCorner =
+        projector.projectPoint({0.85f, 0.85f, 1.0f});  // inside the box, outside the ball
     EXPECT_EQ(projector.hitTest(*view.root, {boxCorner.x, boxCorner.y}).size(), 1u);
     EXPECT_TRUE(projector.hitTest(*view.root, {boxCorner.x, boxCorner.y}, precise).empty());
     const auto centre = projector.hitTest(*view.root, {200, 200}, precise);
@@ -190,7 +191,8 @@ TEST(ViewProjector, DegenerateViewsStayFinite) {
     EXPECT_TRUE(std::isfinite(back.x) && std::isfinite(back.y) && std::isfinite(back.z));
     auto bare = Node::make();  // no camera: SceneKit's default camera
     bare->setPosition({0, 0, 5});
-    EXPECT_TRUE(near(ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}), {50, 50, ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}).z}));
+    EXPECT_TRUE(near(ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}),
+                     {50, 50, ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}).z}));
 }
 
 }  // namespace
