@@ -2,9 +2,9 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 #include <tuple>
 #include <type_traits>
-#include <string_view>
 #include <utility>
 
 namespace plimsa {

@@ -33,9 +33,13 @@ Settings& Settings::shared() {
     return store;
 }
 
-bool Settings::persist() { return gPersist; }
+bool Settings::persist() {
+    return gPersist;
+}
 
-void Settings::setPersist(bool persist) { gPersist = persist; }
+void Settings::setPersist(bool persist) {
+    gPersist = persist;
+}
 
 Settings::Settings(Defaults& defaults) : defaults_(defaults), v_(load(defaults)) {}
 

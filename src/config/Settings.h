@@ -25,7 +25,7 @@ namespace plimsa {
 ///
 /// Main thread only, including load and every save.
 class Settings {
-public:
+  public:
     using Values = SettingsValues;
 
     /// Key of the document in the defaults.
@@ -68,7 +68,7 @@ public:
     /// Called after each change is stored (and saved), with the stored value.
     [[nodiscard]] Connection onChanged(std::function<void(const Values& now)> observer);
 
-private:
+  private:
     static Values load(Defaults& defaults);
     void commit(Values next);
     void save() const;

@@ -10,7 +10,7 @@ namespace {
 
 // Restores the process-wide fallback however decoding ends.
 class FallbackScope {
-public:
+  public:
     explicit FallbackScope(const SwingConfig& fallback) { SwingConfig::decodeFallback() = fallback; }
     ~FallbackScope() { SwingConfig::decodeFallback() = SwingConfig(); }
     FallbackScope(const FallbackScope&) = delete;
@@ -27,9 +27,12 @@ bool withinBounds(std::string_view bytes) {
     bool escaped = false;
     for (const char c : bytes) {
         if (inString) {
-            if (escaped) escaped = false;
-            else if (c == '\\') escaped = true;
-            else if (c == '"') inString = false;
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
             continue;
         }
         if (c == '"') {
@@ -131,9 +134,8 @@ std::optional<SettingsValues> SettingsValues::fromJson(const nlohmann::json& jso
     const SwingConfig legacy = legacySwing(json);
     {
         FallbackScope scope(legacy);
-        auto swings = readList<SwingConfig>(json, "swings", [](const nlohmann::json& element) {
-            return SwingConfig::fromJson(element);
-        });
+        auto swings = readList<SwingConfig>(
+            json, "swings", [](const nlohmann::json& element) { return SwingConfig::fromJson(element); });
         values.swings = swings ? std::move(*swings) : std::vector<SwingConfig>{legacy};
     }
     values.corners = readList<CornerConfig>(json, "corners", [](const nlohmann::json& element) {

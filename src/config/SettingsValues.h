@@ -27,11 +27,12 @@ struct SettingsValues {
     /// The keys the decoder reads: the four of the current document and the twenty of the older layout in
     /// which one swing's fields stood flat beside them ("fits" among them is never read).
     static constexpr std::array<std::string_view, 24> LegacyKeys{
-        "lightContrast", "frameRate",   "swings", "corners",  "ropeLength",  "tiltDegrees",
-        "pumping",       "cruiseAmplitudeDegrees", "kick",    "lean",        "legBias",
-        "gripReach",     "headMode",    "handLeft", "handRight", "innerHand", "characterSize",
-        "swingScale",    "seatLift",    "seatForward", "style", "shine",     "skin",
-        "fits"};
+        "lightContrast", "frameRate",   "swings",    "corners",
+        "ropeLength",    "tiltDegrees", "pumping",   "cruiseAmplitudeDegrees",
+        "kick",          "lean",        "legBias",   "gripReach",
+        "headMode",      "handLeft",    "handRight", "innerHand",
+        "characterSize", "swingScale",  "seatLift",  "seatForward",
+        "style",         "shine",       "skin",      "fits"};
 
     /// Documents beyond these bounds are refused before parsing: ours are a few kilobytes and four levels
     /// deep, and the bounds keep a hostile document from exhausting the stack or memory.

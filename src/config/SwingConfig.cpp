@@ -16,11 +16,16 @@ struct StylePreset {
 
 StylePreset presetFor(SwingStyle style) {
     switch (style) {
-        case SwingStyle::lazy: return {12, 0.3, 0.3, -0.2, 0.55, HandMode::chain};
-        case SwingStyle::wild: return {55, 1.3, 1.5, 0.2, 0.7, HandMode::chain};
-        case SwingStyle::chill: return {16, 0.4, 0.4, -0.1, 0.5, HandMode::loose};
-        case SwingStyle::showoff: return {26, 0.9, 0.8, 0.0, 0.6, HandMode::wave};
-        case SwingStyle::classic: break;
+        case SwingStyle::lazy:
+            return {12, 0.3, 0.3, -0.2, 0.55, HandMode::chain};
+        case SwingStyle::wild:
+            return {55, 1.3, 1.5, 0.2, 0.7, HandMode::chain};
+        case SwingStyle::chill:
+            return {16, 0.4, 0.4, -0.1, 0.5, HandMode::loose};
+        case SwingStyle::showoff:
+            return {26, 0.9, 0.8, 0.0, 0.6, HandMode::wave};
+        case SwingStyle::classic:
+            break;
     }
     return {32, 1.0, 1.0, 0.0, 0.62, HandMode::chain};
 }

@@ -24,7 +24,9 @@ int hexValue(char c) {
     return -1;
 }
 
-bool isHyphenPosition(std::size_t index) { return index == 8 || index == 13 || index == 18 || index == 23; }
+bool isHyphenPosition(std::size_t index) {
+    return index == 8 || index == 13 || index == 18 || index == 23;
+}
 
 }  // namespace
 
@@ -50,7 +52,8 @@ std::optional<Uuid> Uuid::parse(std::string_view text) {
         }
         const int value = hexValue(text[i]);
         if (value < 0) return std::nullopt;
-        bytes[nibble / 2] = static_cast<std::uint8_t>(bytes[nibble / 2] | (value << (nibble % 2 == 0 ? 4 : 0)));
+        bytes[nibble / 2] =
+            static_cast<std::uint8_t>(bytes[nibble / 2] | (value << (nibble % 2 == 0 ? 4 : 0)));
         ++nibble;
     }
     return Uuid(bytes);

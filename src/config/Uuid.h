@@ -14,7 +14,7 @@ namespace plimsa {
 /// Written in the canonical 36-character form with upper-case hex digits
 /// ("E621E1F8-C36C-495A-93FC-0C247A3E6E5F"); read in any case. Plain value, any thread.
 class Uuid {
-public:
+  public:
     /// The nil UUID (all zero bits).
     Uuid() = default;
     explicit Uuid(const std::array<std::uint8_t, 16>& bytes) : bytes_(bytes) {}
@@ -32,7 +32,7 @@ public:
 
     auto operator<=>(const Uuid&) const = default;
 
-private:
+  private:
     std::array<std::uint8_t, 16> bytes_{};
 };
 

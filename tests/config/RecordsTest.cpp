@@ -115,7 +115,8 @@ TEST(SwingConfig, SetFitFillsTheGapWithCopiesOfTheLastFit) {
     config.fits = {{1.2, 0.1, 0.0}};
     const CharacterFit fit{0.8, -0.1, 0.2};
     config.setFit(3, fit);
-    EXPECT_EQ(config.fits, (std::vector<CharacterFit>{{1.2, 0.1, 0.0}, {1.2, 0.1, 0.0}, {1.2, 0.1, 0.0}, fit}));
+    EXPECT_EQ(config.fits,
+              (std::vector<CharacterFit>{{1.2, 0.1, 0.0}, {1.2, 0.1, 0.0}, {1.2, 0.1, 0.0}, fit}));
     config.setFit(1, CharacterFit{});
     EXPECT_EQ(config.fits.size(), 4u);
     EXPECT_EQ(config.fits[1], CharacterFit{});
@@ -135,10 +136,13 @@ TEST(SwingConfigJson, WritesEveryFieldInDeclarationOrderAndNoLegacyKeys) {
     const auto json = config.toJson();
     std::vector<std::string> keys;
     for (const auto& item : json.items()) keys.push_back(item.key());
-    EXPECT_EQ(keys, (std::vector<std::string>{"id", "characters", "attach", "anchorFraction", "ropeLength",
-                                              "tiltDegrees", "pumping", "cruiseAmplitudeDegrees", "kick", "lean",
-                                              "legBias", "gripReach", "headMode", "handLeft", "handRight",
-                                              "innerHand", "fits", "swingScale", "style", "shine", "skin"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"id",         "characters",  "attach",    "anchorFraction",
+                                        "ropeLength", "tiltDegrees", "pumping",   "cruiseAmplitudeDegrees",
+                                        "kick",       "lean",        "legBias",   "gripReach",
+                                        "headMode",   "handLeft",    "handRight", "innerHand",
+                                        "fits",       "swingScale",  "style",     "shine",
+                                        "skin"}));
     EXPECT_EQ(json["attach"], "screen");
     EXPECT_EQ(json["id"], config.id.string());
     EXPECT_TRUE(json["pumping"].is_boolean());
@@ -164,7 +168,8 @@ TEST(SwingConfigJson, EmptyObjectTakesTheFallbackExceptIdentityCharactersAndFits
     EXPECT_EQ(*decoded, expected);
 
     fallback.fits.clear();
-    EXPECT_EQ(SwingConfig::fromJson(json::object(), fallback)->fits, (std::vector<CharacterFit>{CharacterFit{}}));
+    EXPECT_EQ(SwingConfig::fromJson(json::object(), fallback)->fits,
+              (std::vector<CharacterFit>{CharacterFit{}}));
 }
 
 TEST(SwingConfigJson, BadValuesFallBackKeyByKey) {
@@ -202,10 +207,9 @@ TEST(SwingConfigJson, UnreadableFitsUseTheLegacySingleSeatKeys) {
                         "seatLift": 0.2})"),
         fallback);
     EXPECT_EQ(incomplete->fits, (std::vector<CharacterFit>{CharacterFit{1.0, 0.2, -0.05}}));
-    const auto good =
-        SwingConfig::fromJson(json::parse(R"({"fits": [{"size": 1.1, "lift": 0, "forward": 0}],
+    const auto good = SwingConfig::fromJson(json::parse(R"({"fits": [{"size": 1.1, "lift": 0, "forward": 0}],
                                               "characterSize": 2})"),
-                              fallback);
+                                            fallback);
     EXPECT_EQ(good->fits, (std::vector<CharacterFit>{CharacterFit{1.1, 0, 0}}));
 }
 
@@ -232,12 +236,13 @@ TEST(CornerConfigJson, WritesInOrderAndDecodesLeniently) {
     corner.side = CornerSide::left;
     corner.opacity = 0.5;
     const auto json = corner.toJson();
-    EXPECT_EQ(json.dump(), R"({"id":")" + corner.id.string() +
-                               R"(","character":"ada","side":"left","size":1.0,"opacity":0.5,"headMode":"cursor"})");
+    EXPECT_EQ(json.dump(),
+              R"({"id":")" + corner.id.string() +
+                  R"(","character":"ada","side":"left","size":1.0,"opacity":0.5,"headMode":"cursor"})");
     EXPECT_EQ(CornerConfig::fromJson(json::parse(json.dump())), corner);
 
-    const auto bad = CornerConfig::fromJson(
-        json::parse(R"({"side": "middle", "opacity": null, "size": "big", "character": 7, "headMode": "idle"})"));
+    const auto bad = CornerConfig::fromJson(json::parse(
+        R"({"side": "middle", "opacity": null, "size": "big", "character": 7, "headMode": "idle"})"));
     ASSERT_TRUE(bad);
     EXPECT_EQ(bad->side, CornerSide::right);
     EXPECT_DOUBLE_EQ(bad->opacity, 0.85);

@@ -106,8 +106,8 @@ TEST(SettingsCodec, EmptySwingListStaysEmpty) {
 
 TEST(SettingsCodec, UnreadableSwingListGivesTheLegacySwing) {
     for (const char* document : {R"({"kick": 0.4, "swings": [{"ropeLength": 4.0}, 3]})",
-                                 R"({"kick": 0.4, "swings": {"ropeLength": 4.0}})", R"({"kick": 0.4, "swings": null})",
-                                 R"({"kick": 0.4, "swings": "none"})"}) {
+                                 R"({"kick": 0.4, "swings": {"ropeLength": 4.0}})",
+                                 R"({"kick": 0.4, "swings": null})", R"({"kick": 0.4, "swings": "none"})"}) {
         const SwingConfig swing = expectOneSwing(decoded(document));
         EXPECT_DOUBLE_EQ(swing.ropeLength, 2.2) << document;
         EXPECT_DOUBLE_EQ(swing.kick, 0.4) << document;
@@ -143,7 +143,8 @@ TEST(SettingsCodec, GlobalValuesFallBackOnTheirOwn) {
     const auto values = decoded(R"({"lightContrast": "bright", "frameRate": 30, "corners": []})");
     EXPECT_DOUBLE_EQ(values.lightContrast, 0.4);
     EXPECT_EQ(values.frameRate, 30);
-    EXPECT_DOUBLE_EQ(decoded(R"({"lightContrast": 12345678901234567890})").lightContrast, 12345678901234567890.0);
+    EXPECT_DOUBLE_EQ(decoded(R"({"lightContrast": 12345678901234567890})").lightContrast,
+                     12345678901234567890.0);
 }
 
 TEST(SettingsCodec, RepeatedIdsAreMadeUnique) {
@@ -161,8 +162,9 @@ TEST(SettingsCodec, RepeatedIdsAreMadeUnique) {
 }
 
 TEST(SettingsCodec, DocumentsThatAreNotObjectsDoNotDecode) {
-    for (const std::string& document : std::vector<std::string>{"", "[]", R"([{"frameRate": 30}])", "42", "\"text\"", "null", "nul", "{", R"({"a":1}x)", "NaN",
-          R"({"frameRate": NaN})", R"({"lightContrast": 1e999})", "{\"a\":\"\xff\"}"})
+    for (const std::string& document : std::vector<std::string>{
+             "", "[]", R"([{"frameRate": 30}])", "42", "\"text\"", "null", "nul", "{", R"({"a":1}x)", "NaN",
+             R"({"frameRate": NaN})", R"({"lightContrast": 1e999})", "{\"a\":\"\xff\"}"})
         EXPECT_FALSE(SettingsValues::decode(document)) << document;
 }
 

@@ -12,7 +12,7 @@ namespace {
 constexpr std::string_view kKey = Settings::kKey;
 
 class SettingsStore : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { Settings::setPersist(true); }
     void TearDown() override { Settings::setPersist(true); }
 

@@ -11,7 +11,7 @@ namespace plimsa {
 /// bytes under string keys. The app's standard domain and older domains opened by name ("suites") share
 /// this interface. Main thread only.
 class Defaults {
-public:
+  public:
     virtual ~Defaults();
 
     /// The bytes stored under `key`, or nothing when the key holds no value (or a value that is not data).

@@ -11,7 +11,7 @@ namespace plimsa {
 /// Defaults kept in memory, for tests and for runs that must leave nothing behind. Suites exist only once
 /// `addSuite` made them; a suite returned by `suite` shares its contents with the one `addSuite` returned.
 class MemoryDefaults final : public Defaults {
-public:
+  public:
     MemoryDefaults();
 
     std::optional<std::string> data(std::string_view key) const override;
@@ -27,7 +27,7 @@ public:
     /// While set, `setData` fails and leaves the stored value as it was.
     void setFailWrites(bool fail) { domain_->failWrites = fail; }
 
-private:
+  private:
     struct Domain {
         std::map<std::string, std::string, std::less<>> values;
         std::map<std::string, std::shared_ptr<MemoryDefaults>, std::less<>> suites;

@@ -13,7 +13,8 @@ QString toQString(std::string_view text) {
 
 }  // namespace
 
-QSettingsDefaults::QSettingsDefaults() : QSettingsDefaults(QStringLiteral("Plimsa"), QStringLiteral("Plimsa")) {}
+QSettingsDefaults::QSettingsDefaults()
+    : QSettingsDefaults(QStringLiteral("Plimsa"), QStringLiteral("Plimsa")) {}
 
 QSettingsDefaults::QSettingsDefaults(QString organisation, QString application)
     : organisation_(std::move(organisation)), application_(std::move(application)) {}
@@ -23,9 +24,14 @@ std::optional<std::string> QSettingsDefaults::data(std::string_view key) const {
     const QVariant value = settings.value(toQString(key));
     QByteArray bytes;
     switch (value.typeId()) {
-        case QMetaType::QByteArray: bytes = value.toByteArray(); break;
-        case QMetaType::QString: bytes = value.toString().toUtf8(); break;
-        default: return std::nullopt;
+        case QMetaType::QByteArray:
+            bytes = value.toByteArray();
+            break;
+        case QMetaType::QString:
+            bytes = value.toString().toUtf8();
+            break;
+        default:
+            return std::nullopt;
     }
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }

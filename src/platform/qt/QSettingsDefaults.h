@@ -11,7 +11,7 @@ namespace plimsa {
 /// to a temporary beside it and renamed over it, so a crash part way leaves the previous file readable.
 /// Main thread only. Works without a QCoreApplication.
 class QSettingsDefaults final : public Defaults {
-public:
+  public:
     /// The application's standard domain: organisation "Plimsa", application "Plimsa".
     QSettingsDefaults();
     /// The domain of `application` under `organisation`; suites are further applications of the same
@@ -26,7 +26,7 @@ public:
     /// path separator (it would name a file outside the organisation's folder).
     std::unique_ptr<Defaults> suite(std::string_view name) const override;
 
-private:
+  private:
     QString organisation_;
     QString application_;
 };

@@ -17,7 +17,7 @@ struct SlotState {
 /// any time: before, during (from inside any slot, including its own) or after an emission, and after the
 /// signal itself is gone. Main thread only, like the signals it comes from.
 class Connection {
-public:
+  public:
     Connection() = default;
     explicit Connection(std::weak_ptr<signal_detail::SlotState> slot) : slot_(std::move(slot)) {}
     Connection(Connection&& other) noexcept = default;
@@ -31,7 +31,7 @@ public:
     /// True while the slot would be called by the next emission.
     bool connected() const;
 
-private:
+  private:
     std::weak_ptr<signal_detail::SlotState> slot_;
 };
 

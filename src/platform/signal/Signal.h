@@ -20,7 +20,7 @@ namespace plimsa {
 /// Not thread-safe: connect, disconnect and publish on one thread (the main thread for the app's stores).
 template <typename... Args>
 class Signal {
-public:
+  public:
     using Slot = std::function<void(Args...)>;
 
     Signal() = default;
@@ -45,11 +45,11 @@ public:
 
     /// Number of live subscriptions (disconnected ones are not counted).
     std::size_t size() const {
-        return static_cast<std::size_t>(
-            std::count_if(entries_.begin(), entries_.end(), [](const auto& entry) { return entry->connected; }));
+        return static_cast<std::size_t>(std::count_if(entries_.begin(), entries_.end(),
+                                                      [](const auto& entry) { return entry->connected; }));
     }
 
-private:
+  private:
     struct Entry : signal_detail::SlotState {
         explicit Entry(Slot function) : slot(std::move(function)) {}
         Slot slot;

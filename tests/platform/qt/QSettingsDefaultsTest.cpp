@@ -14,7 +14,7 @@ namespace {
 
 // Every test keeps its settings in its own temporary configuration home.
 class QSettingsStore : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
         useHome(home.path());

@@ -13,8 +13,10 @@ namespace {
 TEST(Signal, CallsSubscribersInConnectionOrderWithTheArguments) {
     Signal<int, const std::string&> signal;
     std::vector<std::string> calls;
-    auto first = signal.connect([&](int n, const std::string& s) { calls.push_back("a" + std::to_string(n) + s); });
-    auto second = signal.connect([&](int n, const std::string& s) { calls.push_back("b" + std::to_string(n) + s); });
+    auto first =
+        signal.connect([&](int n, const std::string& s) { calls.push_back("a" + std::to_string(n) + s); });
+    auto second =
+        signal.connect([&](int n, const std::string& s) { calls.push_back("b" + std::to_string(n) + s); });
     signal.publish(7, "x");
     EXPECT_EQ(calls, (std::vector<std::string>{"a7x", "b7x"}));
     EXPECT_EQ(signal.size(), 2u);
