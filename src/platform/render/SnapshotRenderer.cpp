@@ -28,7 +28,13 @@ std::unique_ptr<SnapshotRenderer> SnapshotRenderer::create(std::string* error) {
 }
 
 SnapshotRenderer::~SnapshotRenderer() {
-    if (!context_ || !context_->makeCurrent()) return;
+    if (!context_) return;
+    if (!context_->makeCurrent()) {
+        // Deleting GL objects with no context current would abort; leaking them is the lesser harm (the
+        // context, destroyed below, takes its objects with it in any case).
+        static_cast<void>(renderer_.release());
+        return;
+    }
     // GL objects must go while their context is current.
     renderer_.reset();
     if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
