@@ -96,6 +96,8 @@ BENCHMARK(frame)
     ->Args({420, 500, 2, 1})
     ->Args({420, 500, 4, 1})
     ->Args({420, 500, 2, 0})
+    ->Args({420, 500, 1, 1})
+    ->Args({840, 1000, 1, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);
