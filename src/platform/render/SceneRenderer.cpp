@@ -188,7 +188,8 @@ struct SceneRenderer::Impl {
     }
 
     void clear(const Scene& scene) {
-        const glm::vec4 background = glm::clamp(scene.backgroundColor(), 0.0f, 1.0f);
+        glm::vec4 background = scene.backgroundColor();
+        for (int i = 0; i < 4; ++i) background[i] = std::isfinite(background[i]) ? std::clamp(background[i], 0.0f, 1.0f) : 0.0f;
         const glm::vec3 linear = srgbToLinear(glm::vec3(background)) * background.a;
         glClearColor(linear.r, linear.g, linear.b, background.a);
         glDepthMask(GL_TRUE);

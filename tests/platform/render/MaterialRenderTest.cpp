@@ -142,6 +142,20 @@ TEST_F(MaterialRenderTest, ReplacedTextureImageIsUploadedAgain) {
     EXPECT_EQ(renderer().sceneRenderer().cachedTextureCount(), 1u);
 }
 
+TEST_F(MaterialRenderTest, PremultipliedTexturesAreDrawnWithTheirStraightColour) {
+    TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
+    Image premultiplied(1, 1, true);
+    premultiplied.pixels = {64, 0, 32, 128};  // straight (128, 0, 64) at half alpha, as Cairo stores it
+    std::shared_ptr<Material> material = unlit({1, 1, 1, 1});
+    material->setDiffuseImage(Texture::make(premultiplied));
+    s.add(Primitives::plane(2, 2), material);
+    const Rgba c = at(render(s, 16, 16), {8, 8});
+    EXPECT_NEAR(c.a, 128, 1);
+    EXPECT_NEAR(c.r, 64, 2);
+    EXPECT_NEAR(c.b, 32, 2);
+    EXPECT_EQ(c.g, 0);
+}
+
 TEST_F(MaterialRenderTest, CutOutTextureDropsTransparentTexelsAndDrawsTheRestOpaque) {
     TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
     Image half(2, 1);

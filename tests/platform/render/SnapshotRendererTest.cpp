@@ -6,6 +6,9 @@
 #include "platform/scene/Skinner.h"
 #include "platform/render/SceneRenderer.h"
 
+#include "platform/scene/Camera.h"
+
+#include <limits>
 #include <thread>
 
 namespace plimsa::test {
@@ -200,6 +203,33 @@ TEST_F(SnapshotRendererTest, EditedMeshIsUploadedAgain) {
     for (glm::vec3& p : mesh.positions) p.x += 1.5f;
     node->geometry()->setMesh(mesh);
     EXPECT_EQ(at(render(s, 64, 64), right).a, 255);
+}
+
+TEST_F(SnapshotRendererTest, DegenerateScenesRenderWithoutHarm) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    TestScene s({0, 0, 5}, {0, 0, 5});  // a camera looking at its own position
+    s.scene->setLightingEnvironment(SkyDescription{"sky", true, 32, nan, inf, -1.0f, nan});
+    s.scene->setLightingEnvironmentIntensity(nan);
+    s.scene->setBackgroundColor({nan, 2.0f, -1.0f, 0.5f});
+    s.add(Primitives::box(1, 1, 1, 0), nullptr)->setScale({0, 0, 0});
+    s.add(Primitives::sphere(1), nullptr)->setPosition({nan, 0, 0});
+    s.add(Primitives::plane(1, 1), nullptr)->setScale({-1, 1, 1});
+    s.add(Geometry::make(MeshData{}), nullptr);
+    std::shared_ptr<Node> light = s.addLight(LightType::directional, inf);
+    light->setScale({0, 0, 0});
+    s.addLight(LightType::ambient, nan);
+    std::shared_ptr<Camera> lens = Camera::make();
+    lens->fieldOfView = 0.0f;
+    lens->zNear = 10.0f;
+    lens->zFar = 1.0f;
+    s.camera->setCamera(lens);
+    for (int samples : {1, 4}) {
+        std::optional<Image> image = renderer().snapshot(*s.scene, *s.camera, 24, 16, samples, nan);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->byteCount(), 24u * 16 * 4);
+        for (size_t i = 0; i + 3 < image->pixels.size(); i += 4)
+            for (size_t c = 0; c < 3; ++c) ASSERT_LE(image->pixels[i + c], image->pixels[i + 3]) << "premultiplied";
+    }
 }
 
 TEST(SnapshotRendererThreads, TwoRenderersOnTwoThreadsRenderAtTheSameTime) {
