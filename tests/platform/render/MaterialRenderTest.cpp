@@ -126,6 +126,18 @@ TEST_F(MaterialRenderTest, TexturedPlaneShowsItsTextureThroughTheContentsTransfo
     EXPECT_GT(colourAtEighth(clamped, 6).b, 200) << "beyond u = 1 the edge texel repeats";
 }
 
+TEST_F(MaterialRenderTest, TextureTopRowShowsAtTheTopOfAnUprightPlane) {
+    TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
+    Image topRed(1, 2);
+    topRed.pixels = {255, 0, 0, 255, 0, 0, 255, 255};  // row 0 red, row 1 blue
+    std::shared_ptr<Material> material = unlit({1, 1, 1, 1});
+    material->setDiffuseImage(Texture::make(topRed));
+    s.add(Primitives::plane(2, 2), material);
+    const Image image = render(s, 32, 32);
+    EXPECT_GT(at(image, {16, 4}).r, 200);
+    EXPECT_GT(at(image, {16, 28}).b, 200);
+}
+
 TEST_F(MaterialRenderTest, ReplacedTextureImageIsUploadedAgain) {
     TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
     std::shared_ptr<Material> material = unlit({1, 1, 1, 1});
