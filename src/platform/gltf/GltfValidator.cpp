@@ -3,6 +3,8 @@
 #include "platform/gltf/GltfAccessors.h"
 
 #include <algorithm>
+#include <set>
+#include <string_view>
 #include <vector>
 
 namespace plimsa {
@@ -30,8 +32,21 @@ bool GltfValidator::validate(std::string& error) const {
         error = "the document has too many objects";
         return false;
     }
-    return checkBufferViews(error) && checkNodes(error) && checkHierarchy(error) && checkMeshes(error) &&
+    return checkExtensions(error) && checkBufferViews(error) && checkNodes(error) && checkHierarchy(error) && checkMeshes(error) &&
            checkSkins(error) && checkMaterials(error) && checkScenes(error);
+}
+
+// A required extension changes how data must be read (compressed or quantised meshes, for one); loading
+// such a file without it would draw garbage, so it is refused.
+bool GltfValidator::checkExtensions(std::string& error) const {
+    static const std::initializer_list<std::string_view> kSupported = {"KHR_texture_transform", "KHR_materials_unlit"};
+    for (const std::string& required : model_.extensionsRequired) {
+        if (std::find(kSupported.begin(), kSupported.end(), required) == kSupported.end()) {
+            error = "the file requires the unsupported extension " + required;
+            return false;
+        }
+    }
+    return true;
 }
 
 bool GltfValidator::checkBufferViews(std::string& error) const {
@@ -134,6 +149,7 @@ bool GltfValidator::checkHierarchy(std::string& error) const {
 bool GltfValidator::checkMeshes(std::string& error) const {
     size_t vertices = 0;
     size_t indices = 0;
+    std::set<int> countedPositions;
     for (size_t m = 0; m < model_.meshes.size(); ++m) {
         const auto& primitives = model_.meshes[m].primitives;
         if (primitives.size() > limits_.maxArrayEntries) {
@@ -142,7 +158,7 @@ bool GltfValidator::checkMeshes(std::string& error) const {
         }
         for (size_t p = 0; p < primitives.size(); ++p) {
             const std::string name = "mesh " + std::to_string(m) + " primitive " + std::to_string(p);
-            if (!checkPrimitive(primitives[p], name, vertices, indices, error)) return false;
+            if (!checkPrimitive(primitives[p], name, vertices, indices, countedPositions, error)) return false;
         }
     }
     if (vertices > limits_.maxVertices || indices > limits_.maxIndices) {
@@ -153,7 +169,7 @@ bool GltfValidator::checkMeshes(std::string& error) const {
 }
 
 bool GltfValidator::checkPrimitive(const tinygltf::Primitive& primitive, const std::string& name, size_t& vertices,
-                                   size_t& indices, std::string& error) const {
+                                   size_t& indices, std::set<int>& countedPositions, std::string& error) const {
     if (primitive.mode < TINYGLTF_MODE_POINTS || primitive.mode > TINYGLTF_MODE_TRIANGLE_FAN ||
         !optionalIndex(primitive.material, model_.materials.size())) {
         error = name + " has an invalid mode or material";
@@ -184,14 +200,15 @@ bool GltfValidator::checkPrimitive(const tinygltf::Primitive& primitive, const s
             return false;
         }
     }
-    vertices += count;
+    // Primitives that share their vertices are built once.
+    if (countedPositions.insert(position->second).second) vertices += count;
+    size_t indexCount = count;
     if (primitive.indices >= 0) {
         if (!checkAccessor(primitive.indices, {TINYGLTF_TYPE_SCALAR}, {kByte, kShort, kInt}, name + " indices", error))
             return false;
-        indices += model_.accessors[static_cast<size_t>(primitive.indices)].count * 3;  // fans and strips expand
-    } else {
-        indices += count * 3;
+        indexCount = model_.accessors[static_cast<size_t>(primitive.indices)].count;
     }
+    indices += primitive.mode == TINYGLTF_MODE_TRIANGLES ? indexCount : indexCount * 3;  // strips and fans expand
     return true;
 }
 

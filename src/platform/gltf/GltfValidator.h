@@ -6,6 +6,7 @@
 
 #include <tiny_gltf.h>
 
+#include <set>
 #include <string>
 
 namespace plimsa {
@@ -22,12 +23,13 @@ public:
     bool validate(std::string& error) const;
 
 private:
+    bool checkExtensions(std::string& error) const;
     bool checkBufferViews(std::string& error) const;
     bool checkNodes(std::string& error) const;
     bool checkHierarchy(std::string& error) const;
     bool checkMeshes(std::string& error) const;
     bool checkPrimitive(const tinygltf::Primitive& primitive, const std::string& name, size_t& vertices,
-                        size_t& indices, std::string& error) const;
+                        size_t& indices, std::set<int>& countedPositions, std::string& error) const;
     bool checkSkins(std::string& error) const;
     bool checkMaterials(std::string& error) const;
     bool checkScenes(std::string& error) const;

@@ -151,6 +151,14 @@ TEST(GltfHostileFile, NodeCyclesSecondParentsAndBadChildrenAreRefused) {
     expectRefused(loadGltf(document));
 }
 
+TEST(GltfHostileFile, ARequiredExtensionWeCannotReadIsRefusedByName) {
+    GltfTestDocument document = GltfTestDocument::triangle();
+    document.json["extensionsRequired"] = {"KHR_texture_transform", "KHR_draco_mesh_compression"};
+    expectRefused(loadGltf(document), "KHR_draco_mesh_compression");
+    document.json["extensionsRequired"] = {"KHR_texture_transform"};
+    EXPECT_TRUE(loadGltf(document));
+}
+
 TEST(GltfHostileFile, AChainDeeperThanTheLimitIsRefused) {
     GltfTestDocument document;
     for (int i = 0; i < 40; ++i) {
