@@ -121,6 +121,28 @@ void emptyFrame(benchmark::State& state) {
 }
 BENCHMARK(emptyFrame)->Args({840, 1000, 4})->Args({420, 500, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// One sphere of 4k triangles covering about a tenth of the frame, as a swing covers part of its overlay.
+void smallObjectFrame(benchmark::State& state) {
+    std::unique_ptr<SnapshotRenderer> renderer = SnapshotRenderer::create();
+    if (!renderer) {
+        state.SkipWithError("no EGL context");
+        return;
+    }
+    BenchScene scene = makeScene();
+    const std::vector<std::shared_ptr<Node>> children = scene.scene->rootNode().childNodes();
+    for (size_t i = 1; i < children.size(); ++i)
+        if (children[i]->geometry()) children[i]->setHidden(true);
+    children[0]->setPosition({0.0f, 0.0f, 0.0f});
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    const int samples = static_cast<int>(state.range(2));
+    renderer->snapshot(*scene.scene, *scene.camera, width, height, samples, 0.0);
+    const double cpuStart = processCpuMilliseconds();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(renderer->snapshot(*scene.scene, *scene.camera, width, height, samples, 0.0));
+    state.counters["cpu_ms_all_threads"] = (processCpuMilliseconds() - cpuStart) / static_cast<double>(state.iterations());
+}
+BENCHMARK(smallObjectFrame)->Args({420, 500, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void contextCreation(benchmark::State& state) {
     for (auto _ : state) {
         std::unique_ptr<EglContext> context = EglContext::create();

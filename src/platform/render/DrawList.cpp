@@ -36,19 +36,19 @@ struct Gatherer {
         base.geometry = geometry;
         const std::shared_ptr<Skinner>& skinner = node.skinner();
         const bool skinned = skinner && skinner->boneCount() > 0 && !geometry->mesh().joints.empty();
-        glm::vec3 centre;
+        BoundingBox box;
         if (skinned) {
             std::vector<glm::mat4> palette;
             skinner->jointMatrices(palette);
             base.jointOffset = static_cast<int>(list.jointMatrices.size());
             base.jointCount = static_cast<int>(palette.size());
             list.jointMatrices.insert(list.jointMatrices.end(), palette.begin(), palette.end());
-            centre = skinner->worldBoundingBox(*geometry).center();
+            box = skinner->worldBoundingBox(*geometry);
         } else {
             base.model = node.worldTransform();
-            centre = glm::vec3(base.model * glm::vec4(geometry->boundingBox().center(), 1.0f));
+            box = geometry->boundingBox().transformed(base.model);
         }
-        base.viewDepth = glm::dot(centre - cameraPosition, viewDirection);
+        base.viewDepth = glm::dot(box.center() - cameraPosition, viewDirection);
         const std::vector<GeometryElement>& elements = geometry->elements();
         for (size_t i = 0; i < elements.size(); ++i) {
             if (elements[i].indices.size() < 3) continue;
@@ -56,6 +56,7 @@ struct Gatherer {
             item.element = i;
             item.material = geometry->materialForElement(i);
             if (item.material->transparency() <= 0.0f) continue;
+            list.worldBounds.add(box);
             (item.material->needsBlending() ? list.blended : list.opaque).push_back(std::move(item));
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/scene/BoundingBox.h"
+
 #include <glm/glm.hpp>
 
 #include <cstddef>
@@ -42,6 +44,7 @@ struct DrawList {
     std::vector<DirectionalLight> directionalLights;  // at most kMaxDirectionalLights, brightest kept
     glm::vec3 ambient{0.0f};                          // linear RGB sum of the ambient lights
     std::vector<glm::mat4> jointMatrices;
+    BoundingBox worldBounds;  // world-space box around everything drawn (skinned meshes as posed)
 
     /// Walks the scene from the root, skipping hidden subtrees and empty elements. `cameraWorld` is the
     /// point of view's world transform (it looks along its -Z axis).

@@ -65,13 +65,15 @@ bool FrameTargets::bind(int width, int height, int samples) {
     return true;
 }
 
-void FrameTargets::presentInto(GLuint target, bool topRowFirst) {
-    if (samples_ > 1) {
+void FrameTargets::presentInto(GLuint target, bool topRowFirst, const ScreenRect& drawn, const glm::vec4& outside) {
+    glDisable(GL_SCISSOR_TEST);
+    if (samples_ > 1 && !drawn.isEmpty()) {
         // With sRGB conversion on, the resolve averages the samples in linear light.
         glEnable(GL_FRAMEBUFFER_SRGB);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, drawFramebuffer_.id());
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolvedFramebuffer_.id());
-        glBlitFramebuffer(0, 0, width_, height_, 0, 0, width_, height_, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        const int x1 = drawn.x + drawn.width, y1 = drawn.y + drawn.height;
+        glBlitFramebuffer(drawn.x, drawn.y, x1, y1, drawn.x, drawn.y, x1, y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, target);
     glViewport(0, 0, width_, height_);
@@ -80,6 +82,17 @@ void FrameTargets::presentInto(GLuint target, bool topRowFirst) {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    // The target may be larger than the frame (a view's framebuffer): touch only the frame's pixels.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, width_, height_);
+    glClearColor(outside.r, outside.g, outside.b, outside.a);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (drawn.isEmpty()) {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    glScissor(drawn.x, topRowFirst ? height_ - drawn.y - drawn.height : drawn.y, drawn.width, drawn.height);
     present_.use();
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, resolved_.id());
@@ -93,6 +106,7 @@ void FrameTargets::presentInto(GLuint target, bool topRowFirst) {
     glDrawArrays(GL_TRIANGLES, 0, 3);
     glBindVertexArray(0);
     glBindSampler(0, 0);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 }  // namespace plimsa

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/render/GlObject.h"
+#include "platform/render/ScreenRect.h"
 #include "platform/render/ShaderProgram.h"
 
 namespace plimsa {
@@ -21,9 +22,11 @@ public:
     /// for drawing. False when the implementation cannot make such a framebuffer.
     bool bind(int width, int height, int samples);
     /// Resolves and writes the frame into framebuffer `target` (same size, origin 0, 0), bottom row first
-    /// as OpenGL stores it, or top row first when `topRowFirst` (for reading back into an Image). Leaves
-    /// `target` bound with blending, depth test, culling and sRGB conversion off.
-    void presentInto(GLuint target, bool topRowFirst);
+    /// as OpenGL stores it, or top row first when `topRowFirst` (for reading back into an Image). Only
+    /// `drawn` is converted from the frame; the rest of the target is set to `outside` (premultiplied sRGB,
+    /// the background), so frames that draw little cost little. Leaves `target` bound with blending, depth
+    /// test, scissor test, culling and sRGB conversion off.
+    void presentInto(GLuint target, bool topRowFirst, const ScreenRect& drawn, const glm::vec4& outside);
 
 private:
     bool allocate(int width, int height, int samples);

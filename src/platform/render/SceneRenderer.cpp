@@ -6,6 +6,7 @@
 #include "platform/render/MaterialBinding.h"
 #include "platform/render/MeshProgramKey.h"
 #include "platform/render/ResourceCache.h"
+#include "platform/render/ScreenRect.h"
 #include "platform/render/ShaderProgram.h"
 #include "platform/render/ShaderSources.h"
 #include "platform/render/Sky.h"
@@ -187,11 +188,19 @@ struct SceneRenderer::Impl {
         mesh.drawElement(item.element);
     }
 
-    void clear(const Scene& scene) {
-        glm::vec4 background = scene.backgroundColor();
-        for (int i = 0; i < 4; ++i) background[i] = std::isfinite(background[i]) ? std::clamp(background[i], 0.0f, 1.0f) : 0.0f;
-        const glm::vec3 linear = srgbToLinear(glm::vec3(background)) * background.a;
-        glClearColor(linear.r, linear.g, linear.b, background.a);
+    // The background as straight sRGB with alpha, cleaned of values GL cannot take.
+    static glm::vec4 background(const Scene& scene) {
+        glm::vec4 color = scene.backgroundColor();
+        for (int i = 0; i < 4; ++i) color[i] = std::isfinite(color[i]) ? std::clamp(color[i], 0.0f, 1.0f) : 0.0f;
+        return color;
+    }
+
+    // Clears only `drawn`: nothing outside it is drawn or presented from the frame.
+    void clear(const glm::vec4& color, const ScreenRect& drawn) {
+        const glm::vec3 linear = srgbToLinear(glm::vec3(color)) * color.a;
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(drawn.x, drawn.y, drawn.width, drawn.height);
+        glClearColor(linear.r, linear.g, linear.b, color.a);
         glDepthMask(GL_TRUE);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
@@ -217,7 +226,10 @@ struct SceneRenderer::Impl {
         glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
         glCullFace(GL_BACK);
         if (samples > 1) glEnable(GL_MULTISAMPLE);
-        clear(scene);
+        const glm::vec4 backgroundColor = background(scene);
+        const ScreenRect drawn =
+            ScreenRect::covering(drawList.worldBounds, view.viewProjection, target.width, target.height);
+        clear(backgroundColor, drawn);
         if (sky) {
             glActiveTexture(GL_TEXTURE0 + kEnvironmentUnit);
             glBindTexture(GL_TEXTURE_CUBE_MAP, sky->cubeMap());
@@ -234,7 +246,9 @@ struct SceneRenderer::Impl {
         glBindVertexArray(0);
         glDepthMask(GL_TRUE);
         glFrontFace(GL_CCW);
-        targets.presentInto(target.framebuffer, target.topRowFirst);
+        glDisable(GL_SCISSOR_TEST);
+        const glm::vec4 outside(glm::vec3(backgroundColor) * backgroundColor.a, backgroundColor.a);
+        targets.presentInto(target.framebuffer, target.topRowFirst, drawn, outside);
         glUseProgram(0);
         cache.endFrame();
         return true;

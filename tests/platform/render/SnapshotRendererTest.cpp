@@ -66,6 +66,30 @@ TEST_F(SnapshotRendererTest, SceneBackgroundColourFillsWhatIsNotDrawn) {
     EXPECT_EQ(c.r, 0);
 }
 
+TEST_F(SnapshotRendererTest, ASmallObjectLeavesNothingOfTheLastFrameAroundIt) {
+    TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
+    s.scene->setBackgroundColor({0.0f, 1.0f, 0.0f, 0.5f});
+    std::shared_ptr<Node> node = s.add(Primitives::box(1.8f, 1.8f, 0.1f, 0), unlit({1, 0, 0, 1}));
+    EXPECT_EQ(at(render(s, 32, 32, 4), {3, 3}).r, 255);
+    node->setScale({0.1f, 0.1f, 1.0f});
+    const Image small = render(s, 32, 32, 4);
+    for (glm::ivec2 corner : {glm::ivec2(3, 3), glm::ivec2(28, 3), glm::ivec2(3, 28), glm::ivec2(28, 28)}) {
+        const Rgba c = at(small, corner);
+        EXPECT_EQ(c.r, 0) << "stale red at " << corner.x << "," << corner.y;
+        EXPECT_NEAR(c.g, 128, 1);  // the half transparent green background, premultiplied
+        EXPECT_NEAR(c.a, 128, 1);
+    }
+    EXPECT_EQ(at(small, {16, 16}).r, 255);
+}
+
+TEST_F(SnapshotRendererTest, ObjectsAroundTheEyeAreDrawnWherePartlyInView) {
+    TestScene s({0, 0, 0.5f}, {0, 0, -1});  // the camera sits inside the box, which is double sided
+    std::shared_ptr<Material> material = unlit({1, 1, 1, 1});
+    material->setDoubleSided(true);
+    s.add(Primitives::box(2, 2, 2, 0), material);
+    EXPECT_EQ(countPixels(render(s, 16, 16), isCovered), 256);
+}
+
 TEST_F(SnapshotRendererTest, HiddenSubtreesAreNotDrawn) {
     TestScene s;
     std::shared_ptr<Node> parent = Node::make();
