@@ -1,17 +1,10 @@
 #include <cstdio>
-#include <cstring>
 
-#include "app/Version.h"
+#include "app/Snapshot.h"
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("plimsa %s\n", plimsa::kVersion);
-            return 0;
-        }
-    }
-    std::printf("plimsa %s\n", plimsa::kVersion);
-    std::printf("Built so far: configuration records and the settings store. "
-                "The snapshot mode and the desktop app are not built yet.\n");
+    // The snapshot mode ends the process itself when the command line asks for it.
+    plimsa::Snapshot::runIfRequested(argc, argv);
+    std::fputs(plimsa::Snapshot::usage().c_str(), stdout);
     return 0;
 }

@@ -1,0 +1,92 @@
+#include "app/Snapshot.h"
+
+#include <cstdlib>
+
+#include "app/CornerSnapshot.h"
+#include "app/PreviewSnapshot.h"
+#include "app/SizeScan.h"
+#include "app/SnapshotRequest.h"
+#include "app/SwingSnapshot.h"
+#include "app/Version.h"
+#include "config/Settings.h"
+
+namespace plimsa {
+
+namespace {
+
+template <typename... Handlers>
+struct Overloaded : Handlers... {
+    using Handlers::operator()...;
+};
+template <typename... Handlers>
+Overloaded(Handlers...) -> Overloaded<Handlers...>;
+
+int runRequest(const SnapshotRequest& request, std::FILE* out, std::FILE* err) {
+    Settings::setPersist(false);
+    return std::visit(Overloaded{
+                          [&](const SizeScanRequest& scan) { return SizeScan::run(scan.name, out); },
+                          [&](const CornerRequest& corner) { return CornerSnapshot::run(corner, out, err); },
+                          [&](const PreviewRequest& preview) { return PreviewSnapshot::run(preview, out, err); },
+                          [&](const SwingRequest& swing) { return SwingSnapshot::run(swing, out, err); },
+                      },
+                      request);
+}
+
+}  // namespace
+
+std::optional<int> Snapshot::run(const SnapshotArguments& arguments, std::FILE* out, std::FILE* err) {
+    if (arguments.has("--help")) {
+        std::fputs(usage().c_str(), out);
+        return 0;
+    }
+    if (arguments.has("--version")) {
+        std::fprintf(out, "plimsa %s\n", kVersion);
+        return 0;
+    }
+    const auto request = SnapshotRequests::parse(arguments);
+    if (!request) return std::nullopt;
+    return runRequest(*request, out, err);
+}
+
+void Snapshot::runIfRequested(int argc, const char* const* argv) {
+    const auto status = run(SnapshotArguments::fromMain(argc, argv), stdout, stderr);
+    if (!status) return;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::exit(*status);
+}
+
+std::string Snapshot::usage() {
+    return std::string("plimsa ") + kVersion + R"( - animated 3D characters on swings for the desktop
+
+Snapshot mode (no display needed; the first form present wins, one missing its values is skipped):
+  plimsa --scan-min NAME            print, for each grip and lean, the smallest size at which the
+                                    character's hands reach the chains, tried and computed (12 lines)
+  plimsa --corner OUT.png           render a corner sitter
+        [--model NAME] [--side left|right]
+  plimsa --preview MODEL OUT.png    render the thumbnail of the model file MODEL
+  plimsa --snapshot OUT.png [THETA] render a swing at angle THETA degrees (default 0)
+        [--style classic|lazy|wild|chill|showoff] [--seats 1|2] [--skin classic|forest|ice|gold|rope]
+        [--left|--right|--inner chain|wave|loose] [--set KEY=VALUE]... [--model A,B] [--look X,Y]
+
+  NAME is a character of the library (a file name without extension) or an absolute path to a model
+  file; an empty or unknown name shows the built-in figure. --model with no names at all (an empty
+  value or only commas) is the same as leaving it out: the built-in figure sits on every seat. With
+  fewer names than seats the first name sits on every seat.
+  --set keys: rope, tilt, amp, grip, legs, kick, lean, size, leg, scale; VALUE must be a number.
+  --look X,Y: a point in the image's points (half its pixels), origin at the bottom left, for the
+  head to turn to. Unknown flags and unreadable values are ignored.
+  Swings render at twice the window size for a full circle, corner sitters at twice their window,
+  thumbnails at 320 x 320, all over grey. Each written file is reported as "wrote OUT"; a file that
+  cannot be rendered or written is reported on standard error and the exit status is 1.
+
+Environment: PLIMSA_DEBUG (diagnostic lines), PLIMSA_NOFLOOR, PLIMSA_CORNER_W, PLIMSA_CORNER_H,
+  PLIMSA_CORNER_Y (corner view width, height and floor height in scene units).
+
+Other:
+  plimsa --help | --version
+The desktop application is not part of this build yet; without a snapshot form plimsa prints this text.
+)";
+}
+
+}  // namespace plimsa

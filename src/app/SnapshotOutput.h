@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "platform/image/Image.h"
+
+namespace plimsa {
+
+/// The end of every rendering mode: compose the snapshot over the backdrop grey, write it as PNG and say
+/// so. Any thread.
+namespace SnapshotOutput {
+
+/// Exit status of a mode that rendered or wrote nothing.
+inline constexpr int kFailed = 1;
+
+/// Writes `image` (premultiplied, as rendered) over grey 0.55 to `path`. On success prints
+/// "wrote PATH" to `out` and returns 0; otherwise says on `err` why no file was written and returns
+/// `kFailed`. A file already at `path` is left untouched by a failed write.
+int write(const std::optional<Image>& image, const std::string& path, std::FILE* out, std::FILE* err);
+
+}  // namespace SnapshotOutput
+
+}  // namespace plimsa
