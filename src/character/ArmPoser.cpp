@@ -28,14 +28,43 @@ glm::mat4 inverseOrIdentity(const glm::mat4& m) {
     return glm::inverse(m);
 }
 
+// Node::transform() without its general matrix products: T R S, times the pivot's inverse only when the
+// node has a pivot (bones do not).
+glm::mat4 localTransform(const Node& node) {
+    const glm::mat3 rotation = glm::mat3_cast(node.orientation());
+    const glm::vec3& scale = node.scale();
+    glm::mat4 local(glm::vec4(rotation[0] * scale.x, 0.0f), glm::vec4(rotation[1] * scale.y, 0.0f),
+                    glm::vec4(rotation[2] * scale.z, 0.0f), glm::vec4(node.position(), 1.0f));
+    if (node.pivot() != glm::mat4(1.0f)) {
+        local = local * glm::inverse(node.pivot());
+    }
+    return local;
+}
+
+// The world transform of `node` given that of `ancestor`: through the nodes between them (a wrist bone
+// between forearm and hand, say), or from the scene graph when `node` is not below `ancestor` at all.
+glm::mat4 below(const Node& ancestor, const glm::mat4& ancestorWorld, const Node& node) {
+    if (node.parent() == &ancestor) {
+        return ancestorWorld * localTransform(node);
+    }
+    glm::mat4 path(1.0f);
+    for (const Node* at = &node; at != &ancestor; at = at->parent()) {
+        if (at == nullptr) {
+            return node.worldTransform();
+        }
+        path = localTransform(*at) * path;
+    }
+    return ancestorWorld * path;
+}
+
 }  // namespace
 
-ArmPoser::ArmPoser(const BonePoser& bones, const Node& rigRoot, const Node& swingFrame,
+ArmPoser::ArmPoser(const BonePoser& bones, const glm::mat4& rigToWorld, const Node& swingFrame,
                    std::span<const SkeletonBones::Leg> legs, const CharacterPose& pose)
     : bones_(bones),
       legs_(legs),
       pose_(pose),
-      rigToWorld_(rigRoot.worldTransform()),
+      rigToWorld_(rigToWorld),
       worldToRig_(inverseOrIdentity(rigToWorld_)),
       swingToWorld_(swingFrame.worldTransform()),
       worldToSwing_(inverseOrIdentity(swingToWorld_)) {
@@ -56,11 +85,29 @@ void ArmPoser::restArm(const SkeletonBones::Arm& arm) const {
     bones_.resetBone(*arm.hand);
 }
 
+void ArmPoser::Frames::refreshFromUpper(const SkeletonBones::Arm& arm) {
+    upper = parent * localTransform(*arm.upper);
+    refreshFromFore(arm);
+}
+
+void ArmPoser::Frames::refreshFromFore(const SkeletonBones::Arm& arm) {
+    fore = below(*arm.upper, upper, *arm.fore);
+    refreshHand(arm);
+}
+
+void ArmPoser::Frames::refreshHand(const SkeletonBones::Arm& arm) { hand = below(*arm.fore, fore, *arm.hand); }
+
 void ArmPoser::pose(const SkeletonBones::Arm& arm) const {
+    if (arm.upper->parent() == nullptr) {
+        return;
+    }
     restArm(arm);
-    const glm::vec3 shoulder = arm.upper->worldPosition();
-    const glm::vec3 elbow = arm.fore->worldPosition();
-    const glm::vec3 wrist = arm.hand->worldPosition();
+    Frames frames;
+    frames.parent = arm.upper->parent()->worldTransform();
+    frames.refreshFromUpper(arm);
+    const glm::vec3 shoulder(frames.upper[3]);
+    const glm::vec3 elbow(frames.fore[3]);
+    const glm::vec3 wrist(frames.hand[3]);
     const float upper = glm::distance(elbow, shoulder);
     const float fore = glm::distance(wrist, elbow);
     if (!(upper > kMinBone) || !(fore > kMinBone) || !std::isfinite(upper + fore)) {
@@ -84,7 +131,7 @@ void ArmPoser::pose(const SkeletonBones::Arm& arm) const {
         }
     }
     if (goal) {
-        solve(arm, reach, *goal);
+        solve(arm, frames, reach, *goal);
     }
 }
 
@@ -171,32 +218,39 @@ ArmPoser::Goal ArmPoser::looseGoal(const Reach& reach) const {
     };
 }
 
-void ArmPoser::solve(const SkeletonBones::Arm& arm, const Reach& reach, const Goal& goal) const {
+void ArmPoser::solve(const SkeletonBones::Arm& arm, Frames& frames, const Reach& reach, const Goal& goal) const {
     const glm::vec3 upperDirection = (reach.elbow - reach.shoulder) / reach.upper;
     const glm::vec3 fallbackAxis = unit(rigDirection({1.0f, 0.0f, 0.0f}), {1.0f, 0.0f, 0.0f});
     const glm::vec3 elbow = ArmSolver::elbowTarget(reach.shoulder, goal.target, reach.upper, reach.fore,
                                                    goal.bendHint, fallbackAxis, upperDirection);
-    bones_.applyWorld(*arm.upper,
+    bones_.applyWorld(*arm.upper, BonePoser::orientationOf(frames.parent),
                       ArmSolver::rotation(upperDirection, unit(elbow - reach.shoulder, upperDirection)));
+    frames.refreshFromUpper(arm);
 
-    const glm::vec3 newElbow = arm.fore->worldPosition();
-    const glm::vec3 foreDirection = unit(arm.hand->worldPosition() - newElbow, upperDirection);
-    bones_.applyWorld(*arm.fore, ArmSolver::rotation(foreDirection, unit(goal.target - newElbow, foreDirection)));
+    const glm::vec3 newElbow(frames.fore[3]);
+    const glm::vec3 foreDirection = unit(glm::vec3(frames.hand[3]) - newElbow, upperDirection);
+    bones_.applyWorld(*arm.fore, BonePoser::orientationOf(frames.upper),
+                      ArmSolver::rotation(foreDirection, unit(goal.target - newElbow, foreDirection)));
+    frames.refreshFromFore(arm);
 
-    orientHand(arm, goal.fingers, goal.palm);
+    orientHand(arm, frames, goal.fingers, goal.palm);
 }
 
-void ArmPoser::orientHand(const SkeletonBones::Arm& arm, const glm::vec3& fingers, const glm::vec3& palm) const {
+void ArmPoser::orientHand(const SkeletonBones::Arm& arm, Frames& frames, const glm::vec3& fingers,
+                          const glm::vec3& palm) const {
     bones_.resetBone(*arm.hand);
-    const glm::vec3 hand = arm.hand->worldPosition();
-    const glm::vec3 alongForearm = hand - arm.fore->worldPosition();
-    const glm::vec3 pointing = arm.handEnd != nullptr ? arm.handEnd->worldPosition() - hand : alongForearm;
+    frames.refreshHand(arm);
+    const glm::vec3 hand(frames.hand[3]);
+    const glm::vec3 alongForearm = hand - glm::vec3(frames.fore[3]);
+    const glm::vec3 pointing =
+        arm.handEnd != nullptr ? glm::vec3(frames.hand * glm::vec4(localTransform(*arm.handEnd)[3])) - hand : alongForearm;
     const glm::vec3 current = unit(pointing, unit(alongForearm, glm::vec3(0.0f)));
     if (glm::length(current) == 0.0f) {
         return;  // no direction to turn from: the hand stays at rest
     }
-    const glm::vec3 currentPalm = arm.hand->worldOrientation() * arm.palmLocal;
-    bones_.applyWorld(*arm.hand, ArmSolver::handTurn(current, currentPalm, fingers, palm));
+    const glm::vec3 currentPalm = BonePoser::orientationOf(frames.hand) * arm.palmLocal;
+    bones_.applyWorld(*arm.hand, BonePoser::orientationOf(frames.fore),
+                      ArmSolver::handTurn(current, currentPalm, fingers, palm));
 }
 
 }  // namespace plimsa

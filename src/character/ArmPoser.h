@@ -21,19 +21,27 @@ class Node;
 /// arms do not move. Used by the character's posing thread only.
 class ArmPoser {
 public:
-    /// `rigRoot` is the character's root node, `swingFrame` the node the pose's ropes are given in, `legs`
-    /// the character's legs (for the knee rest). All must outlive the poser.
-    ArmPoser(const BonePoser& bones, const Node& rigRoot, const Node& swingFrame,
+    /// `rigToWorld` is the world transform of the character's root node, `swingFrame` the node the pose's
+    /// ropes are given in, `legs` the character's legs (for the knee rest). All must outlive the poser.
+    ArmPoser(const BonePoser& bones, const glm::mat4& rigToWorld, const Node& swingFrame,
              std::span<const SkeletonBones::Leg> legs, const CharacterPose& pose);
 
     /// Poses one arm from its rest pose. An arm with a bone shorter than 0.0001 stays at rest.
     void pose(const SkeletonBones::Arm& arm) const;
 
-    /// Turns the hand (from rest) so its fingers point along world direction `fingers` and its palm faces
-    /// world direction `palm` as closely as the fingers allow.
-    void orientHand(const SkeletonBones::Arm& arm, const glm::vec3& fingers, const glm::vec3& palm) const;
-
 private:
+    /// World transforms down the arm, kept in step with every bone turn so that no query has to walk the
+    /// scene graph from the root again (the arm's bones have no constraints).
+    struct Frames {
+        glm::mat4 parent;  // the upper arm's parent
+        glm::mat4 upper;
+        glm::mat4 fore;
+        glm::mat4 hand;
+        void refreshFromUpper(const SkeletonBones::Arm& arm);
+        void refreshFromFore(const SkeletonBones::Arm& arm);
+        void refreshHand(const SkeletonBones::Arm& arm);
+    };
+
     /// Where the wrist should go and how the limb should bend and the hand turn, in world coordinates.
     struct Goal {
         glm::vec3 target;
@@ -56,7 +64,11 @@ private:
     Goal lapGoal(float side) const;
     Goal waveGoal(const Reach& reach) const;
     Goal looseGoal(const Reach& reach) const;
-    void solve(const SkeletonBones::Arm& arm, const Reach& reach, const Goal& goal) const;
+    void solve(const SkeletonBones::Arm& arm, Frames& frames, const Reach& reach, const Goal& goal) const;
+    /// Turns the hand (from rest) so its fingers point along world direction `fingers` and its palm faces
+    /// world direction `palm` as closely as the fingers allow.
+    void orientHand(const SkeletonBones::Arm& arm, Frames& frames, const glm::vec3& fingers,
+                    const glm::vec3& palm) const;
     void restArm(const SkeletonBones::Arm& arm) const;
 
     glm::vec3 rigPoint(const glm::vec3& p) const { return glm::vec3(rigToWorld_ * glm::vec4(p, 1.0f)); }

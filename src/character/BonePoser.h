@@ -27,9 +27,17 @@ public:
     /// Rest orientation, then turned by `rigRotation` about rig-frame axes as seen from the parent:
     /// local = C q C^-1 rest with C = parent world^-1 * rig world. No-op without a parent or rest entry.
     void setBone(Node& bone, const glm::quat& rigRotation) const;
+    /// As setBone, with the parent's and the rig root's world orientations already known.
+    void setBone(Node& bone, const glm::quat& parentWorld, const glm::quat& rigWorld,
+                 const glm::quat& rigRotation) const;
     /// Rest orientation, then turned by `worldRotation` about world axes: local = P^-1 q P rest with P the
     /// parent's world orientation. No-op without a parent or rest entry.
     void applyWorld(Node& bone, const glm::quat& worldRotation) const;
+    /// As applyWorld, with the parent's world orientation already known (the caller tracks the chain).
+    void applyWorld(Node& bone, const glm::quat& parentWorld, const glm::quat& worldRotation) const;
+
+    /// The rotation of a world transform whose columns may be scaled (a mirrored one turns x around).
+    static glm::quat orientationOf(const glm::mat4& world);
 
 private:
     const glm::quat* restOf(const Node& bone) const;

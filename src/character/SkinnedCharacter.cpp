@@ -142,9 +142,12 @@ void SkinnedCharacter::printProportions() const {
 void SkinnedCharacter::apply(const CharacterPose& pose, Node& swingFrame) {
     applyGloss(pose.shine);
     placeModel(pose);
-    poseBody(pose);
-    poseHead(pose);
-    const ArmPoser arms(poser_, *root_, swingFrame, bones_.legs, pose);
+    // The rig frame does not move while the bones are posed: read it once.
+    const glm::mat4& rigToWorld = root_->worldTransform();
+    const glm::quat rig = BonePoser::orientationOf(rigToWorld);
+    poseBody(pose, rig);
+    poseHead(pose, rig);
+    const ArmPoser arms(poser_, rigToWorld, swingFrame, bones_.legs, pose);
     for (const SkeletonBones::Arm& arm : bones_.arms) {
         arms.pose(arm);
     }
@@ -168,37 +171,50 @@ void SkinnedCharacter::placeModel(const CharacterPose& pose) {
                                   static_cast<float>(p.z * m + pose.seatForward)));
 }
 
-void SkinnedCharacter::poseBody(const CharacterPose& pose) {
-    const double leg = pose.leg;
+void SkinnedCharacter::poseBody(const CharacterPose& pose, const glm::quat& rig) {
     constexpr double kHalfPi = std::numbers::pi / 2.0;
-    if (pose.standing) {
-        if (bones_.spine != nullptr) poser_.setBone(*bones_.spine, aboutX(-0.16 * leg * pose.lean));
-        for (const SkeletonBones::Leg& limb : bones_.legs) {
+    const double leg = pose.leg;
+    if (bones_.spine != nullptr) {
+        const double lean = pose.standing   ? -0.16 * leg * pose.lean
+                            : pose.floorSit ? -0.03 * leg + 0.02
+                                            : -0.16 * leg * pose.lean - pose.leanBase;
+        KnownParent none;
+        turnBone(*bones_.spine, rig, aboutX(lean), none);
+    }
+    // Legs are siblings under the hips: the first thigh's parent orientation serves the others.
+    KnownParent hips;
+    for (size_t i = 0; i < bones_.legs.size(); ++i) {
+        const SkeletonBones::Leg& limb = bones_.legs[i];
+        KnownParent thigh{limb.thigh};
+        if (pose.standing) {
             poser_.resetBone(*limb.thigh);
             poser_.resetBone(*limb.shin);
-        }
-    } else if (pose.floorSit) {
-        if (bones_.spine != nullptr) poser_.setBone(*bones_.spine, aboutX(-0.03 * leg + 0.02));
-        for (size_t i = 0; i < bones_.legs.size(); ++i) {
-            const SkeletonBones::Leg& limb = bones_.legs[i];
-            if (pose.foldedLeg >= 0 && i == static_cast<size_t>(pose.foldedLeg)) {
-                poser_.setBone(*limb.thigh, aboutX(-(kHalfPi + 0.3)));  // knee drawn up above the hip
-                poser_.setBone(*limb.shin, aboutX(1.55));
-            } else {
-                poser_.setBone(*limb.thigh, aboutX(-kHalfPi));  // straight out in front
-                poser_.resetBone(*limb.shin);
-            }
-        }
-    } else {
-        if (bones_.spine != nullptr) poser_.setBone(*bones_.spine, aboutX(-0.16 * leg * pose.lean - pose.leanBase));
-        for (const SkeletonBones::Leg& limb : bones_.legs) {
-            poser_.setBone(*limb.thigh, aboutX(-0.22 * leg - (kHalfPi - 0.1)));
-            poser_.setBone(*limb.shin, aboutX(-0.85 * leg + (kHalfPi - 0.25)));
+        } else if (pose.floorSit && pose.foldedLeg >= 0 && i == static_cast<size_t>(pose.foldedLeg)) {
+            thigh.world = turnBone(*limb.thigh, rig, aboutX(-(kHalfPi + 0.3)), hips);  // knee up, above the hip
+            turnBone(*limb.shin, rig, aboutX(1.55), thigh);                            // and folded back down
+        } else if (pose.floorSit) {
+            turnBone(*limb.thigh, rig, aboutX(-kHalfPi), hips);  // straight out in front
+            poser_.resetBone(*limb.shin);
+        } else {
+            thigh.world = turnBone(*limb.thigh, rig, aboutX(-0.22 * leg - (kHalfPi - 0.1)), hips);
+            turnBone(*limb.shin, rig, aboutX(-0.85 * leg + (kHalfPi - 0.25)), thigh);
         }
     }
 }
 
-void SkinnedCharacter::poseHead(const CharacterPose& pose) {
+glm::quat SkinnedCharacter::turnBone(Node& bone, const glm::quat& rig, const glm::quat& rotation,
+                                     KnownParent& parent) {
+    if (bone.parent() == nullptr) {
+        return glm::quat(1.0f, 0.0f, 0.0f, 0.0f);
+    }
+    if (parent.node != bone.parent()) {
+        parent = KnownParent{bone.parent(), bone.parent()->worldOrientation()};
+    }
+    poser_.setBone(bone, parent.world, rig, rotation);
+    return parent.world * bone.orientation();
+}
+
+void SkinnedCharacter::poseHead(const CharacterPose& pose, const glm::quat& rig) {
     if (bones_.head == nullptr) {
         return;
     }
@@ -212,7 +228,8 @@ void SkinnedCharacter::poseHead(const CharacterPose& pose) {
     if (std::isfinite(pose.time)) {
         lastLookTime_ = pose.time;
     }
-    poser_.setBone(*bones_.head, aboutY(lookYaw_) * aboutX(lookPitch_));
+    KnownParent none;
+    turnBone(*bones_.head, rig, aboutY(lookYaw_) * aboutX(lookPitch_), none);
 }
 
 std::optional<glm::vec2> SkinnedCharacter::lookAngles(const CharacterPose& pose) {

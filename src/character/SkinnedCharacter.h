@@ -63,8 +63,18 @@ private:
 
     void applyGloss(double shine);
     void placeModel(const CharacterPose& pose);
-    void poseBody(const CharacterPose& pose);
-    void poseHead(const CharacterPose& pose);
+    /// A node whose world orientation is already known this frame (null: none yet).
+    struct KnownParent {
+        const Node* node = nullptr;
+        glm::quat world{1.0f, 0.0f, 0.0f, 0.0f};
+    };
+
+    void poseBody(const CharacterPose& pose, const glm::quat& rig);
+    void poseHead(const CharacterPose& pose, const glm::quat& rig);
+    /// setBone with the rig's world orientation `rig`, reading the parent's world orientation from
+    /// `parent` when it is the bone's parent (else from the scene graph, and remembering it there).
+    /// Returns the bone's new world orientation.
+    glm::quat turnBone(Node& bone, const glm::quat& rig, const glm::quat& rotation, KnownParent& parent);
     std::optional<glm::vec2> lookAngles(const CharacterPose& pose);
 
     std::shared_ptr<Node> root_;

@@ -292,8 +292,6 @@ TEST(SkinnedPose, HeadEasesTowardTheTargetAndPinsAtTheSideWhenItIsBehind) {
     direct.headYaw = -0.8 * 0.35;
     expected.apply(direct);
     const glm::quat s = stepping.character->bones().head->worldOrientation();
-    const glm::quat e = expected.character->bones().head->worldOrientation();
-    EXPECT_LT(glm::dot(s, e), 1.0f);  // expected eases from 0 too: compare against its own first frame
     EXPECT_EQ(expected.character->bones().head->orientation(), rest);
     const glm::quat yaw = glm::angleAxis(-0.8f * 0.35f, glm::vec3(0, 1, 0));
     const glm::quat rootWorld = stepping.character->root()->worldOrientation();
