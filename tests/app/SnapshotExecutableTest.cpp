@@ -1,0 +1,153 @@
+// Runs the plimsa executable as a user would. Renders are few and small: they run on llvmpipe, under the
+// sanitizers in CI.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <numbers>
+#include <regex>
+
+#include "PlimsaProcess.h"
+#include "platform/image/Png.h"
+#include "swing/SwingScene.h"
+#include "support/TestHumanoids.h"
+
+namespace plimsa {
+namespace {
+
+using testing::runPlimsa;
+using testing::ScratchDirectory;
+
+bool isGrey(const uint8_t* pixel) {
+    return std::abs(pixel[0] - 140) <= 1 && std::abs(pixel[1] - 140) <= 1 && std::abs(pixel[2] - 140) <= 1 &&
+           pixel[3] == 255;
+}
+
+/// Share of pixels that are not the backdrop grey.
+double drawnShare(const Image& image) {
+    size_t drawn = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) drawn += isGrey(image.pixel(x, y)) ? 0 : 1;
+    return static_cast<double>(drawn) / (static_cast<double>(image.width) * image.height);
+}
+
+TEST(SnapshotExecutable, HelpAndVersionAlwaysWorkAndStartNothing) {
+    ScratchDirectory folder;
+    const auto help = runPlimsa(folder.path(), {"--snapshot", "s.png", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--snapshot OUT.png [THETA]"), std::string::npos);
+    EXPECT_NE(help.out.find("--model with no names"), std::string::npos);
+    const auto version = runPlimsa(folder.path(), {"--corner", "c.png", "--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("plimsa [0-9]+\\.[0-9]+\\.[0-9]+\n")));
+    EXPECT_TRUE(folder.entries().empty());
+}
+
+TEST(SnapshotExecutable, WithoutAFormPrintsUsageAndSucceeds) {
+    ScratchDirectory folder;
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{}, {"--snapshot"}, {"--bogus", "--scan-min"}}) {
+        const auto run = runPlimsa(folder.path(), arguments);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_NE(run.out.find("Snapshot mode"), std::string::npos);
+    }
+    EXPECT_TRUE(folder.entries().empty());
+}
+
+TEST(SnapshotExecutable, ScanMinPrintsTwelveLinesGripMajorAndWritesNothing) {
+    ScratchDirectory folder;
+    const auto run = runPlimsa(folder.path(), {"--scan-min", "NoSuchCharacter", "--snapshot", "s.png"});
+    EXPECT_EQ(run.status, 0);
+    const auto lines = run.outLines();
+    ASSERT_EQ(lines.size(), 12u) << run.out;
+    const std::regex format(R"(grip=(\d\.\d\d) lean=(\d) empirical=(-?\d\.\d\d) computed=(-?\d+\.\d\d))");
+    const char* grips[] = {"0.35", "0.45", "0.50", "0.62", "0.80", "0.95"};
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(lines[i], match, format)) << lines[i];
+        EXPECT_EQ(match[1], grips[i / 2]);
+        EXPECT_EQ(match[2], i % 2 == 0 ? "1" : "2");
+        // The built-in figure never drops a hand to its lap: it reaches at the first size tried.
+        EXPECT_EQ(match[3], "0.50");
+    }
+    EXPECT_TRUE(folder.entries().empty());
+}
+
+TEST(SnapshotExecutable, SnapshotAloneRendersTheDefaultSwingAtTwiceTheFullCircleSize) {
+    ScratchDirectory folder;
+    const auto run = runPlimsa(folder.path(), {"--snapshot", "swing.png"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "wrote swing.png\n");
+
+    SwingScene scene;
+    scene.setCharacters({""});
+    scene.settingsChanged();
+    const WindowSize size = scene.requiredSize(std::numbers::pi);
+    const auto image = Png::read((folder.path() / "swing.png").string());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, std::lround(2 * size.width));
+    EXPECT_EQ(image->height, std::lround(2 * size.height));
+    EXPECT_TRUE(isGrey(image->pixel(0, image->height - 1)));
+    EXPECT_TRUE(isGrey(image->pixel(image->width - 1, image->height - 1)));
+    // Ropes from the top edge, board and figure in the middle: something is drawn, most is backdrop.
+    const double share = drawnShare(*image);
+    EXPECT_GT(share, 0.02);
+    EXPECT_LT(share, 0.5);
+    bool ropeAtTop = false;
+    for (int x = 0; x < image->width && !ropeAtTop; ++x) ropeAtTop = !isGrey(image->pixel(x, 0));
+    EXPECT_TRUE(ropeAtTop);
+}
+
+TEST(SnapshotExecutable, CornerSitterSitsInTheChosenCornerOfTheWindowSizedImage) {
+    ScratchDirectory folder;
+    const auto left = runPlimsa(folder.path(), {"--corner", "left.png", "--side", "left", "--model", "Missing"},
+                                {{"PLIMSA_DEBUG", "1"}, {"PLIMSA_CORNER_W", nullptr}});
+    ASSERT_EQ(left.status, 0) << left.err;
+    ASSERT_GE(left.outLines().size(), 4u);
+    EXPECT_EQ(left.outLines()[0].rfind("root world (-0.99, 0.03, 0) head ", 0), 0u) << left.outLines()[0];
+    EXPECT_NE(left.outLines()[1].find(" px 648x480"), std::string::npos);
+    EXPECT_EQ(left.outLines()[2].rfind("lowest bone ", 0), 0u);
+    EXPECT_EQ(left.outLines().back(), "wrote left.png");
+    const auto image = Png::read((folder.path() / "left.png").string());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 648);
+    EXPECT_EQ(image->height, 480);
+    // The figure is in the left half; the right half is all backdrop.
+    double leftDrawn = 0, rightDrawn = 0;
+    for (int y = 0; y < image->height; ++y)
+        for (int x = 0; x < image->width; ++x) (x < 324 ? leftDrawn : rightDrawn) += isGrey(image->pixel(x, y)) ? 0 : 1;
+    EXPECT_GT(leftDrawn, 2000);
+    EXPECT_EQ(rightDrawn, 0);
+
+    const auto wide = runPlimsa(folder.path(), {"--corner", "wide.png", "--side", "up"},
+                                {{"PLIMSA_DEBUG", "1"}, {"PLIMSA_CORNER_W", "3"}});
+    ASSERT_EQ(wide.status, 0) << wide.err;
+    EXPECT_EQ(wide.outLines()[0].rfind("root world (1.14, 0.03, 0) head ", 0), 0u) << wide.outLines()[0];
+    EXPECT_NE(wide.outLines()[1].find(" px 720x480"), std::string::npos);
+}
+
+TEST(SnapshotExecutable, AnOutputThatCannotBeWrittenIsNotReportedAsWritten) {
+    ScratchDirectory folder;
+    const auto run = runPlimsa(folder.path(), {"--preview", "missing.glb", "no-such-folder/p.png"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out.find("wrote"), std::string::npos);
+    EXPECT_NE(run.err.find("could not write no-such-folder/p.png"), std::string::npos) << run.err;
+    EXPECT_TRUE(folder.entries().empty());
+}
+
+TEST(SnapshotExecutable, PreviewOfAFileWithoutACharacterShowsTheBuiltInFigure) {
+    ScratchDirectory folder;
+    { std::ofstream empty(folder.path() / "empty.glb"); }
+    const auto run = runPlimsa(folder.path(), {"--preview", "empty.glb", "p.png"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "wrote p.png\n");
+    EXPECT_NE(run.err.find("built-in figure"), std::string::npos);
+    const auto image = Png::read((folder.path() / "p.png").string());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 320);
+    EXPECT_EQ(image->height, 320);
+    EXPECT_GT(drawnShare(*image), 0.05);
+}
+
+}  // namespace
+}  // namespace plimsa
