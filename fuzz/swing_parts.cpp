@@ -51,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         auto node = SwingParts::ropeNode(rope, skin);
         vertices += vertexTotal(*node);
     }
-    if (build.ropes.size() != 2 || build.characterXs.size() != xs.size() || vertices > 20'000'000) __builtin_trap();
+    if (build.ropes.size() != 2 || build.characterXs.size() != xs.size() || vertices > 20'000'000)
+        __builtin_trap();
     return 0;
 }

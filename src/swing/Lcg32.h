@@ -8,7 +8,7 @@ namespace plimsa {
 /// s = s * 1664525 + 1013904223 (mod 2^32), r = (s >> 8) / 2^24 as a float in [0, 1).
 /// Plain value: any thread, one owner at a time.
 class Lcg32 {
-public:
+  public:
     explicit Lcg32(uint32_t seed) : state_(seed) {}
 
     /// Advances the state, then returns r.
@@ -19,7 +19,7 @@ public:
 
     uint32_t state() const { return state_; }
 
-private:
+  private:
     uint32_t state_;
 };
 

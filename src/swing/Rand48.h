@@ -9,7 +9,7 @@ namespace plimsa {
 /// For the same seed, `next()` returns exactly the doubles drand48() returns after srand48(seed).
 /// Plain value: any thread, one owner at a time.
 class Rand48 {
-public:
+  public:
     /// Seeds as srand48: the low 32 bits of `seed` become the high 32 bits of the state.
     explicit Rand48(long seed = 0) { reseed(seed); }
 
@@ -21,7 +21,7 @@ public:
     /// The raw 48-bit state (for tests).
     uint64_t state() const { return state_; }
 
-private:
+  private:
     uint64_t state_ = 0;
 };
 

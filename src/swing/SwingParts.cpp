@@ -34,7 +34,9 @@ std::shared_ptr<Node> boardFor(SwingSkin skin, double width, const std::vector<d
     return board(width, chainXs);
 }
 
-bool isFinite(const glm::vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool isFinite(const glm::vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 std::shared_ptr<Material> makeMetal(float grey, float roughness) {
     return Material::make(glm::vec3(grey), roughness, 1.0f);
@@ -42,7 +44,8 @@ std::shared_ptr<Material> makeMetal(float grey, float roughness) {
 
 }  // namespace
 
-SeatBuild buildBoard(SwingSkin skin, double width, const std::vector<double>& characterXs, double ropeLength) {
+SeatBuild buildBoard(SwingSkin skin, double width, const std::vector<double>& characterXs,
+                     double ropeLength) {
     if (!std::isfinite(width)) width = 1.0;
     if (!std::isfinite(ropeLength)) ropeLength = 0.0;
     const float h = static_cast<float>(width * 0.5 - 0.08);

@@ -15,8 +15,8 @@ namespace {
 
 constexpr float kHalfPi = glm::half_pi<float>();
 
-std::shared_ptr<Node> addPart(Node& parent, std::shared_ptr<Geometry> shape, std::shared_ptr<Material> material,
-                              const glm::vec3& position) {
+std::shared_ptr<Node> addPart(Node& parent, std::shared_ptr<Geometry> shape,
+                              std::shared_ptr<Material> material, const glm::vec3& position) {
     shape->setFirstMaterial(std::move(material));
     auto node = Node::make(std::move(shape));
     node->setPosition(position);
@@ -153,7 +153,8 @@ std::shared_ptr<Node> driftwood(double width, const std::vector<double>& chainXs
 std::shared_ptr<Node> logBoard(double width, const std::vector<double>&) {
     auto node = Node::make();
     const auto bark = fabric({0.4f, 0.3f, 0.19f}, 1.0, 0.0);
-    auto log = addPart(*node, Primitives::cylinder(0.11f, static_cast<float>(width + 0.1)), bark, glm::vec3(0.0f));
+    auto log =
+        addPart(*node, Primitives::cylinder(0.11f, static_cast<float>(width + 0.1)), bark, glm::vec3(0.0f));
     log->setName("grab");
     log->setEulerAngles({0.0f, 0.0f, kHalfPi});
     Rand48 random(5);

@@ -19,13 +19,15 @@ constexpr float kHelixTwist = 11.0f;  // radians per unit of length
 constexpr double kStrandStep = 0.05;
 
 /// Lengths beyond the repeat limit (or NaN) would only exhaust memory; nothing that long fits a screen.
-double boundedLength(double length) { return std::isnan(length) ? 0.0 : std::min(length, kMaxRepeatExtent); }
+double boundedLength(double length) {
+    return std::isnan(length) ? 0.0 : std::min(length, kMaxRepeatExtent);
+}
 
 void addStrands(Node& vine, double length, const std::shared_ptr<Material>& material) {
     if (!(length >= 0.05)) return;
     glm::vec3 a(kHelixRadius, 0.0f, 0.0f);
     glm::vec3 b(-kHelixRadius, 0.0f, 0.0f);
-    for (int step = 1; -kStrandStep * step >= -length; ++step) {
+    for (int step = 1; - kStrandStep * step >= -length; ++step) {
         const float y = static_cast<float>(-kStrandStep * step);
         const float angle = kHelixTwist * y;
         const glm::vec3 nextA(kHelixRadius * std::cos(angle), y, kHelixRadius * std::sin(angle));
@@ -52,7 +54,8 @@ void addLeaves(Node& vine, double length) {
         leaf->setPosition({0.0f, y, 0.0f});
         const float yaw = random.next() * 6.28f;
         const float tilt = random.next() * 0.5f - 0.6f;
-        leaf->setOrientation(glm::angleAxis(yaw, glm::vec3(0, 1, 0)) * glm::angleAxis(tilt, glm::vec3(1, 0, 0)));
+        leaf->setOrientation(glm::angleAxis(yaw, glm::vec3(0, 1, 0)) *
+                             glm::angleAxis(tilt, glm::vec3(1, 0, 0)));
         vine.addChildNode(std::move(leaf));
         y -= random.next() * 0.12f + 0.13f;
     } while (y > lowest);

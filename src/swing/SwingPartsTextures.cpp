@@ -12,7 +12,9 @@ using Color = Canvas::Color;
 
 constexpr int kLeafSize = 128;
 
-Color grey(double g, double alpha = 1.0) { return {g, g, g, alpha}; }
+Color grey(double g, double alpha = 1.0) {
+    return {g, g, g, alpha};
+}
 
 void paintGrainStroke(Canvas& canvas, Rand48& random, int size) {
     const double y0 = random.next() * size;

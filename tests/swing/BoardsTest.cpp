@@ -19,7 +19,9 @@ using testing::partsOf;
 const SwingSkin kAllSkins[] = {SwingSkin::classic, SwingSkin::forest, SwingSkin::ice, SwingSkin::gold,
                                SwingSkin::rope};
 
-float ropeEndOf(SwingSkin skin) { return skin == SwingSkin::forest ? 0.02f : 0.07f; }
+float ropeEndOf(SwingSkin skin) {
+    return skin == SwingSkin::forest ? 0.02f : 0.07f;
+}
 
 TEST(BuildBoard, OneSeatBoardHangsFromChainsAtPlusMinus042) {
     for (SwingSkin skin : kAllSkins) {
@@ -79,7 +81,8 @@ TEST(Boards, ChainsEndInsideTheirRingsAndKnotsSitUnderTheRopes) {
             for (const auto& part : partsOf(*build.node)) {
                 if (part->name() == "grab") continue;
                 const BoundingBox box = boxInParent(*part);
-                reached |= end.x >= box.min.x && end.x <= box.max.x && end.y >= box.min.y && end.y <= box.max.y;
+                reached |=
+                    end.x >= box.min.x && end.x <= box.max.x && end.y >= box.min.y && end.y <= box.max.y;
             }
             EXPECT_TRUE(reached) << "skin " << static_cast<int>(skin) << " rope at x " << rope.bottom.x;
         }
@@ -174,7 +177,8 @@ TEST(Boards, IceIsTranslucentAndItsIciclesHangUnderTheSlabWithinTheBoard) {
 }
 
 TEST(Boards, NarrowIceBoardHasNoIcicles) {
-    for (double width : {0.0, 0.1, 0.13}) EXPECT_EQ(partsOf(*SwingParts::iceBoard(width, {})).size(), 1u) << width;
+    for (double width : {0.0, 0.1, 0.13})
+        EXPECT_EQ(partsOf(*SwingParts::iceBoard(width, {})).size(), 1u) << width;
 }
 
 TEST(Boards, HugeIceBoardStaysBounded) {
@@ -249,9 +253,8 @@ TEST(SharedMaterials, AreCreatedOnceEvenWhenThreadsRaceForThem) {
     std::vector<std::thread> threads;
     std::vector<const Material*> seen(8);
     for (size_t i = 0; i < seen.size(); ++i)
-        threads.emplace_back([&seen, i] {
-            seen[i] = i % 2 ? SwingParts::leafMaterial().get() : SwingParts::wood().get();
-        });
+        threads.emplace_back(
+            [&seen, i] { seen[i] = i % 2 ? SwingParts::leafMaterial().get() : SwingParts::wood().get(); });
     for (auto& thread : threads) thread.join();
     for (size_t i = 0; i < seen.size(); ++i)
         EXPECT_EQ(seen[i], i % 2 ? SwingParts::leafMaterial().get() : SwingParts::wood().get());

@@ -12,7 +12,9 @@ namespace {
 
 using testing::boxInParent;
 
-size_t linkVertexCount() { return Primitives::torus(0.026f, 0.007f, 24, 10)->vertexCount(); }
+size_t linkVertexCount() {
+    return Primitives::torus(0.026f, 0.007f, 24, 10)->vertexCount();
+}
 
 /// The bounding box of link `index` of a flattened chain (links are baked one after another).
 BoundingBox linkBox(const Node& chain, size_t index) {
@@ -41,7 +43,8 @@ TEST(Chain, LinksEveryFiveHundredthsWhileTheNextStaysAboveTheEnd) {
         double length;
         size_t links;
     };
-    for (Case c : {Case{0.01, 1}, Case{0.05, 1}, Case{0.051, 2}, Case{0.1, 2}, Case{0.12, 3}, Case{2.13, 43}}) {
+    for (Case c :
+         {Case{0.01, 1}, Case{0.05, 1}, Case{0.051, 2}, Case{0.1, 2}, Case{0.12, 3}, Case{2.13, 43}}) {
         auto node = SwingParts::chain(c.length, glm::vec3(0.62f), 0.32);
         ASSERT_TRUE(node->geometry()) << c.length;
         EXPECT_TRUE(node->childNodes().empty()) << "flattened";
@@ -92,9 +95,9 @@ TEST(RopeNode, ChainSkinsHangAChainFromTheTopWithTheirTint) {
         float roughness;
     };
     const Rope rope{{-0.42f, 0.05f, 0.0f}, {-0.42f, -2.13f, 0.0f}};
-    for (Case c : {Case{SwingSkin::classic, glm::vec3(0.62f), 0.32f},
-                   Case{SwingSkin::ice, {0.8f, 0.9f, 1.0f}, 0.15f},
-                   Case{SwingSkin::gold, {0.95f, 0.755f, 0.35f}, 0.32f}}) {
+    for (Case c :
+         {Case{SwingSkin::classic, glm::vec3(0.62f), 0.32f}, Case{SwingSkin::ice, {0.8f, 0.9f, 1.0f}, 0.15f},
+          Case{SwingSkin::gold, {0.95f, 0.755f, 0.35f}, 0.32f}}) {
         auto node = SwingParts::ropeNode(rope, c.skin);
         EXPECT_EQ(node->name(), "chain");
         EXPECT_EQ(node->position(), rope.top);
@@ -203,7 +206,9 @@ TEST(Bar, CylinderFromOnePointToAnother) {
 TEST(RotationBetween, TurnsOneDirectionOntoAnotherIncludingOpposites) {
     std::mt19937 random(42);
     std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
-    auto direction = [&] { return glm::normalize(glm::vec3(coordinate(random), coordinate(random), coordinate(random))); };
+    auto direction = [&] {
+        return glm::normalize(glm::vec3(coordinate(random), coordinate(random), coordinate(random)));
+    };
     for (int i = 0; i < 200; ++i) {
         const glm::vec3 u = direction(), v = direction();
         const glm::quat q = SwingParts::rotationBetween(u, v);

@@ -57,7 +57,8 @@ TEST(SwingTextures, GrainRunsAlongXSoRowsVaryMoreThanColumns) {
     auto differenceAlong = [&](int dx, int dy) {
         double sum = 0;
         for (int y = 0; y + dy < wood.height; y += 3)
-            for (int x = 0; x + dx < wood.width; x += 3) sum += std::abs(wood.pixel(x, y)[0] - wood.pixel(x + dx, y + dy)[0]);
+            for (int x = 0; x + dx < wood.width; x += 3)
+                sum += std::abs(wood.pixel(x, y)[0] - wood.pixel(x + dx, y + dy)[0]);
         return sum;
     };
     EXPECT_GT(differenceAlong(0, 2), 2 * differenceAlong(2, 0));
@@ -88,7 +89,8 @@ TEST(SwingTextures, LeafIsGreenOnTransparentWithADarkerMidrib) {
     EXPECT_LT(leaf.pixel(64, 64)[1], blade[1]);  // midrib
     // Mirror symmetry about the midrib.
     for (int y = 0; y < 128; y += 7)
-        for (int x = 0; x < 60; x += 5) ASSERT_NEAR(leaf.pixel(x, y)[3], leaf.pixel(127 - x, y)[3], 2) << x << "," << y;
+        for (int x = 0; x < 60; x += 5)
+            ASSERT_NEAR(leaf.pixel(x, y)[3], leaf.pixel(127 - x, y)[3], 2) << x << "," << y;
 }
 
 TEST(SwingTextures, ImpossibleSizesGiveBlankImagesNotCrashes) {

@@ -33,7 +33,8 @@ void addLight(Scene& scene, LightType type, float intensity, glm::vec3 color, gl
     scene.rootNode().addChildNode(node);
 }
 
-/// A swing hanging from a bar at `anchor`: ropes, then the board at -ropeLength, as the swing scene builds it.
+/// A swing hanging from a bar at `anchor`: ropes, then the board at -ropeLength, as the swing scene builds
+/// it.
 void addSwing(Scene& scene, SwingSkin skin, double width, const std::vector<double>& xs, glm::vec3 anchor) {
     auto parts = Node::make("swingParts");
     parts->setPosition(anchor);
@@ -68,8 +69,8 @@ std::shared_ptr<Node> cameraAt(glm::vec3 position, glm::vec3 target, float field
     return node;
 }
 
-bool shoot(SnapshotRenderer& renderer, const Scene& scene, const Node& camera, int width, int height, int samples,
-           const std::string& path) {
+bool shoot(SnapshotRenderer& renderer, const Scene& scene, const Node& camera, int width, int height,
+           int samples, const std::string& path) {
     const auto image = renderer.snapshot(scene, camera, width, height, samples, 0.0);
     if (!image) return false;
     return Png::write(composeOverGrey(*image), path) == Png::WriteResult::written;
@@ -112,7 +113,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "could not render or write %s\n", shot.name);
             return 1;
         }
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         std::printf("%s: %s.png and %s_close.png (%.0f ms)\n", shot.name, base.c_str(), base.c_str(), ms);
     }
     return 0;

@@ -11,7 +11,9 @@ namespace plimsa {
 
 namespace {
 
-int clampSide(int side) { return std::clamp(side, 0, Canvas::kMaxSide); }
+int clampSide(int side) {
+    return std::clamp(side, 0, Canvas::kMaxSide);
+}
 
 void setSource(cairo_t* context, Canvas::Color color) {
     cairo_set_source_rgba(context, color.r, color.g, color.b, color.a);
@@ -47,7 +49,9 @@ Canvas::Canvas(int width, int height, Origin origin) : width_(clampSide(width)),
     cairo_set_line_cap(context_, CAIRO_LINE_CAP_BUTT);
 }
 
-Canvas::~Canvas() { release(); }
+Canvas::~Canvas() {
+    release();
+}
 
 Canvas::Canvas(Canvas&& other) noexcept
     : width_(other.width_),
@@ -135,8 +139,8 @@ void Canvas::strokePath(Color color, double lineWidth) {
     cairo_stroke(context_);
 }
 
-void Canvas::fillPathLinear(double x0, double y0, double x1, double y1, const std::vector<GradientStop>& stops,
-                            FillRule rule) {
+void Canvas::fillPathLinear(double x0, double y0, double x1, double y1,
+                            const std::vector<GradientStop>& stops, FillRule rule) {
     if (!context_) return;
     cairo_pattern_t* pattern = cairo_pattern_create_linear(x0, y0, x1, y1);
     addStops(pattern, stops);

@@ -22,7 +22,7 @@ namespace plimsa {
 /// of the requested size (clamped to [0, kMaxSide]).
 /// Thread: a canvas belongs to one thread at a time; separate canvases may draw concurrently.
 class Canvas {
-public:
+  public:
     static constexpr int kMaxSide = 8192;
 
     enum class Origin { topLeft, bottomLeft };
@@ -74,7 +74,7 @@ public:
     /// The drawing as 8-bit premultiplied RGBA, rows top to bottom.
     Image toImage() const;
 
-private:
+  private:
     void applyFillRule(FillRule rule);
     void release();
 
