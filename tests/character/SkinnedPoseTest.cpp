@@ -1,6 +1,7 @@
 #include "SkinnedTestModels.h"
 
 #include "platform/scene/Material.h"
+#include "platform/scene/Primitives.h"
 
 #include <gtest/gtest.h>
 
@@ -280,6 +281,18 @@ TEST(SkinnedPose, HeadEasesTowardTheTargetAndPinsAtTheSideWhenItIsBehind) {
     const glm::quat b = turned.character->bones().head->worldOrientation();
     EXPECT_GT(std::fabs(glm::dot(a, b)), 0.99999f) << "pinned at yaw +1.1, not turned through the back";
 
+    // Behind on the -X side pins at -1.1.
+    pose.lookTarget = head + looking.rigDirection({-0.05f, 0.0f, -1.0f}) * 3.0f;
+    reference.headYaw = -1.1;
+    for (int frame = 61; frame <= 120; ++frame) {
+        pose.time = reference.time = 0.1 * frame;
+        looking.apply(pose);
+        turned.apply(reference);
+    }
+    EXPECT_GT(std::fabs(glm::dot(looking.character->bones().head->worldOrientation(),
+                                 turned.character->bones().head->worldOrientation())),
+              0.99999f);
+
     // One step of 0.05 s covers 7 * 0.05 = 35% of the remaining turn.
     Rig stepping(humanoid("humanoid-mixamo-colon.glb"));
     Rig expected(humanoid("humanoid-mixamo-colon.glb"));
@@ -383,6 +396,37 @@ TEST(SkinnedPose, GarbagePoseNeverLeavesNonFiniteBonesOrStickyState) {
     rig.apply(normal);
     fresh.apply(normal);
     EXPECT_TRUE(bitIdentical(orientations(*rig.character), orientations(*fresh.character)));
+}
+
+TEST(SkinnedPose, ZeroLengthArmBoneLeavesTheArmAtRestWithoutCountingAFallback) {
+    auto scene = Scene::make();
+    auto body = Node::make(Primitives::box(0.5f, 1.8f, 0.3f, 0.0f), "Body");
+    body->setPosition({0.0f, 0.9f, 0.0f});
+    scene->rootNode().addChildNode(body);
+    auto hips = Node::make("Hips");
+    hips->setPosition({0.0f, 1.0f, 0.0f});
+    scene->rootNode().addChildNode(hips);
+    for (float side : {1.0f, -1.0f}) {
+        const std::string name = side > 0 ? "Left" : "Right";
+        auto upper = Node::make(name + "Arm");
+        upper->setPosition({0.2f * side, 0.4f, 0.0f});
+        upper->setOrientation(glm::angleAxis(0.3f, glm::vec3(0, 0, 1)));
+        auto fore = Node::make(name + "ForeArm");  // on the shoulder itself: a zero-length upper arm
+        auto hand = Node::make(name + "Hand");
+        hand->setPosition({0.25f * side, 0.0f, 0.0f});
+        hips->addChildNode(upper);
+        upper->addChildNode(fore);
+        fore->addChildNode(hand);
+    }
+    Rig rig(std::make_unique<SkinnedCharacter>(*scene));
+    ASSERT_EQ(rig.character->bones().arms.size(), 2u);
+    const std::vector<glm::quat> rest = orientations(*rig.character);
+    SkinnedCharacter::lapFallbacks = 0;
+    CharacterPose pose;
+    pose.chainXs = {-3.0, 3.0};  // out of reach, were the arm measurable
+    rig.apply(pose);
+    EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 0);
+    EXPECT_TRUE(bitIdentical(rest, orientations(*rig.character)));
 }
 
 TEST(SkinnedPose, KayKitMannequinGripsTheChains) {
