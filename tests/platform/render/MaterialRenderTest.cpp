@@ -7,6 +7,7 @@
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <algorithm>
+#include <optional>
 
 namespace plimsa::test {
 namespace {
@@ -136,6 +137,30 @@ TEST_F(MaterialRenderTest, TextureTopRowShowsAtTheTopOfAnUprightPlane) {
     const Image image = render(s, 32, 32);
     EXPECT_GT(at(image, {16, 4}).r, 200);
     EXPECT_GT(at(image, {16, 28}).b, 200);
+}
+
+TEST_F(MaterialRenderTest, NormalMapTiltsTheShadingNormalAlongTheTextureAxes) {
+    auto litPlane = [&](std::optional<glm::vec3> mapNormal) {
+        TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
+        std::shared_ptr<Material> material = Material::make(glm::vec3(0.9f), 1.0f, 0.0f);
+        if (mapNormal) {
+            Image map(1, 1);
+            const glm::vec3 encoded = (*mapNormal * 0.5f + 0.5f) * 255.0f + 0.5f;
+            map.pixels = {static_cast<uint8_t>(encoded.x), static_cast<uint8_t>(encoded.y),
+                          static_cast<uint8_t>(encoded.z), 255};
+            MaterialProperty normal;
+            normal.image = Texture::make(map);
+            material->setNormal(normal);
+        }
+        s.add(Primitives::plane(2, 2), material);
+        s.addLight(LightType::directional, 1000.0f, {0, 0.7853982f, 0});  // arrives from +X and +Z
+        return luminance(at(render(s, 16, 16), {8, 8}));
+    };
+    const float flat = litPlane(std::nullopt);
+    const float towardLight = litPlane(glm::normalize(glm::vec3(1, 0, 1)));
+    const float awayFromLight = litPlane(glm::normalize(glm::vec3(-1, 0, 1)));
+    EXPECT_GT(towardLight, flat + 20.0f);
+    EXPECT_LT(awayFromLight, flat - 40.0f);
 }
 
 TEST_F(MaterialRenderTest, ReplacedTextureImageIsUploadedAgain) {
