@@ -25,6 +25,29 @@ struct Ring {
     float cosLatitude;
 };
 
+// Rings from the start pole to the end pole: a hemispherical cap, the body, the other cap.
+std::vector<Ring> capsuleRings(const glm::vec3& start, const glm::vec3& end, float startRadius, float endRadius) {
+    std::vector<Ring> rings;
+    const float quarter = glm::half_pi<float>();
+    for (int k = 0; k <= kCapRows; ++k) {
+        const float latitude = -quarter + quarter * static_cast<float>(k) / kCapRows;
+        rings.push_back({start, startRadius, std::sin(latitude), std::cos(latitude)});
+    }
+    const float length = glm::length(end - start);
+    if (length > 1e-6f) {
+        const int bodyRows = std::clamp(static_cast<int>(length / kRowSpacing), 2, 16);
+        for (int k = 1; k <= bodyRows; ++k) {
+            const float t = static_cast<float>(k) / bodyRows;
+            rings.push_back({glm::mix(start, end, t), glm::mix(startRadius, endRadius, t), 0.0f, 1.0f});
+        }
+    }
+    for (int k = 1; k <= kCapRows; ++k) {
+        const float latitude = quarter * static_cast<float>(k) / kCapRows;
+        rings.push_back({end, endRadius, std::sin(latitude), std::cos(latitude)});
+    }
+    return rings;
+}
+
 }  // namespace
 
 HumanoidBody::HumanoidBody(const HumanoidSkeleton& skeleton) {
@@ -166,24 +189,7 @@ void HumanoidBody::addSegment(const Segment& segment) {
     first = glm::normalize(first - axis * glm::dot(first, axis));
     const glm::vec3 second = glm::cross(axis, first);  // (first, second, axis) winds outward faces CCW
 
-    std::vector<Ring> rings;
-    const float quarter = glm::half_pi<float>();
-    for (int k = 0; k <= kCapRows; ++k) {
-        const float latitude = -quarter + quarter * static_cast<float>(k) / kCapRows;
-        rings.push_back({segment.start, segment.startRadius, std::sin(latitude), std::cos(latitude)});
-    }
-    if (length > 1e-6f) {
-        const int bodyRows = std::clamp(static_cast<int>(length / kRowSpacing), 2, 16);
-        for (int k = 1; k <= bodyRows; ++k) {
-            const float t = static_cast<float>(k) / bodyRows;
-            rings.push_back({segment.start + delta * t, glm::mix(segment.startRadius, segment.endRadius, t), 0.0f, 1.0f});
-        }
-    }
-    for (int k = 1; k <= kCapRows; ++k) {
-        const float latitude = quarter * static_cast<float>(k) / kCapRows;
-        rings.push_back({segment.end, segment.endRadius, std::sin(latitude), std::cos(latitude)});
-    }
-
+    const std::vector<Ring> rings = capsuleRings(segment.start, segment.end, segment.startRadius, segment.endRadius);
     const auto base = static_cast<uint32_t>(positions.size());
     const glm::vec2 scale = segment.crossScale;
     for (size_t row = 0; row < rings.size(); ++row) {
@@ -193,23 +199,24 @@ void HumanoidBody::addSegment(const Segment& segment) {
             const glm::vec3 around = std::cos(angle) * first * scale.x + std::sin(angle) * second * scale.y;
             const glm::vec3 position = ring.centre + ring.radius * (ring.cosLatitude * around +
                                                                     ring.sinLatitude * segment.capScale * axis);
-            const glm::vec3 normal = glm::normalize(
+            normals.push_back(glm::normalize(
                 ring.cosLatitude * (std::cos(angle) * first / scale.x + std::sin(angle) * second / scale.y) +
-                ring.sinLatitude / segment.capScale * axis);
+                ring.sinLatitude / segment.capScale * axis));
             glm::u16vec4 influences;
             const float t = length > 1e-6f ? glm::dot(position - segment.start, axis) / length : 0.0f;
             weights.push_back(blend(segment.anchors, t, influences));
             joints.push_back(influences);
             positions.push_back(position);
-            normals.push_back(normal);
             texcoords.push_back({static_cast<float>(column) / kRadialSegments,
                                  static_cast<float>(row) / static_cast<float>(rings.size() - 1)});
         }
     }
+    addTriangles(base, rings.size(), indices[static_cast<size_t>(segment.material)]);
+}
 
-    auto& out = indices[static_cast<size_t>(segment.material)];
+void HumanoidBody::addTriangles(uint32_t base, size_t ringCount, std::vector<uint32_t>& out) {
     const uint32_t stride = kRadialSegments + 1;
-    const auto lastRow = static_cast<uint32_t>(rings.size() - 2);
+    const auto lastRow = static_cast<uint32_t>(ringCount - 2);
     for (uint32_t row = 0; row <= lastRow; ++row) {
         for (uint32_t column = 0; column < kRadialSegments; ++column) {
             const uint32_t v00 = base + row * stride + column;

@@ -45,6 +45,7 @@ private:
     };
 
     void addSegment(const Segment& segment);
+    static void addTriangles(uint32_t base, size_t ringCount, std::vector<uint32_t>& out);
     void addLimbs(const HumanoidSkeleton& skeleton, const char* side);
     void addHand(const HumanoidSkeleton& skeleton, const char* side);
     void addHead(const HumanoidSkeleton& skeleton);
