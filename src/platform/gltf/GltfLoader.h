@@ -39,9 +39,10 @@ struct GltfLoadResult {
 ///
 /// Failure: a file that is unreadable, malformed, inconsistent or beyond the limits gives no scene and an
 /// error, never a crash. External files are read only from the model's own folder: URIs that leave it are
-/// refused. A missing or undecodable image leaves its materials untextured (a warning); a missing buffer
-/// fails the load. An image larger than `maxImageSide` fails the load, and so does a required extension
-/// other than KHR_texture_transform and KHR_materials_unlit (the data could not be read correctly).
+/// refused. A missing or undecodable image, or one past the decoded-pixel budget, leaves its materials
+/// untextured (a warning); a missing buffer fails the load. An image larger than `maxImageSide` fails the
+/// load, and so does a required extension other than KHR_texture_transform and KHR_materials_unlit (the
+/// data could not be read correctly).
 ///
 /// Thread: any; calls on one loader or on several may run at the same time (no shared mutable state).
 class GltfLoader {

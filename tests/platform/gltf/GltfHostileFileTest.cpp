@@ -184,6 +184,9 @@ TEST(GltfHostileFile, AbsurdCountsHitTheLimitsBeforeAnythingIsBuilt) {
     limits = {};
     limits.maxVertices = 2;
     expectRefused(loadGltf(GltfTestDocument::triangle(), limits), "vertices");
+    limits = {};
+    limits.maxFileBytes = 100;
+    expectRefused(loadGlb(GltfTestDocument::triangle(), limits), "larger than allowed");
 }
 
 TEST(GltfHostileFile, ABufferClaimingGigabytesIsRefusedUpFront) {
