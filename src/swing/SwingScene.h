@@ -44,6 +44,9 @@ struct Light;
 /// lock-free and safe from any thread: pushes that arrive between frames add up and are all applied by
 /// the next frame.
 ///
+/// A view or snapshot renderer holds its delegate weakly: keep the scene in a std::shared_ptr while it
+/// is one.
+///
 /// Failure: a character that cannot be found or loaded is replaced by the built-in figure; configuration
 /// values outside their sensible bands are held inside them (`SwingTuning`). Nothing throws.
 class SwingScene final : public SceneRendererDelegate {

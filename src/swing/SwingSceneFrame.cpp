@@ -9,6 +9,10 @@
 
 namespace plimsa {
 
+namespace {
+double finiteOr(double value, double fallback) { return std::isfinite(value) ? value : fallback; }
+}  // namespace
+
 void SwingScene::updateAtTime(double time) {
     // A clock that misbehaves must not reach the poses: hold the last good time instead.
     const double now = std::isfinite(time) ? time : motion_.lastTime().value_or(0.0);
@@ -40,10 +44,11 @@ void SwingScene::setPivotAngle(double theta) {
 void SwingScene::applyPose(double headYaw, double headPitch, double blink, double time) {
     CharacterPose pose;
     pose.leg = motion_.leg();
-    pose.headYaw = headYaw;
-    pose.headPitch = headPitch;
-    pose.blink = blink;
-    pose.time = time;
+    // The snapshot mode passes its own numbers straight through; none may reach a bone as NaN.
+    pose.headYaw = finiteOr(headYaw, 0.0);
+    pose.headPitch = finiteOr(headPitch, 0.0);
+    pose.blink = finiteOr(blink, 1.0);
+    pose.time = finiteOr(time, 0.0);
     pose.lean = tuning_.lean;
     pose.chainXs = chainXs();
     if (seatBuild_) pose.ropes = seatBuild_->ropes;

@@ -18,6 +18,18 @@ constexpr double kPi = std::numbers::pi;
 
 using SwingSceneAssembly = SwingSceneFixture;
 
+bool allTransformsFinite(Node& root) {
+    bool finite = true;
+    root.enumerateHierarchy([&](Node& node, bool& stop) {
+        const glm::mat4& m = node.worldTransform();
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r) finite = finite && std::isfinite(m[c][r]);
+        stop = !finite;
+    });
+    return finite;
+}
+
+
 TEST_F(SwingSceneAssembly, ConstructionBuildsTheNodeChainLightsAndCamera) {
     const auto scene = makeScene();
     const auto& top = scene->scene()->rootNode().childNodes();
@@ -142,6 +154,10 @@ TEST_F(SwingSceneAssembly, TheBuiltInFigureStandsInWhenNoPlaceholderIsInjected) 
     EXPECT_NE(dynamic_cast<CharacterRig*>(scene.characters().at(0).get()), nullptr);
     scene.updateAtTime(0.0);
     scene.updateAtTime(0.5);
+    scene.updateAtTime(std::nan(""));
+    scene.debugPose(std::nan(""), std::nan(""), INFINITY);
+    scene.applyPose(std::nan(""), INFINITY, -INFINITY, std::nan(""));
+    EXPECT_TRUE(allTransformsFinite(scene.scene()->rootNode()));
 }
 
 TEST_F(SwingSceneAssembly, OnlyChangesThatMoveTheFrameOrSeatsRebuild) {
@@ -285,17 +301,6 @@ TEST_F(SwingSceneAssembly, RequiredSizeUsesTheMainScreenOrFallsBackTo1600By900) 
     screens.frame = Screens::Rect{0, 0, 1280, 800};
     EXPECT_EQ(scene->requiredSize(kPi), (WindowSize{1280, 720}));
     EXPECT_LE(scene->requiredSize(scene->predictedAmplitude()).height, 720);
-}
-
-bool allTransformsFinite(Node& root) {
-    bool finite = true;
-    root.enumerateHierarchy([&](Node& node, bool& stop) {
-        const glm::mat4& m = node.worldTransform();
-        for (int c = 0; c < 4; ++c)
-            for (int r = 0; r < 4; ++r) finite = finite && std::isfinite(m[c][r]);
-        stop = !finite;
-    });
-    return finite;
 }
 
 TEST_F(SwingSceneAssembly, HostileSettingsNeverCrashHangOrReachATransform) {
