@@ -17,23 +17,36 @@ constexpr double kLinkPitch = 0.05;
 constexpr float kHelixRadius = 0.022f;
 constexpr float kHelixTwist = 11.0f;  // radians per unit of length
 constexpr double kStrandStep = 0.05;
+constexpr float kStrandRadius = 0.017f;
+// A strand is a few points wide on screen: 12 sides look round and cost a quarter of the default 48.
+constexpr int kStrandSides = 12;
 
 /// Lengths beyond the repeat limit (or NaN) would only exhaust memory; nothing that long fits a screen.
 double boundedLength(double length) {
     return std::isnan(length) ? 0.0 : std::min(length, kMaxRepeatExtent);
 }
 
+std::shared_ptr<Node> barWithSides(const glm::vec3& from, const glm::vec3& to, float radius,
+                                   std::shared_ptr<Material> material, int sides) {
+    auto shape = Primitives::cylinder(radius, glm::distance(from, to), sides);
+    shape->setFirstMaterial(std::move(material));
+    auto node = Node::make(std::move(shape));
+    node->setPosition((from + to) * 0.5f);
+    node->setOrientation(rotationBetween(glm::vec3(0, 1, 0), to - from));
+    return node;
+}
+
 void addStrands(Node& vine, double length, const std::shared_ptr<Material>& material) {
     if (!(length >= 0.05)) return;
     glm::vec3 a(kHelixRadius, 0.0f, 0.0f);
     glm::vec3 b(-kHelixRadius, 0.0f, 0.0f);
-    for (int step = 1; - kStrandStep * step >= -length; ++step) {
+    for (int step = 1; -kStrandStep * step >= -length; ++step) {
         const float y = static_cast<float>(-kStrandStep * step);
         const float angle = kHelixTwist * y;
         const glm::vec3 nextA(kHelixRadius * std::cos(angle), y, kHelixRadius * std::sin(angle));
         const glm::vec3 nextB(-kHelixRadius * std::cos(angle), y, -kHelixRadius * std::sin(angle));
-        vine.addChildNode(bar(a, nextA, 0.017, material));
-        vine.addChildNode(bar(b, nextB, 0.017, material));
+        vine.addChildNode(barWithSides(a, nextA, kStrandRadius, material, kStrandSides));
+        vine.addChildNode(barWithSides(b, nextB, kStrandRadius, material, kStrandSides));
         a = nextA;
         b = nextB;
     }
@@ -83,12 +96,7 @@ std::shared_ptr<Node> chain(double length, const glm::vec3& tint, double roughne
 
 std::shared_ptr<Node> bar(const glm::vec3& from, const glm::vec3& to, double radius,
                           std::shared_ptr<Material> material) {
-    auto shape = Primitives::cylinder(static_cast<float>(radius), glm::distance(from, to));
-    shape->setFirstMaterial(std::move(material));
-    auto node = Node::make(std::move(shape));
-    node->setPosition((from + to) * 0.5f);
-    node->setOrientation(rotationBetween(glm::vec3(0, 1, 0), to - from));
-    return node;
+    return barWithSides(from, to, static_cast<float>(radius), std::move(material), 48);
 }
 
 std::shared_ptr<Node> liana(double length, const glm::vec3& at, const glm::quat& orientation) {

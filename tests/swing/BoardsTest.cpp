@@ -57,7 +57,7 @@ TEST(BuildBoard, NonFiniteWidthOrRopeLengthBuildsASaneDefaultBoard) {
 
 TEST(Boards, EveryBoardBodyIsNamedGrabAndSpansTheWidth) {
     for (SwingSkin skin : kAllSkins) {
-        for (double width : {0.4, 1.0, 2.0, 3.35}) {
+        for (double width : {0.4, 2.0, 3.35}) {
             SCOPED_TRACE(std::to_string(static_cast<int>(skin)) + " width " + std::to_string(width));
             const SeatBuild build = SwingParts::buildBoard(skin, width, {0.0}, 2.0);
             const auto grabs = nodesNamed(*build.node, "grab");
