@@ -98,7 +98,7 @@ std::optional<std::filesystem::path> CharacterLibrary::resolve(std::string_view 
 std::optional<std::string> CharacterLibrary::add(const std::filesystem::path& source) {
     const auto fileName = source.filename();
     const auto folder = directory();
-    if (fileName.empty() || folder.empty()) return std::nullopt;
+    if (fileName.empty() || fileName == "." || fileName == ".." || folder.empty()) return std::nullopt;
     const auto destination = folder / fileName;
     if (!copyFileReplacing(source, destination)) return std::nullopt;
     return destination.stem().string();

@@ -138,6 +138,14 @@ TEST_F(CharacterLibraryTest, AddingAFileThatIsAlreadyInTheFolderKeepsIt) {
     EXPECT_EQ(folderEntries().size(), 1u);
 }
 
+TEST_F(CharacterLibraryTest, SourcesWithoutAFileNameAreRefused) {
+    writeFile(outside("x") / "Robo.glb", "x");
+    EXPECT_EQ(CharacterLibrary::add(outside("x") / ".."), std::nullopt);
+    EXPECT_EQ(CharacterLibrary::add(outside("x") / "."), std::nullopt);
+    EXPECT_EQ(CharacterLibrary::add(outside("x") / ""), std::nullopt);
+    EXPECT_TRUE(folderEntries().empty());
+}
+
 TEST_F(CharacterLibraryTest, AddKeepsTheFileNameAndDoesNotJudgeTheContents) {
     writeFile(outside("My Robot.v2.GLB"), "not really a model");
     EXPECT_EQ(CharacterLibrary::add(outside("My Robot.v2.GLB")), "My Robot.v2");

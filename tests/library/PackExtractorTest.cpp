@@ -47,6 +47,13 @@ TEST_F(PackExtractorTest, WritesFilesAndFoldersUnderTheirRelativePaths) {
     EXPECT_TRUE(std::filesystem::is_directory(out() / "empty"));
 }
 
+TEST_F(PackExtractorTest, NonAsciiNamesArriveAsTheirUtf8Bytes) {
+    TestZip zip;
+    zip.file("pack/Rob\xC3\xB6 \xE2\x98\x85.glb", "robo");
+    ASSERT_EQ(extract(zip), Outcome::extracted);
+    EXPECT_EQ(readFile(out() / "pack" / "Rob\xC3\xB6 \xE2\x98\x85.glb"), "robo");
+}
+
 TEST_F(PackExtractorTest, EntriesWithoutPermissionsStillComeOutReadable) {
     TestZip zip;
     zip.file("locked.glb", "data", 0);
