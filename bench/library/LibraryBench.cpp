@@ -1,0 +1,59 @@
+// The library lists its folder on every call (no index, no cache): how long that takes with a large
+// collection, and how long a typical pack takes to install.
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "TemporaryFolder.h"
+#include "TestZip.h"
+#include "library/CharacterLibrary.h"
+
+namespace plimsa {
+namespace {
+
+using testing::ScopedEnvironment;
+using testing::TemporaryFolder;
+using testing::TestZip;
+using testing::writeFile;
+
+struct Collection {
+    explicit Collection(int count) : dataHome("XDG_DATA_HOME", folder.path().string()) {
+        for (int i = 0; i < count; ++i)
+            writeFile(CharacterLibrary::directory() / ("Model" + std::to_string(i) + ".glb"), "x");
+        writeFile(CharacterLibrary::directory() / "notes.txt", "x");
+    }
+    TemporaryFolder folder;
+    ScopedEnvironment dataHome;
+};
+
+void BM_Names(benchmark::State& state) {
+    Collection collection(static_cast<int>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(CharacterLibrary::names());
+}
+BENCHMARK(BM_Names)->Arg(10)->Arg(200);
+
+void BM_ResolveName(benchmark::State& state) {
+    Collection collection(static_cast<int>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(CharacterLibrary::resolve("Model7"));
+}
+BENCHMARK(BM_ResolveName)->Arg(10)->Arg(200);
+
+// A pack of eight 2 MiB models with a readme, as a store would sell it.
+void BM_InstallPack(benchmark::State& state) {
+    Collection collection(0);
+    TemporaryFolder scratch;
+    ScopedEnvironment temporary("TMPDIR", scratch.path().string());
+    TestZip zip;
+    std::string model(2u << 20, '\0');
+    for (size_t i = 0; i < model.size(); ++i) model[i] = static_cast<char>((i * 2654435761u) >> 13);
+    for (int i = 0; i < 8; ++i) zip.file("pack/Model" + std::to_string(i) + ".glb", model);
+    zip.file("pack/readme.txt", "thanks");
+    const auto archive = zip.save(collection.folder.path() / "pack.zip");
+    for (auto _ : state) benchmark::DoNotOptimize(CharacterLibrary::installPack(archive));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * 8 *
+                            static_cast<int64_t>(model.size()));
+}
+BENCHMARK(BM_InstallPack)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace plimsa
