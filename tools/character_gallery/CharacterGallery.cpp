@@ -1,5 +1,6 @@
 // Renders skinned characters in the three bodies they are posed in (seated with hands on two chains,
-// standing, floor sit with a hand on the raised knee) side by side, one PNG per model.
+// standing, floor sit with a hand on the raised knee, seen as a right-hand corner sitter and from the
+// front) side by side, one PNG per model.
 //
 //   character_gallery OUTPUT_FOLDER [MODEL.glb ...]
 //
@@ -109,7 +110,7 @@ bool renderModel(SnapshotRenderer& renderer, const std::filesystem::path& model,
         return false;
     }
     SkinnedCharacter character(*loaded.scene);
-    Image sheet(kPanelWidth * 3, kPanelHeight, true);
+    Image sheet(kPanelWidth * 4, kPanelHeight, true);
 
     Stage swing = swingStage();
     swing.holder->addChildNode(character.root());
@@ -141,13 +142,18 @@ bool renderModel(SnapshotRenderer& renderer, const std::filesystem::path& model,
     character.root()->setPosition({0.0f, 0.03f, 0.0f});
     character.apply(sit, *floor.holder);
     const std::optional<Image> c = render(renderer, floor);
-    if (!a || !b || !c) {
+    // The same floor sit from in front of the character, where the hand on the raised knee shows.
+    character.root()->setEulerAngles({0.0f, -0.35f, 0.0f});
+    character.apply(sit, *floor.holder);
+    const std::optional<Image> d = render(renderer, floor);
+    if (!a || !b || !c || !d) {
         std::fprintf(stderr, "%s: rendering failed\n", model.string().c_str());
         return false;
     }
     paste(sheet, *a, 0);
     paste(sheet, *b, kPanelWidth);
     paste(sheet, *c, 2 * kPanelWidth);
+    paste(sheet, *d, 3 * kPanelWidth);
     const std::filesystem::path file = out / (model.stem().string() + ".png");
     if (Png::write(sheet, file.string()) != Png::WriteResult::written) {
         std::fprintf(stderr, "%s: cannot write\n", file.string().c_str());
