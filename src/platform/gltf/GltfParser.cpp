@@ -6,6 +6,8 @@
 #include "platform/gltf/GltfImageDecoder.h"
 #include "platform/gltf/JsonPreflight.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <memory>
 #include <sstream>
@@ -58,7 +60,8 @@ std::optional<GltfDocument> GltfParser::parse(std::span<const uint8_t> bytes, co
         error = "the file is empty";
         return std::nullopt;
     }
-    if (bytes.size() > limits.maxFileBytes) {
+    // tinygltf takes 32-bit lengths.
+    if (bytes.size() > std::min<size_t>(limits.maxFileBytes, UINT32_MAX)) {
         error = "the file is larger than allowed";
         return std::nullopt;
     }
