@@ -21,15 +21,21 @@ double wrapAngle(double theta) {
 }
 }  // namespace
 
-double Pendulum::finiteOrZero(double value) { return std::isfinite(value) ? value : 0.0; }
+double Pendulum::finiteOrZero(double value) {
+    return std::isfinite(value) ? value : 0.0;
+}
 
-void Pendulum::setTheta(double theta) { theta_ = wrapAngle(finiteOrZero(theta)); }
+void Pendulum::setTheta(double theta) {
+    theta_ = wrapAngle(finiteOrZero(theta));
+}
 
 void Pendulum::addPush(double amount) {
     if (std::isfinite(amount)) pushRequest_.fetch_add(amount, std::memory_order_relaxed);
 }
 
-double Pendulum::gravity(double swingScale) { return 9.81 / std::max(swingScale, 0.2); }
+double Pendulum::gravity(double swingScale) {
+    return 9.81 / std::max(swingScale, 0.2);
+}
 
 double Pendulum::energy(const PendulumSettings& settings) const {
     const double g = gravity(settings.swingScale);

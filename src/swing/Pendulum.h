@@ -14,7 +14,7 @@ namespace plimsa {
 /// added from any thread at any time (`addPush` is lock-free and loses nothing); everything else belongs
 /// to the thread that steps the swing.
 class Pendulum {
-public:
+  public:
     static constexpr double kPush = 1.4;          // rad/s added by one click or menu push
     static constexpr double kMaxStep = 1.0 / 30;  // longest time step, s
     static constexpr double kDamping = 0.1;       // per second
@@ -50,7 +50,7 @@ public:
     /// and the cruise amplitude, with a margin.
     double predictedAmplitude(const PendulumSettings& settings) const;
 
-private:
+  private:
     static double finiteOrZero(double value);
     double pumpAcceleration(const PendulumSettings& settings, double g) const;
 

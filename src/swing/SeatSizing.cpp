@@ -45,7 +45,9 @@ std::vector<double> SeatSizing::drawnSizes(const std::vector<double>& requested,
     return sizes;
 }
 
-bool SeatSizing::floorApplies() { return std::getenv("PLIMSA_NOFLOOR") == nullptr; }
+bool SeatSizing::floorApplies() {
+    return std::getenv("PLIMSA_NOFLOOR") == nullptr;
+}
 
 SeatSizing::Resolution SeatSizing::resolve(
     const std::vector<double>& requested,

@@ -13,7 +13,7 @@ namespace plimsa {
 /// real character against test chains); everything here is pure and runs on the caller's thread.
 /// Lengths are scene units; sizes are multipliers of a character's fitted size.
 class SeatSizing {
-public:
+  public:
     /// Floor of the sizes a character is drawn at when its hands need it; never above this.
     static constexpr double kFloorCap = 1.5;
     /// Minimum that means "the chains are out of reach even at the largest size tried".

@@ -16,7 +16,7 @@ namespace plimsa {
 /// changes (a list equal element by element to the stored one is not stored again).
 /// Main thread only. `shared()` is the process-wide instance; tests construct their own.
 class SwingInfo {
-public:
+  public:
     using SizeTable = std::map<Uuid, std::vector<double>>;
 
     static SwingInfo& shared();
@@ -34,7 +34,7 @@ public:
 
     Signal<> willChange;
 
-private:
+  private:
     bool store(SizeTable& table, const Uuid& id, const std::vector<double>& sizes);
 
     SizeTable minCharacterSize_;

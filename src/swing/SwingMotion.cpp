@@ -5,7 +5,9 @@
 
 namespace plimsa {
 
-SwingMotion::SwingMotion(std::uint64_t seed) : random_(seed) { pendulum_.setTheta(uniform(-0.4, 0.4)); }
+SwingMotion::SwingMotion(std::uint64_t seed) : random_(seed) {
+    pendulum_.setTheta(uniform(-0.4, 0.4));
+}
 
 double SwingMotion::uniform(double low, double high) {
     return std::uniform_real_distribution<double>(low, high)(random_);
@@ -18,7 +20,9 @@ double SwingMotion::beginFrame(double time) {
     return dt;
 }
 
-void SwingMotion::setLeg(double leg) { leg_ = std::isfinite(leg) ? std::clamp(leg, -1.0, 1.0) : 0.0; }
+void SwingMotion::setLeg(double leg) {
+    leg_ = std::isfinite(leg) ? std::clamp(leg, -1.0, 1.0) : 0.0;
+}
 
 void SwingMotion::stepLegs(double dt, const MotionSettings& settings) {
     const double kickNow =

@@ -19,7 +19,7 @@ namespace plimsa {
 /// (initial angle, blink intervals, glances) is seeded at construction so tests can repeat a run.
 /// Thread: the thread that renders the swing; only `pendulum().addPush` may be called from elsewhere.
 class SwingMotion {
-public:
+  public:
     struct Look {
         double yaw = 0.0;
         double pitch = 0.0;
@@ -62,7 +62,7 @@ public:
     const std::optional<glm::vec3>& lookTargetWorld() const { return lookTargetWorld_; }
     void setLookTargetWorld(std::optional<glm::vec3> target);
 
-private:
+  private:
     double uniform(double low, double high);
     Look headTarget(double time, HeadMode mode);
 

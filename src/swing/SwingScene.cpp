@@ -127,8 +127,8 @@ void SwingScene::settingsChanged() {
     yaw.y = static_cast<float>(tuning_.tilt);
     yawNode_->setEulerAngles(yaw);
     applyLighting();
-    const bool sameFrame = seatCount() == builtSeats_ && tuning_.ropeLength() == builtRope_ &&
-                           tuning_.skin == builtSkin_;
+    const bool sameFrame =
+        seatCount() == builtSeats_ && tuning_.ropeLength() == builtRope_ && tuning_.skin == builtSkin_;
     if (!sameFrame || resolveSizes() != builtLayout_) rebuild();
     placeCamera();
 }

@@ -50,7 +50,7 @@ struct Light;
 /// Failure: a character that cannot be found or loaded is replaced by the built-in figure; configuration
 /// values outside their sensible bands are held inside them (`SwingTuning`). Nothing throws.
 class SwingScene final : public SceneRendererDelegate {
-public:
+  public:
     using Services = SwingSceneServices;
 
     static constexpr double kMaxCharacterSize = 9.0;
@@ -121,7 +121,9 @@ public:
     /// characters. `time` is renderer seconds.
     void updateAtTime(double time) override;
     /// How far the swing will travel either way, radians in (0, pi].
-    double predictedAmplitude() const { return motion_.pendulum().predictedAmplitude(tuning_.motion.pendulum); }
+    double predictedAmplitude() const {
+        return motion_.pendulum().predictedAmplitude(tuning_.motion.pendulum);
+    }
     /// A still pose for diagnostic renders: angle in degrees, no time step.
     void debugPose(double thetaDegrees, double blink, double time);
     /// Builds this frame's pose for every character and applies it (used directly by the snapshot mode).
@@ -145,7 +147,7 @@ public:
     /// Turns the pivot to the swing angle `theta` (rotation -theta about X, Y and Z kept).
     void setPivotAngle(double theta);
 
-private:
+  private:
     void buildStatic();
     void rebuild();
     void placeCamera();

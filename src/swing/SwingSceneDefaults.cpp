@@ -16,12 +16,15 @@ SwingScene::Services SwingSceneDefaults::complete(SwingScene::Services services)
     if (!services.load)
         services.load = [](const std::filesystem::path& file) { return CharacterLoader::load(file); };
     if (!services.placeholder)
-        services.placeholder = []() -> std::unique_ptr<SwingCharacter> { return CharacterRig::placeholder(); };
+        services.placeholder = []() -> std::unique_ptr<SwingCharacter> {
+            return CharacterRig::placeholder();
+        };
     if (!services.lapFallbacks || !services.resetLapFallbacks) {
         services.lapFallbacks = [] { return static_cast<long>(SkinnedCharacter::lapFallbacks.load()); };
         services.resetLapFallbacks = [] { SkinnedCharacter::lapFallbacks.store(0); };
     }
-    if (!services.seed) services.seed = (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
+    if (!services.seed)
+        services.seed = (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
     return services;
 }
 

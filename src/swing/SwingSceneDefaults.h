@@ -8,7 +8,7 @@ namespace plimsa {
 /// the character library and loader, the built-in figure, the skinned character's lap-fallback counter
 /// and a seed from the system's entropy source. Main thread.
 class SwingSceneDefaults {
-public:
+  public:
     static SwingScene::Services complete(SwingScene::Services services);
 };
 

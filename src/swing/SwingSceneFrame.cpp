@@ -10,7 +10,9 @@
 namespace plimsa {
 
 namespace {
-double finiteOr(double value, double fallback) { return std::isfinite(value) ? value : fallback; }
+double finiteOr(double value, double fallback) {
+    return std::isfinite(value) ? value : fallback;
+}
 }  // namespace
 
 void SwingScene::updateAtTime(double time) {
@@ -29,11 +31,17 @@ void SwingScene::stepPendulum(double dt) {
     setPivotAngle(motion_.pendulum().theta());
 }
 
-void SwingScene::stepLegs(double dt) { motion_.stepLegs(dt, tuning_.motion); }
+void SwingScene::stepLegs(double dt) {
+    motion_.stepLegs(dt, tuning_.motion);
+}
 
-double SwingScene::stepBlink(double time) { return motion_.stepBlink(time); }
+double SwingScene::stepBlink(double time) {
+    return motion_.stepBlink(time);
+}
 
-void SwingScene::stepHead(double dt, double time) { motion_.stepHead(dt, time, tuning_.motion.headMode); }
+void SwingScene::stepHead(double dt, double time) {
+    motion_.stepHead(dt, time, tuning_.motion.headMode);
+}
 
 void SwingScene::setPivotAngle(double theta) {
     glm::vec3 angles = pivot_->eulerAngles();

@@ -28,7 +28,9 @@ SeatLayout SwingScene::layoutForSizes(const std::vector<double>& sizes) const {
     return SeatSizing::layout(seatCount(), halfWidths);
 }
 
-SeatLayout SwingScene::seatLayout() const { return layoutForSizes(effectiveSizes_); }
+SeatLayout SwingScene::seatLayout() const {
+    return layoutForSizes(effectiveSizes_);
+}
 
 std::vector<double> SwingScene::chainXs() const {
     if (seatBuild_) {
@@ -98,7 +100,8 @@ SeatLayout SwingScene::resolveSizes() {
 
 WindowSize SwingScene::requiredSize(double amplitude) const {
     SwingExtent extent;
-    extent.largestSize = effectiveSizes_.empty() ? 1.0 : *std::max_element(effectiveSizes_.begin(), effectiveSizes_.end());
+    extent.largestSize =
+        effectiveSizes_.empty() ? 1.0 : *std::max_element(effectiveSizes_.begin(), effectiveSizes_.end());
     extent.ropeLength = tuning_.ropeLength();
     extent.tiltDegrees = tuning_.tiltDegrees;
     extent.seats = seatCount();
@@ -106,7 +109,8 @@ WindowSize SwingScene::requiredSize(double amplitude) const {
     extent.swingScale = tuning_.swingScale();
     std::optional<WindowSize> screen;
     if (services_.screens) {
-        if (const auto frame = services_.screens->mainScreenFrame()) screen = WindowSize{frame->width, frame->height};
+        if (const auto frame = services_.screens->mainScreenFrame())
+            screen = WindowSize{frame->width, frame->height};
     }
     return WindowSizing::requiredSize(extent, amplitude, screen);
 }

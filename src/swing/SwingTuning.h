@@ -21,8 +21,8 @@ struct SwingTuning {
     static constexpr double kMaxRopeLength = 10.0;  // the panel's longest is 7.0
     static constexpr double kMinScale = 0.05;       // the panel offers 0.35 .. 1.3
     static constexpr double kMaxScale = 10.0;
-    static constexpr double kMinSize = 0.05;  // the panel offers 0.6 .. 1.5
-    static constexpr double kMaxSize = 9.0;   // the seats' published maximum
+    static constexpr double kMinSize = 0.05;   // the panel offers 0.6 .. 1.5
+    static constexpr double kMaxSize = 9.0;    // the seats' published maximum
     static constexpr double kMaxOffset = 2.0;  // lift and forward; the panel offers up to 0.25
 
     static SwingTuning from(const SwingConfig& config);

@@ -11,7 +11,7 @@ namespace plimsa {
 /// is 120 points at swing scale 1; the bar lies on the window's top edge, so only what swings below the
 /// bar counts. Pure; any thread.
 class WindowSizing {
-public:
+  public:
     /// Screen limits used when no main screen is known.
     static constexpr WindowSize kFallbackLimits{1600.0, 900.0};
 
@@ -22,7 +22,7 @@ public:
     static WindowSize requiredSize(const SwingExtent& swing, double amplitude,
                                    const std::optional<WindowSize>& screen);
 
-private:
+  private:
     struct Reach {
         double halfWidth = 0.0;  // scene units, seen at the bar's distance
         double depth = 0.0;      // below the bar, likewise

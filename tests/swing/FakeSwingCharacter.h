@@ -13,9 +13,12 @@ inline long fakeLapFallbacks = 0;
 
 /// A character that records the poses it is given and "reaches" its chains only from `reachFrom` up.
 class FakeSwingCharacter final : public SwingCharacter {
-public:
+  public:
     explicit FakeSwingCharacter(double halfWidth = 0.45, double reachFrom = 0.0, bool hasArms = true)
-        : root_(Node::make("Root")), head_(Node::make("Head")), halfWidth_(halfWidth), reachFrom_(reachFrom),
+        : root_(Node::make("Root")),
+          head_(Node::make("Head")),
+          halfWidth_(halfWidth),
+          reachFrom_(reachFrom),
           hasArms_(hasArms) {
         root_->addChildNode(head_);
     }
@@ -37,7 +40,7 @@ public:
     std::vector<CharacterPose> poses;
     std::vector<const Node*> frames;
 
-private:
+  private:
     std::shared_ptr<Node> root_;
     std::shared_ptr<Node> head_;
     double halfWidth_;

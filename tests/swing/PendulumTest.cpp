@@ -104,7 +104,7 @@ TEST(Pendulum, CruiseOfHalfATurnLoopsOverTheBarWithThetaWrapping) {
             // Over the top: across +-pi while still moving the same way.
             EXPECT_GT(std::abs(previous), 2.5);
             EXPECT_GT(std::abs(theta), 2.5);
-            EXPECT_EQ(theta < 0, pendulum.omega() > 0) << "wraps in the direction of motion";
+            EXPECT_EQ(theta<0, pendulum.omega()> 0) << "wraps in the direction of motion";
         }
         previous = theta;
     }

@@ -9,7 +9,7 @@ namespace plimsa {
 namespace {
 
 class ScopedNoFloor {
-public:
+  public:
     ScopedNoFloor() { setenv("PLIMSA_NOFLOOR", "1", 1); }
     ~ScopedNoFloor() { unsetenv("PLIMSA_NOFLOOR"); }
 };
@@ -69,10 +69,11 @@ SeatLayout layoutForSizes(const std::vector<double>& sizes) {
 TEST(SeatSizing, ResolveWidensTheBoardForCharactersDrawnLarger) {
     unsetenv("PLIMSA_NOFLOOR");
     std::vector<SeatLayout> asked;
-    const auto resolution = SeatSizing::resolve({0.6, 1.3}, layoutForSizes, [&](size_t, const SeatLayout& layout) {
-        asked.push_back(layout);
-        return 1.2;
-    });
+    const auto resolution =
+        SeatSizing::resolve({0.6, 1.3}, layoutForSizes, [&](size_t, const SeatLayout& layout) {
+            asked.push_back(layout);
+            return 1.2;
+        });
     EXPECT_EQ(resolution.effectiveSizes, (std::vector<double>{1.2, 1.3}));
     EXPECT_EQ(resolution.minimumSizes, (std::vector<double>{1.2, 1.2}));
     EXPECT_EQ(resolution.layout, layoutForSizes({1.2, 1.3}));

@@ -13,7 +13,7 @@ constexpr double kPi = std::numbers::pi;
 constexpr double kFrame = 1.0 / 60;
 
 class SwingSceneFrames : public SwingSceneFixture {
-protected:
+  protected:
     std::unique_ptr<SwingScene> sceneWith(const SwingConfig& config) {
         library["ann"] = {};
         library["bob"] = {};

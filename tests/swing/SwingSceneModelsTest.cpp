@@ -26,7 +26,7 @@ std::filesystem::path modelPath(const std::string& name) {
 }
 
 class SwingSceneModels : public ::testing::TestWithParam<std::string> {
-protected:
+  protected:
     void SetUp() override {
         unsetenv("PLIMSA_NOFLOOR");
         file = modelPath(GetParam());

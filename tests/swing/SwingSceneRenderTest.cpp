@@ -45,7 +45,7 @@ Coverage coverage(const Image& image) {
 }
 
 class SwingSceneRender : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         unsetenv("PLIMSA_NOFLOOR");
         renderer = SnapshotRenderer::create();
@@ -66,8 +66,9 @@ protected:
     Image render(const std::shared_ptr<SwingScene>& scene, const std::string& name) {
         const WindowSize size = scene->requiredSize(std::numbers::pi);
         renderer->setDelegate(scene);
-        const auto image = renderer->snapshot(*scene->scene(), *scene->cameraNode(), static_cast<int>(size.width),
-                                              static_cast<int>(size.height), 4, 1.0);
+        const auto image =
+            renderer->snapshot(*scene->scene(), *scene->cameraNode(), static_cast<int>(size.width),
+                               static_cast<int>(size.height), 4, 1.0);
         if (!image) return {};
         // Kept beside the test for people to look at.
         Png::write(composeOverGrey(*image), (std::filesystem::current_path() / name).string());
@@ -104,6 +105,33 @@ TEST_F(SwingSceneRender, TheSwingHangsFromTheTopEdgeWithTheCharacterSeated) {
     const int hy = image.height - 1 - static_cast<int>(head.y);
     ASSERT_TRUE(hx >= 0 && hx < image.width && hy >= 0 && hy < image.height);
     EXPECT_GT(image.pixel(hx, hy)[3], 200);
+}
+
+TEST_F(SwingSceneRender, AtItsPredictedReachTheSwingStaysInsideTheWindowItAskedFor) {
+    SwingConfig config;
+    config.characters = {TestHumanoids::path("humanoid-mixamo-colon.glb").string()};
+    config.cruiseAmplitudeDegrees = 40;
+    for (const double side : {1.0, -1.0}) {
+        const auto scene = sceneWith(config);
+        scene->setTheta(side * 40 * std::numbers::pi / 180);
+        scene->setOmega(0.0);
+        const double amplitude = scene->predictedAmplitude();
+        const WindowSize size = scene->requiredSize(amplitude);
+        scene->setTheta(side * amplitude);  // the far end of the predicted arc
+        renderer->setDelegate(scene);
+        const auto image =
+            renderer->snapshot(*scene->scene(), *scene->cameraNode(), static_cast<int>(size.width),
+                               static_cast<int>(size.height), 1, 1.0);
+        ASSERT_TRUE(image.has_value());
+        if (side > 0)
+            Png::write(composeOverGrey(*image),
+                       (std::filesystem::current_path() / "swing-scene-reach.png").string());
+        const Coverage c = coverage(*image);
+        EXPECT_LE(c.top, 3);
+        EXPECT_GT(c.left, 0) << side;
+        EXPECT_LT(c.right, image->width - 1) << side;
+        EXPECT_LT(c.bottom, image->height - 1) << side;
+    }
 }
 
 TEST_F(SwingSceneRender, ASharedRigAndAGeneratedOneSideBySide) {

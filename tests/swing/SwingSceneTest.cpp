@@ -29,7 +29,6 @@ bool allTransformsFinite(Node& root) {
     return finite;
 }
 
-
 TEST_F(SwingSceneAssembly, ConstructionBuildsTheNodeChainLightsAndCamera) {
     const auto scene = makeScene();
     const auto& top = scene->scene()->rootNode().childNodes();
@@ -317,9 +316,13 @@ TEST_F(SwingSceneAssembly, HostileSettingsNeverCrashHangOrReachATransform) {
         [](SwingConfig& c) { c.cruiseAmplitudeDegrees = 1e9; },
         [&](SwingConfig& c) { c.tiltDegrees = nan, c.kick = nan, c.lean = INFINITY, c.legBias = nan; },
         [&](SwingConfig& c) { c.gripReach = nan, c.shine = -INFINITY; },
-        [&](SwingConfig& c) { c.fits = {{nan, nan, nan}, {1e300, -1e300, 0}, {2, 2, 2}, {3, 3, 3}}; },
+        [&](SwingConfig& c) {
+            c.fits = {{nan, nan, nan}, {1e300, -1e300, 0}, {2, 2, 2}, {3, 3, 3}};
+        },
         [](SwingConfig& c) { c.fits.clear(); },
-        [](SwingConfig& c) { c.characters = {"ann", "ann", "ann", "ann"}; },
+        [](SwingConfig& c) {
+            c.characters = {"ann", "ann", "ann", "ann"};
+        },
     };
     double time = 0;
     for (const auto& edit : edits) {

@@ -16,7 +16,7 @@
 namespace plimsa::testing {
 
 class FakeScreens final : public Screens {
-public:
+  public:
     std::optional<Rect> frame;
     std::optional<Rect> mainScreenFrame() const override { return frame; }
     std::optional<Rect> mainScreenVisibleFrame() const override { return frame; }
@@ -24,7 +24,7 @@ public:
 
 /// A swing scene over fake characters: `library` maps names to models; files are "/lib/<name>.glb".
 class SwingSceneFixture : public ::testing::Test {
-protected:
+  protected:
     struct Model {
         double halfWidth = 0.45;
         double reachFrom = 0.0;  // smallest size at which the hands reach

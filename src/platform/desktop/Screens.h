@@ -8,7 +8,7 @@ namespace plimsa {
 /// the bottom left of the primary screen, y up. Implemented over the toolkit in platform/qt; tests use a
 /// fake. Main thread only.
 class Screens {
-public:
+  public:
     struct Rect {
         double x = 0.0;
         double y = 0.0;
