@@ -98,6 +98,27 @@ TEST(SnapshotExecutable, SnapshotAloneRendersTheDefaultSwingAtTwiceTheFullCircle
     EXPECT_TRUE(ropeAtTop);
 }
 
+TEST(SnapshotExecutable, DebugLinesDescribeASmallTwoSeatSwing) {
+    ScratchDirectory folder;
+    const auto run = runPlimsa(folder.path(), {"--snapshot", "two.png", "--seats", "2", "--model", ",NoSuchOne,",
+                                               "--set", "scale=0.25"},
+                               {{"PLIMSA_DEBUG", "1"}});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto lines = run.outLines();
+    ASSERT_GE(lines.size(), 4u);
+    // Two seats: one minimum size per seat.
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(min character size for chains: \[[-0-9.e]+, [-0-9.e]+\])")))
+        << lines[0];
+    EXPECT_TRUE(std::regex_match(lines[1], std::regex(R"(head world position: \([-0-9.e]+, [-0-9.e]+, [-0-9.e]+\))")))
+        << lines[1];
+    const std::regex geometry(R"(geometry \S* sources=\[vertex x \d+, .*\] skinner=(true|false) materials=\[.*\])");
+    for (size_t i = 2; i + 1 < lines.size(); ++i) EXPECT_TRUE(std::regex_match(lines[i], geometry)) << lines[i];
+    EXPECT_EQ(lines.back(), "wrote two.png");
+    const auto image = Png::read((folder.path() / "two.png").string());
+    ASSERT_TRUE(image);
+    EXPECT_LT(image->width, 1000);  // a quarter scale keeps the render small
+}
+
 TEST(SnapshotExecutable, CornerSitterSitsInTheChosenCornerOfTheWindowSizedImage) {
     ScratchDirectory folder;
     const auto left = runPlimsa(folder.path(), {"--corner", "left.png", "--side", "left", "--model", "Missing"},

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "PlimsaProcess.h"
+#include "app/SnapshotOutput.h"
+#include "platform/image/Png.h"
+
+namespace plimsa {
+namespace {
+
+/// A tmpfile-backed stream whose text can be read back.
+struct CapturedStream {
+    std::FILE* file = std::tmpfile();
+    ~CapturedStream() { std::fclose(file); }
+    std::string text() const {
+        std::fflush(file);
+        std::rewind(file);
+        std::string content;
+        for (int c; (c = std::fgetc(file)) != EOF;) content.push_back(static_cast<char>(c));
+        return content;
+    }
+};
+
+Image halfTransparentRed() {
+    Image image(4, 3, true);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) {
+            uint8_t* pixel = image.pixel(x, y);
+            pixel[0] = 128;
+            pixel[3] = 128;
+        }
+    return image;
+}
+
+TEST(SnapshotOutputTest, WritesTheImageOverGreyAndSaysSo) {
+    testing::ScratchDirectory folder;
+    CapturedStream out, err;
+    const std::string path = (folder.path() / "a.png").string();
+    EXPECT_EQ(SnapshotOutput::write(halfTransparentRed(), path, out.file, err.file), 0);
+    EXPECT_EQ(out.text(), "wrote " + path + "\n");
+    EXPECT_EQ(err.text(), "");
+    const auto image = Png::read(path);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 4);
+    EXPECT_EQ(image->pixel(0, 0)[3], 255);
+    EXPECT_GT(image->pixel(0, 0)[0], 180);  // red over grey 0.55 (140)
+    EXPECT_LT(image->pixel(0, 0)[1], 100);
+}
+
+TEST(SnapshotOutputTest, FailuresWriteNothingAndKeepAnExistingFile) {
+    testing::ScratchDirectory folder;
+    const auto existing = folder.path() / "keep.png";
+    { std::ofstream(existing) << "old"; }
+    std::filesystem::create_directories(folder.path() / "dir.png");
+    struct Case {
+        std::optional<Image> image;
+        std::string path;
+        const char* complaint;
+    };
+    const Case cases[] = {
+        {std::nullopt, existing.string(), "could not render"},
+        {Image(), existing.string(), "could not render"},
+        {halfTransparentRed(), (folder.path() / "missing" / "x.png").string(), "could not write"},
+        {halfTransparentRed(), (folder.path() / "dir.png").string(), "could not write"},
+        {halfTransparentRed(), "", "could not write"},
+    };
+    for (const Case& c : cases) {
+        CapturedStream out, err;
+        EXPECT_EQ(SnapshotOutput::write(c.image, c.path, out.file, err.file), SnapshotOutput::kFailed) << c.path;
+        EXPECT_EQ(out.text(), "") << c.path;
+        EXPECT_NE(err.text().find(c.complaint), std::string::npos) << err.text();
+    }
+    std::ifstream in(existing);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "dir.png"));
+}
+
+}  // namespace
+}  // namespace plimsa
