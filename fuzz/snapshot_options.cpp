@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (swing.legOverride && !std::isfinite(*swing.legOverride)) std::abort();
     if (swing.look && !(std::isfinite(swing.look->x) && std::isfinite(swing.look->y))) std::abort();
     const SwingConfig& config = swing.config;
-    for (double value : {config.ropeLength, config.tiltDegrees, config.cruiseAmplitudeDegrees, config.gripReach,
-                         config.legBias, config.kick, config.lean, config.swingScale})
+    for (double value : {config.ropeLength, config.tiltDegrees, config.cruiseAmplitudeDegrees,
+                         config.gripReach, config.legBias, config.kick, config.lean, config.swingScale})
         if (!std::isfinite(value)) std::abort();
     for (const CharacterFit& fit : config.fits)
         if (!std::isfinite(fit.size)) std::abort();

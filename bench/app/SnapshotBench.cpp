@@ -32,7 +32,9 @@ const std::filesystem::path& outputFolder() {
     return folder;
 }
 
-std::string humanoid() { return TestHumanoids::path("humanoid-mixamo-colon.glb").string(); }
+std::string humanoid() {
+    return TestHumanoids::path("humanoid-mixamo-colon.glb").string();
+}
 
 bool runPlimsa(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), PLIMSA_EXECUTABLE);
@@ -63,8 +65,8 @@ void processBench(benchmark::State& state, const std::vector<std::string>& argum
     const double cpuBefore = childCpuSeconds();
     for (auto _ : state)
         if (!runPlimsa(arguments)) state.SkipWithError("plimsa failed");
-    state.counters["process_cpu_ms"] =
-        benchmark::Counter(1000.0 * (childCpuSeconds() - cpuBefore) / static_cast<double>(state.iterations()));
+    state.counters["process_cpu_ms"] = benchmark::Counter(1000.0 * (childCpuSeconds() - cpuBefore) /
+                                                          static_cast<double>(state.iterations()));
 }
 
 void BM_ProcessSwingSnapshotBuiltInFigure(benchmark::State& state) {

@@ -38,7 +38,8 @@ glm::ivec2 CornerSnapshot::imageSize(double size) {
     // Held where an int holds it; the renderer refuses sides beyond its limit, so nothing is drawn then.
     const auto side = [&](double units) {
         const double points = std::round(kPointsPerUnit * size * units);
-        return 2 * static_cast<int>(std::isfinite(points) ? std::clamp(points, -kMaxPoints, kMaxPoints) : 0.0);
+        return 2 *
+               static_cast<int>(std::isfinite(points) ? std::clamp(points, -kMaxPoints, kMaxPoints) : 0.0);
     };
     return {side(CornerScene::widthUnits()), side(CornerScene::heightUnits())};
 }
@@ -50,7 +51,8 @@ void CornerSnapshot::printDiagnostics(const CornerScene& scene, glm::ivec2 size,
     const glm::vec3 head = scene.character().headNode()->worldPosition();
     const ViewProjector projector(*scene.cameraNode(), glm::vec2(size));
     std::fprintf(out, "root world %s head %s\n", vector(rootWorld).c_str(), vector(head).c_str());
-    std::fprintf(out, "proj root %s proj head %s px %dx%d\n", vector(projector.projectPoint(rootWorld)).c_str(),
+    std::fprintf(out, "proj root %s proj head %s px %dx%d\n",
+                 vector(projector.projectPoint(rootWorld)).c_str(),
                  vector(projector.projectPoint(head)).c_str(), size.x, size.y);
     const glm::vec3 lowest = lowestBone(root);
     std::fprintf(out, "lowest bone %s proj %s\n", vector(lowest).c_str(),
@@ -76,7 +78,8 @@ int CornerSnapshot::run(const CornerRequest& request, std::FILE* out, std::FILE*
         return SnapshotOutput::kFailed;
     }
     renderer->setDelegate(scene);
-    const auto image = renderer->snapshot(*scene->scene(), *scene->cameraNode(), size.x, size.y, kSamples, kRenderTime);
+    const auto image =
+        renderer->snapshot(*scene->scene(), *scene->cameraNode(), size.x, size.y, kSamples, kRenderTime);
     return SnapshotOutput::write(image, request.out, out, err);
 }
 

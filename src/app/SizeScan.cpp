@@ -52,8 +52,10 @@ int SizeScan::run(const std::string& name, std::FILE* out) {
     for (double grip : kGrips) {
         for (double lean : kLeans) {
             const double empirical = empiricalSize(scene, grip, lean);
-            const double computed = scene.minCharacterSizes().empty() ? 0.0 : scene.minCharacterSizes().front();
-            std::fprintf(out, "grip=%.2f lean=%.0f empirical=%.2f computed=%.2f\n", grip, lean, empirical, computed);
+            const double computed =
+                scene.minCharacterSizes().empty() ? 0.0 : scene.minCharacterSizes().front();
+            std::fprintf(out, "grip=%.2f lean=%.0f empirical=%.2f computed=%.2f\n", grip, lean, empirical,
+                         computed);
             std::fflush(out);
         }
     }

@@ -23,13 +23,14 @@ Overloaded(Handlers...) -> Overloaded<Handlers...>;
 
 int runRequest(const SnapshotRequest& request, std::FILE* out, std::FILE* err) {
     Settings::setPersist(false);
-    return std::visit(Overloaded{
-                          [&](const SizeScanRequest& scan) { return SizeScan::run(scan.name, out); },
-                          [&](const CornerRequest& corner) { return CornerSnapshot::run(corner, out, err); },
-                          [&](const PreviewRequest& preview) { return PreviewSnapshot::run(preview, out, err); },
-                          [&](const SwingRequest& swing) { return SwingSnapshot::run(swing, out, err); },
-                      },
-                      request);
+    return std::visit(
+        Overloaded{
+            [&](const SizeScanRequest& scan) { return SizeScan::run(scan.name, out); },
+            [&](const CornerRequest& corner) { return CornerSnapshot::run(corner, out, err); },
+            [&](const PreviewRequest& preview) { return PreviewSnapshot::run(preview, out, err); },
+            [&](const SwingRequest& swing) { return SwingSnapshot::run(swing, out, err); },
+        },
+        request);
 }
 
 }  // namespace

@@ -14,7 +14,9 @@ bool SnapshotArguments::has(std::string_view name) const {
     return std::find(arguments_.begin(), arguments_.end(), name) != arguments_.end();
 }
 
-std::optional<std::string> SnapshotArguments::flag(std::string_view name) const { return after(name, 1); }
+std::optional<std::string> SnapshotArguments::flag(std::string_view name) const {
+    return after(name, 1);
+}
 
 std::optional<std::string> SnapshotArguments::after(std::string_view name, size_t offset) const {
     const auto found = std::find(arguments_.begin(), arguments_.end(), name);

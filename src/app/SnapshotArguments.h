@@ -11,7 +11,7 @@ namespace plimsa {
 /// exactly, and its value is the argument that follows the flag's first occurrence. Plain value; any
 /// thread.
 class SnapshotArguments {
-public:
+  public:
     /// `arguments` without the program name.
     explicit SnapshotArguments(std::vector<std::string> arguments) : arguments_(std::move(arguments)) {}
     /// argv[1] ... argv[argc - 1].
@@ -28,7 +28,7 @@ public:
 
     const std::vector<std::string>& all() const { return arguments_; }
 
-private:
+  private:
     std::vector<std::string> arguments_;
 };
 

@@ -17,7 +17,8 @@ int SnapshotOutput::write(const std::optional<Image>& image, const std::string& 
             return 0;
         case Png::WriteResult::emptyImage:
         case Png::WriteResult::encodingFailed:
-            std::fprintf(err, "plimsa: could not encode the image as PNG; %s was not written\n", path.c_str());
+            std::fprintf(err, "plimsa: could not encode the image as PNG; %s was not written\n",
+                         path.c_str());
             return kFailed;
         case Png::WriteResult::cannotWrite:
             break;

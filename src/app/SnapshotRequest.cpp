@@ -60,7 +60,8 @@ SwingRequest SnapshotRequests::parseSwing(const SnapshotArguments& arguments, st
     SwingConfig& config = request.config;
     if (const auto style = arguments.flag("--style"))
         if (const auto preset = caseNamed<SwingStyle>(*style)) config.applyStyle(*preset);
-    if (const auto seats = arguments.flag("--seats")) request.seats = DecimalText::parseInt(*seats).value_or(1);
+    if (const auto seats = arguments.flag("--seats"))
+        request.seats = DecimalText::parseInt(*seats).value_or(1);
     readCase(arguments, "--skin", config.skin);
     readCase(arguments, "--left", config.handLeft);
     readCase(arguments, "--right", config.handRight);
@@ -98,17 +99,28 @@ bool SnapshotRequests::applySet(SwingRequest& request, const std::string& argume
     if (!value) return false;
     SwingConfig& config = request.config;
     const double v = *value;
-    if (key == "rope") config.ropeLength = v;
-    else if (key == "tilt") config.tiltDegrees = v;
-    else if (key == "amp") config.cruiseAmplitudeDegrees = v;
-    else if (key == "grip") config.gripReach = v;
-    else if (key == "legs") config.legBias = v;
-    else if (key == "kick") config.kick = v;
-    else if (key == "lean") config.lean = v;
-    else if (key == "size") config.fits = {CharacterFit{v, 0.0, 0.0}, CharacterFit{v, 0.0, 0.0}};
-    else if (key == "leg") request.legOverride = v;
-    else if (key == "scale") config.swingScale = v;
-    else return false;
+    if (key == "rope")
+        config.ropeLength = v;
+    else if (key == "tilt")
+        config.tiltDegrees = v;
+    else if (key == "amp")
+        config.cruiseAmplitudeDegrees = v;
+    else if (key == "grip")
+        config.gripReach = v;
+    else if (key == "legs")
+        config.legBias = v;
+    else if (key == "kick")
+        config.kick = v;
+    else if (key == "lean")
+        config.lean = v;
+    else if (key == "size")
+        config.fits = {CharacterFit{v, 0.0, 0.0}, CharacterFit{v, 0.0, 0.0}};
+    else if (key == "leg")
+        request.legOverride = v;
+    else if (key == "scale")
+        config.swingScale = v;
+    else
+        return false;
     return true;
 }
 

@@ -27,9 +27,11 @@ constexpr double kMaxPixels = 1 << 21;
 
 void printGeometryLine(Node& node, std::FILE* out) {
     std::vector<std::string> sources;
-    for (const GeometrySource& source : node.geometry()->geometrySources()) sources.push_back(source.description());
+    for (const GeometrySource& source : node.geometry()->geometrySources())
+        sources.push_back(source.description());
     std::vector<std::string> materials;
-    for (const auto& material : node.geometry()->materials()) materials.push_back(material ? material->name() : "");
+    for (const auto& material : node.geometry()->materials())
+        materials.push_back(material ? material->name() : "");
     std::fprintf(out, "geometry %s sources=%s skinner=%s materials=%s\n", node.name().c_str(),
                  DiagnosticText::list(sources).c_str(), node.skinner() ? "true" : "false",
                  DiagnosticText::list(materials).c_str());
@@ -42,8 +44,8 @@ void lookAt(SwingScene& scene, SnapshotRenderer& renderer, const SwingRequest& r
     (void)renderer.snapshot(*scene.scene(), *scene.cameraNode(), size.x, size.y, 1, 0.0);
     const ViewProjector projector(*scene.cameraNode(), glm::vec2(size));
     const float depth = projector.projectPoint(scene.characters().front()->headNode()->worldPosition()).z;
-    const glm::vec3 u = projector.unprojectPoint(
-        glm::vec3(static_cast<float>(2.0 * request.look->x), static_cast<float>(2.0 * request.look->y), depth));
+    const glm::vec3 u = projector.unprojectPoint(glm::vec3(static_cast<float>(2.0 * request.look->x),
+                                                           static_cast<float>(2.0 * request.look->y), depth));
     scene.setLookTargetWorld((u + scene.cameraNode()->worldPosition()) / 2.0f);
 
     const double theta = request.thetaDegrees * std::numbers::pi / 180.0;
@@ -69,9 +71,11 @@ glm::ivec2 SwingSnapshot::imageSize(const SwingScene& scene) {
 }
 
 void SwingSnapshot::printDiagnostics(SwingScene& scene, std::FILE* out) {
-    std::fprintf(out, "min character size for chains: %s\n", DiagnosticText::list(scene.minCharacterSizes()).c_str());
+    std::fprintf(out, "min character size for chains: %s\n",
+                 DiagnosticText::list(scene.minCharacterSizes()).c_str());
     const SwingCharacter& first = *scene.characters().front();
-    std::fprintf(out, "head world position: %s\n", DiagnosticText::vector(first.headNode()->worldPosition()).c_str());
+    std::fprintf(out, "head world position: %s\n",
+                 DiagnosticText::vector(first.headNode()->worldPosition()).c_str());
     first.root()->enumerateHierarchy([&](Node& node, bool&) {
         if (node.geometry()) printGeometryLine(node, out);
     });
@@ -96,7 +100,8 @@ int SwingSnapshot::run(const SwingRequest& request, std::FILE* out, std::FILE* e
     }
     renderer->setDelegate(scene);
     if (request.look) lookAt(*scene, *renderer, request, size);
-    const auto image = renderer->snapshot(*scene->scene(), *scene->cameraNode(), size.x, size.y, kSamples, kRenderTime);
+    const auto image =
+        renderer->snapshot(*scene->scene(), *scene->cameraNode(), size.x, size.y, kSamples, kRenderTime);
     return SnapshotOutput::write(image, request.out, out, err);
 }
 

@@ -29,12 +29,16 @@ CornerScene::Services completed(CornerScene::Services services) {
     if (!services.load)
         services.load = [](const std::filesystem::path& file) { return CharacterLoader::load(file); };
     if (!services.placeholder)
-        services.placeholder = []() -> std::unique_ptr<SwingCharacter> { return CharacterRig::placeholder(); };
-    if (!services.seed) services.seed = (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
+        services.placeholder = []() -> std::unique_ptr<SwingCharacter> {
+            return CharacterRig::placeholder();
+        };
+    if (!services.seed)
+        services.seed = (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
     return services;
 }
 
-std::shared_ptr<Light> addLight(Scene& scene, LightType type, float intensity, glm::vec3 color, glm::vec3 euler) {
+std::shared_ptr<Light> addLight(Scene& scene, LightType type, float intensity, glm::vec3 color,
+                                glm::vec3 euler) {
     auto light = Light::make(type, intensity, color);
     auto node = Node::make();
     node->setLight(light);
@@ -62,7 +66,9 @@ double CornerScene::environmentNumber(const char* text, double fallback) {
     return value;
 }
 
-double CornerScene::widthUnits() { return environmentNumber(std::getenv("PLIMSA_CORNER_W"), kDefaultWidthUnits); }
+double CornerScene::widthUnits() {
+    return environmentNumber(std::getenv("PLIMSA_CORNER_W"), kDefaultWidthUnits);
+}
 
 double CornerScene::heightUnits() {
     return environmentNumber(std::getenv("PLIMSA_CORNER_H"), kDefaultHeightUnits);
@@ -104,7 +110,8 @@ void CornerScene::buildScene() {
 
     ambientLight_ = addLight(*scene_, LightType::ambient, 480.0f, glm::vec3(1.0f), glm::vec3(0.0f));
     keyLight_ = addLight(*scene_, LightType::directional, 700.0f, glm::vec3(1.0f), {-0.75f, 0.55f, 0.0f});
-    fillLight_ = addLight(*scene_, LightType::directional, 320.0f, {0.92f, 0.94f, 1.0f}, {-0.3f, -0.9f, 0.0f});
+    fillLight_ =
+        addLight(*scene_, LightType::directional, 320.0f, {0.92f, 0.94f, 1.0f}, {-0.3f, -0.9f, 0.0f});
 
     scene_->rootNode().addChildNode(frame_);
 }

@@ -36,7 +36,7 @@ struct Light;
 /// Failure: a name that resolves to no file, or a file that does not load, shows the built-in figure.
 /// Nothing throws.
 class CornerScene final : public SceneRendererDelegate {
-public:
+  public:
     /// What the scene uses from the rest of the program; each empty member takes the program's own (the
     /// character library's `resolve`, `CharacterLoader::load`, the built-in figure, a random seed).
     struct Services {
@@ -98,7 +98,7 @@ public:
     double headYaw() const { return headYaw_; }
     double headPitch() const { return headPitch_; }
 
-private:
+  private:
     void buildScene();
     void loadCharacter();
     std::unique_ptr<SwingCharacter> characterFor(const std::string& reference) const;

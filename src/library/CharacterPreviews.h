@@ -17,7 +17,7 @@ class SnapshotRenderer;
 /// Thread: any thread; each call renders with its own offscreen context unless given a renderer, which
 /// must then be used by that thread alone. Failure: nothing, silently (see each operation).
 class CharacterPreviews {
-public:
+  public:
     static constexpr int kSide = 320;
     static constexpr int kSamples = 4;
 

@@ -17,7 +17,7 @@ class Scene;
 /// Thread: built on any thread (it touches only its own scene); afterwards used by one thread at a time.
 /// Never fails.
 class PortraitScene {
-public:
+  public:
     /// Takes the character over and poses it; `character` must not be null.
     explicit PortraitScene(std::unique_ptr<SwingCharacter> character);
     ~PortraitScene();
@@ -31,7 +31,7 @@ public:
     /// Live views holding this scene; starts at 0. Main thread.
     int users = 0;
 
-private:
+  private:
     void addLights();
 
     std::shared_ptr<Scene> scene_;

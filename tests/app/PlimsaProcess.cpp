@@ -100,7 +100,8 @@ ScratchDirectory::~ScratchDirectory() {
 
 std::vector<std::string> ScratchDirectory::entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }

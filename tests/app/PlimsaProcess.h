@@ -22,7 +22,7 @@ ProcessResult runPlimsa(const std::filesystem::path& folder, const std::vector<s
 
 /// A fresh empty folder under the system's temporary folder, removed when the object goes.
 class ScratchDirectory {
-public:
+  public:
     ScratchDirectory();
     ~ScratchDirectory();
     ScratchDirectory(const ScratchDirectory&) = delete;
@@ -30,7 +30,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::vector<std::string> entries() const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

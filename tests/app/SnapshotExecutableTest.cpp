@@ -2,16 +2,16 @@
 // sanitizers in CI.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <numbers>
-#include <algorithm>
-#include <cstdio>
 
 #include "PlimsaProcess.h"
 #include "platform/image/Png.h"
-#include "swing/SwingScene.h"
 #include "support/TestHumanoids.h"
+#include "swing/SwingScene.h"
 
 namespace plimsa {
 namespace {
@@ -19,11 +19,16 @@ namespace {
 using testing::runPlimsa;
 using testing::ScratchDirectory;
 
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
 }
-long count(const std::string& text, char c) { return std::count(text.begin(), text.end(), c); }
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+long count(const std::string& text, char c) {
+    return std::count(text.begin(), text.end(), c);
+}
 
 bool isGrey(const uint8_t* pixel) {
     return std::abs(pixel[0] - 140) <= 1 && std::abs(pixel[1] - 140) <= 1 && std::abs(pixel[2] - 140) <= 1 &&
@@ -47,7 +52,8 @@ TEST(SnapshotExecutable, HelpAndVersionAlwaysWorkAndStartNothing) {
     const auto version = runPlimsa(folder.path(), {"--corner", "c.png", "--version"});
     EXPECT_EQ(version.status, 0);
     int major = -1, minor = -1, patch = -1;
-    EXPECT_EQ(std::sscanf(version.out.c_str(), "plimsa %d.%d.%d\n", &major, &minor, &patch), 3) << version.out;
+    EXPECT_EQ(std::sscanf(version.out.c_str(), "plimsa %d.%d.%d\n", &major, &minor, &patch), 3)
+        << version.out;
     EXPECT_EQ(count(version.out, '\n'), 1);
     EXPECT_TRUE(folder.entries().empty());
 }
@@ -78,8 +84,8 @@ TEST(SnapshotExecutable, ScanMinPrintsTwelveLinesGripMajorAndWritesNothing) {
             << lines[i];
         // Printed back in the same format, the numbers give the line exactly: nothing else is on it.
         char again[160];
-        std::snprintf(again, sizeof again, "grip=%.2f lean=%.0f empirical=%.2f computed=%.2f", grip, lean, empirical,
-                      computed);
+        std::snprintf(again, sizeof again, "grip=%.2f lean=%.0f empirical=%.2f computed=%.2f", grip, lean,
+                      empirical, computed);
         EXPECT_EQ(lines[i], again);
         EXPECT_DOUBLE_EQ(grip, grips[i / 2]);
         EXPECT_EQ(lean, i % 2 == 0 ? 1.0 : 2.0);
@@ -116,14 +122,16 @@ TEST(SnapshotExecutable, SnapshotAloneRendersTheDefaultSwingAtTwiceTheFullCircle
 
 TEST(SnapshotExecutable, DebugLinesDescribeASmallTwoSeatSwing) {
     ScratchDirectory folder;
-    const auto run = runPlimsa(folder.path(), {"--snapshot", "two.png", "--seats", "2", "--model", ",NoSuchOne,",
-                                               "--set", "scale=0.25"},
-                               {{"PLIMSA_DEBUG", "1"}});
+    const auto run =
+        runPlimsa(folder.path(),
+                  {"--snapshot", "two.png", "--seats", "2", "--model", ",NoSuchOne,", "--set", "scale=0.25"},
+                  {{"PLIMSA_DEBUG", "1"}});
     ASSERT_EQ(run.status, 0) << run.err;
     const auto lines = run.outLines();
     ASSERT_GE(lines.size(), 4u);
     // Two seats: one minimum size per seat.
-    EXPECT_TRUE(startsWith(lines[0], "min character size for chains: [") && endsWith(lines[0], "]")) << lines[0];
+    EXPECT_TRUE(startsWith(lines[0], "min character size for chains: [") && endsWith(lines[0], "]"))
+        << lines[0];
     EXPECT_EQ(count(lines[0], ','), 1) << lines[0];
     EXPECT_TRUE(startsWith(lines[1], "head world position: (") && endsWith(lines[1], ")")) << lines[1];
     EXPECT_EQ(count(lines[1], ','), 2) << lines[1];
@@ -143,8 +151,9 @@ TEST(SnapshotExecutable, DebugLinesDescribeASmallTwoSeatSwing) {
 
 TEST(SnapshotExecutable, CornerSitterSitsInTheChosenCornerOfTheWindowSizedImage) {
     ScratchDirectory folder;
-    const auto left = runPlimsa(folder.path(), {"--corner", "left.png", "--side", "left", "--model", "Missing"},
-                                {{"PLIMSA_DEBUG", "1"}, {"PLIMSA_CORNER_W", nullptr}});
+    const auto left =
+        runPlimsa(folder.path(), {"--corner", "left.png", "--side", "left", "--model", "Missing"},
+                  {{"PLIMSA_DEBUG", "1"}, {"PLIMSA_CORNER_W", nullptr}});
     ASSERT_EQ(left.status, 0) << left.err;
     ASSERT_GE(left.outLines().size(), 4u);
     EXPECT_EQ(left.outLines()[0].rfind("root world (-0.99, 0.03, 0) head ", 0), 0u) << left.outLines()[0];
@@ -158,7 +167,8 @@ TEST(SnapshotExecutable, CornerSitterSitsInTheChosenCornerOfTheWindowSizedImage)
     // The figure is in the left half; the right half is all backdrop.
     double leftDrawn = 0, rightDrawn = 0;
     for (int y = 0; y < image->height; ++y)
-        for (int x = 0; x < image->width; ++x) (x < 324 ? leftDrawn : rightDrawn) += isGrey(image->pixel(x, y)) ? 0 : 1;
+        for (int x = 0; x < image->width; ++x)
+            (x < 324 ? leftDrawn : rightDrawn) += isGrey(image->pixel(x, y)) ? 0 : 1;
     EXPECT_GT(leftDrawn, 2000);
     EXPECT_EQ(rightDrawn, 0);
 

@@ -69,7 +69,8 @@ TEST(SnapshotOutputTest, FailuresWriteNothingAndKeepAnExistingFile) {
     };
     for (const Case& c : cases) {
         CapturedStream out, err;
-        EXPECT_EQ(SnapshotOutput::write(c.image, c.path, out.file, err.file), SnapshotOutput::kFailed) << c.path;
+        EXPECT_EQ(SnapshotOutput::write(c.image, c.path, out.file, err.file), SnapshotOutput::kFailed)
+            << c.path;
         EXPECT_EQ(out.text(), "") << c.path;
         EXPECT_NE(err.text().find(c.complaint), std::string::npos) << err.text();
     }

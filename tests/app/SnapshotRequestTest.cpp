@@ -16,7 +16,8 @@ std::optional<SnapshotRequest> parse(std::vector<std::string> arguments) {
 SwingRequest swing(std::vector<std::string> arguments) {
     const auto request = parse(std::move(arguments));
     EXPECT_TRUE(request && std::holds_alternative<SwingRequest>(*request));
-    return request && std::holds_alternative<SwingRequest>(*request) ? std::get<SwingRequest>(*request) : SwingRequest{};
+    return request && std::holds_alternative<SwingRequest>(*request) ? std::get<SwingRequest>(*request)
+                                                                     : SwingRequest{};
 }
 
 /// The record without its random id, for comparing with a default one.
@@ -36,7 +37,7 @@ TEST(SnapshotForms, NoFormOrAFormMissingItsValuesStartsTheApplication) {
 }
 
 TEST(SnapshotForms, TriedInOrderScanCornerPreviewSnapshot) {
-    const std::vector<std::string> all{"--snapshot", "s.png", "--preview", "m.glb", "p.png",
+    const std::vector<std::string> all{"--snapshot", "s.png", "--preview",  "m.glb", "p.png",
                                        "--corner",   "c.png", "--scan-min", "Robo"};
     EXPECT_EQ(std::get<SizeScanRequest>(*parse(all)).name, "Robo");
 
@@ -59,13 +60,17 @@ TEST(SnapshotForms, AFormMissingItsValuesFallsThroughToTheNext) {
 }
 
 TEST(SnapshotForms, CornerReadsModelAndOnlyLeftChangesTheSide) {
-    EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c.png"})), (CornerRequest{"c.png", "", CornerSide::right}));
+    EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c.png"})),
+              (CornerRequest{"c.png", "", CornerSide::right}));
     EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c.png", "--side", "left", "--model", "Robo"})),
               (CornerRequest{"c.png", "Robo", CornerSide::left}));
     for (const char* side : {"up", "right", "LEFT", ""})
-        EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c.png", "--side", side})).side, CornerSide::right) << side;
+        EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c.png", "--side", side})).side,
+                  CornerSide::right)
+            << side;
     // The first "--side" counts.
-    EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c", "--side", "up", "--side", "left"})).side, CornerSide::right);
+    EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c", "--side", "up", "--side", "left"})).side,
+              CornerSide::right);
 }
 
 TEST(SwingOptions, SnapshotAloneIsTheDefaultSwingWithTheBuiltInFigureAtAngleZero) {
@@ -92,12 +97,15 @@ TEST(SwingOptions, SeatsRepeatTheFirstNameWhenThereAreFewerNames) {
     EXPECT_EQ(swing({"--snapshot", "o", "--seats", "2", "--model", "A,B,C"}).characters,
               (std::vector<std::string>{"A", "B"}));
     EXPECT_EQ(swing({"--snapshot", "o", "--model", "A,B"}).characters, std::vector<std::string>{"A"});
-    EXPECT_EQ(swing({"--snapshot", "o", "--seats", "two", "--model", "A,B"}).characters, std::vector<std::string>{"A"});
+    EXPECT_EQ(swing({"--snapshot", "o", "--seats", "two", "--model", "A,B"}).characters,
+              std::vector<std::string>{"A"});
     EXPECT_EQ(swing({"--snapshot", "o", "--seats", "2.0", "--model", "A,B"}).seats, 1);
     // Out-of-range counts are held to what a swing has: never more than two, never a negative count.
-    EXPECT_EQ(swing({"--snapshot", "o", "--seats", "9", "--model", "A"}).characters, (std::vector<std::string>{"A", "A"}));
+    EXPECT_EQ(swing({"--snapshot", "o", "--seats", "9", "--model", "A"}).characters,
+              (std::vector<std::string>{"A", "A"}));
     EXPECT_TRUE(swing({"--snapshot", "o", "--seats", "-3", "--model", "A"}).characters.empty());
-    EXPECT_TRUE(swing({"--snapshot", "o", "--seats", "99999999999999", "--model", "A"}).characters.size() == 1);
+    EXPECT_TRUE(swing({"--snapshot", "o", "--seats", "99999999999999", "--model", "A"}).characters.size() ==
+                1);
 }
 
 TEST(SwingOptions, ModelWithNoNamesIsTheBuiltInFigure) {
@@ -105,27 +113,32 @@ TEST(SwingOptions, ModelWithNoNamesIsTheBuiltInFigure) {
         EXPECT_EQ(swing({"--snapshot", "o", "--seats", "2", "--model", value}).characters,
                   (std::vector<std::string>{"", ""}))
             << '"' << value << '"';
-    EXPECT_EQ(swing({"--snapshot", "o", "--model", ",Robo,,Kit,"}).characters, std::vector<std::string>{"Robo"});
-    EXPECT_EQ(SnapshotRequests::modelNames(std::string(",Robo,,Kit,")), (std::vector<std::string>{"Robo", "Kit"}));
+    EXPECT_EQ(swing({"--snapshot", "o", "--model", ",Robo,,Kit,"}).characters,
+              std::vector<std::string>{"Robo"});
+    EXPECT_EQ(SnapshotRequests::modelNames(std::string(",Robo,,Kit,")),
+              (std::vector<std::string>{"Robo", "Kit"}));
 }
 
 TEST(SwingOptions, SetNeedsOneKeyAndOneNumber) {
     const double tilt = SwingConfig{}.tiltDegrees;
-    for (const char* bad : {"tilt=abc", "tilt", "tilt=", "=5", "tilt==5", "tilt=5=6", "tilt= 5", "tilt=5x", "tilt=inf"})
+    for (const char* bad :
+         {"tilt=abc", "tilt", "tilt=", "=5", "tilt==5", "tilt=5=6", "tilt= 5", "tilt=5x", "tilt=inf"})
         EXPECT_EQ(swing({"--snapshot", "o", "--set", bad}).config.tiltDegrees, tilt) << bad;
     const SwingRequest two = swing({"--snapshot", "o", "--set", "tilt=10", "--set", "rope=3.5"});
     EXPECT_EQ(two.config.tiltDegrees, 10.0);
     EXPECT_EQ(two.config.ropeLength, 3.5);
     // A later "--set" of the same key wins; an unknown key changes nothing.
-    const SwingRequest again = swing({"--snapshot", "o", "--set", "tilt=10", "--set", "tilt=-4", "--set", "wobble=1"});
+    const SwingRequest again =
+        swing({"--snapshot", "o", "--set", "tilt=10", "--set", "tilt=-4", "--set", "wobble=1"});
     EXPECT_EQ(again.config.tiltDegrees, -4.0);
     EXPECT_EQ(withoutId(swing({"--snapshot", "o", "--set", "wobble=1"}).config), withoutId(SwingConfig{}));
 }
 
 TEST(SwingOptions, EverySetKeyReachesItsField) {
-    const SwingRequest r = swing({"--snapshot", "o", "--set", "rope=1.5", "--set", "tilt=5", "--set", "amp=40",
-                                  "--set", "grip=0.8", "--set", "legs=-0.5", "--set", "kick=0.3", "--set", "lean=2",
-                                  "--set", "size=1.3", "--set", "leg=0.7", "--set", "scale=0.6"});
+    const SwingRequest r =
+        swing({"--snapshot", "o",        "--set", "rope=1.5",  "--set", "tilt=5",   "--set", "amp=40",
+               "--set",      "grip=0.8", "--set", "legs=-0.5", "--set", "kick=0.3", "--set", "lean=2",
+               "--set",      "size=1.3", "--set", "leg=0.7",   "--set", "scale=0.6"});
     EXPECT_EQ(r.config.ropeLength, 1.5);
     EXPECT_EQ(r.config.tiltDegrees, 5.0);
     EXPECT_EQ(r.config.cruiseAmplitudeDegrees, 40.0);
@@ -139,13 +152,14 @@ TEST(SwingOptions, EverySetKeyReachesItsField) {
 }
 
 TEST(SwingOptions, NamedOptionsTakeOnlyKnownCaseNamesAndTheFirstOccurrence) {
-    const SwingRequest r = swing({"--snapshot", "o", "--skin", "ice", "--left", "wave", "--right", "loose", "--inner",
-                                  "chain", "--skin", "gold"});
+    const SwingRequest r = swing({"--snapshot", "o", "--skin", "ice", "--left", "wave", "--right", "loose",
+                                  "--inner", "chain", "--skin", "gold"});
     EXPECT_EQ(r.config.skin, SwingSkin::ice);
     EXPECT_EQ(r.config.handLeft, HandMode::wave);
     EXPECT_EQ(r.config.handRight, HandMode::loose);
     EXPECT_EQ(r.config.innerHand, HandMode::chain);
-    const SwingRequest bad = swing({"--snapshot", "o", "--skin", "Ice", "--left", "grab", "--style", "wobbly"});
+    const SwingRequest bad =
+        swing({"--snapshot", "o", "--skin", "Ice", "--left", "grab", "--style", "wobbly"});
     EXPECT_EQ(withoutId(bad.config), withoutId(SwingConfig{}));
 }
 

@@ -22,8 +22,9 @@ namespace {
 
 /// Records every pose it is given.
 class RecordingCharacter final : public SwingCharacter {
-public:
-    explicit RecordingCharacter(std::string tag) : tag(std::move(tag)), root_(Node::make("Root")), head_(Node::make()) {
+  public:
+    explicit RecordingCharacter(std::string tag)
+        : tag(std::move(tag)), root_(Node::make("Root")), head_(Node::make()) {
         head_->setPosition({0.0f, 1.0f, 0.0f});
         root_->addChildNode(head_);
     }
@@ -40,14 +41,14 @@ public:
     std::vector<CharacterPose> poses;
     std::vector<const Node*> frames;
 
-private:
+  private:
     std::shared_ptr<Node> root_;
     std::shared_ptr<Node> head_;
 };
 
 /// Sets an environment variable for one scope and restores what was there.
 class ScopedEnvironment {
-public:
+  public:
     ScopedEnvironment(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         if (value)
@@ -62,7 +63,7 @@ public:
             unsetenv(name_);
     }
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };
@@ -70,9 +71,11 @@ private:
 /// A corner scene whose library knows the names "known" and "broken" (which fails to load, and
 /// "throws", whose loader throws); every character is a RecordingCharacter.
 class CornerSceneTest : public ::testing::Test {
-protected:
+  protected:
     CornerSceneTest()
-        : width_("PLIMSA_CORNER_W", nullptr), height_("PLIMSA_CORNER_H", nullptr), floor_("PLIMSA_CORNER_Y", nullptr) {}
+        : width_("PLIMSA_CORNER_W", nullptr),
+          height_("PLIMSA_CORNER_H", nullptr),
+          floor_("PLIMSA_CORNER_Y", nullptr) {}
 
     std::shared_ptr<CornerScene> makeScene() {
         CornerScene::Services services;
@@ -91,7 +94,9 @@ protected:
         return std::make_shared<CornerScene>(services);
     }
 
-    static RecordingCharacter& recorded(CornerScene& scene) { return dynamic_cast<RecordingCharacter&>(scene.character()); }
+    static RecordingCharacter& recorded(CornerScene& scene) {
+        return dynamic_cast<RecordingCharacter&>(scene.character());
+    }
 
     static CornerConfig config(std::string character, CornerSide side, HeadMode head = HeadMode::cursor) {
         CornerConfig config;
@@ -103,14 +108,16 @@ protected:
 
     int loads = 0;
 
-private:
+  private:
     ScopedEnvironment width_;
     ScopedEnvironment height_;
     ScopedEnvironment floor_;
 };
 
 /// The direction the character faces (its +Z) in world space.
-glm::vec3 facing(const SwingCharacter& character) { return character.root()->convertVector({0, 0, 1}, nullptr); }
+glm::vec3 facing(const SwingCharacter& character) {
+    return character.root()->convertVector({0, 0, 1}, nullptr);
+}
 
 TEST_F(CornerSceneTest, BuildsAnOrthographicFloorViewWithThreeLightsAndTheSky) {
     auto scene = makeScene();

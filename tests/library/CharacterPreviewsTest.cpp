@@ -22,7 +22,7 @@ namespace {
 
 /// Records the poses it is given; its head is 1.6 above its root.
 class PosedCharacter final : public SwingCharacter {
-public:
+  public:
     PosedCharacter() : root_(Node::make("Root")), head_(Node::make("Head")) {
         head_->setPosition({0.1f, 1.6f, 0.05f});
         root_->addChildNode(head_);
@@ -41,7 +41,7 @@ public:
     std::vector<CharacterPose> poses;
     std::vector<const Node*> frames;
 
-private:
+  private:
     std::shared_ptr<Node> root_;
     std::shared_ptr<Node> head_;
 };
@@ -105,7 +105,8 @@ TEST(CharacterPreviewsTest, FilesWithoutACharacterGiveNoThumbnail) {
         std::vector<std::uint64_t> block(1 << 16);
         for (int i = 0; i < 200; ++i) {
             for (auto& word : block) word = random();
-            noise.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size() * 8));
+            noise.write(reinterpret_cast<const char*>(block.data()),
+                        static_cast<std::streamsize>(block.size() * 8));
         }
     }
     for (const char* name : {"missing.glb", "folder.glb", "empty.glb", "noise.glb"})
