@@ -70,13 +70,8 @@ int CornerSnapshot::run(const CornerRequest& request, std::FILE* out, std::FILE*
     const glm::ivec2 size = imageSize(config.size);
     if (std::getenv("PLIMSA_DEBUG")) printDiagnostics(*scene, size, out);
 
-    std::string reason;
-    auto renderer = SnapshotRenderer::create(&reason);
-    if (!renderer) {
-        std::fprintf(err, "plimsa: no offscreen OpenGL context (%s); %s was not written\n", reason.c_str(),
-                     request.out.c_str());
-        return SnapshotOutput::kFailed;
-    }
+    auto renderer = SnapshotOutput::makeRenderer(request.out, err);
+    if (!renderer) return SnapshotOutput::kFailed;
     renderer->setDelegate(scene);
     const auto image =
         renderer->snapshot(*scene->scene(), *scene->cameraNode(), size.x, size.y, kSamples, kRenderTime);

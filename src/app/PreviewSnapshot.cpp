@@ -8,13 +8,8 @@
 namespace plimsa {
 
 int PreviewSnapshot::run(const PreviewRequest& request, std::FILE* out, std::FILE* err) {
-    std::string reason;
-    auto renderer = SnapshotRenderer::create(&reason);
-    if (!renderer) {
-        std::fprintf(err, "plimsa: no offscreen OpenGL context (%s); %s was not written\n", reason.c_str(),
-                     request.out.c_str());
-        return SnapshotOutput::kFailed;
-    }
+    auto renderer = SnapshotOutput::makeRenderer(request.out, err);
+    if (!renderer) return SnapshotOutput::kFailed;
     auto image = CharacterPreviews::render(request.model, *renderer);
     if (!image) {
         std::fprintf(err, "plimsa: %s holds no character that can be loaded; showing the built-in figure\n",

@@ -27,4 +27,13 @@ int SnapshotOutput::write(const std::optional<Image>& image, const std::string& 
     return kFailed;
 }
 
+std::unique_ptr<SnapshotRenderer> SnapshotOutput::makeRenderer(const std::string& path, std::FILE* err) {
+    std::string reason;
+    auto renderer = SnapshotRenderer::create(&reason);
+    if (!renderer)
+        std::fprintf(err, "plimsa: no offscreen OpenGL context (%s); %s was not written\n", reason.c_str(),
+                     path.c_str());
+    return renderer;
+}
+
 }  // namespace plimsa

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "platform/image/Image.h"
+#include "platform/render/SnapshotRenderer.h"
 
 namespace plimsa {
 
@@ -19,6 +21,10 @@ inline constexpr int kFailed = 1;
 /// "wrote PATH" to `out` and returns 0; otherwise says on `err` why no file was written and returns
 /// `kFailed`. A file already at `path` is left untouched by a failed write.
 int write(const std::optional<Image>& image, const std::string& path, std::FILE* out, std::FILE* err);
+
+/// An offscreen renderer for the image destined for `path`, or null after saying on `err` why none could
+/// be made (and that `path` was not written).
+std::unique_ptr<SnapshotRenderer> makeRenderer(const std::string& path, std::FILE* err);
 
 }  // namespace SnapshotOutput
 

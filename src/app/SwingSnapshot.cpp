@@ -91,13 +91,8 @@ int SwingSnapshot::run(const SwingRequest& request, std::FILE* out, std::FILE* e
     if (std::getenv("PLIMSA_DEBUG")) printDiagnostics(*scene, out);
 
     const glm::ivec2 size = imageSize(*scene);
-    std::string reason;
-    auto renderer = SnapshotRenderer::create(&reason);
-    if (!renderer) {
-        std::fprintf(err, "plimsa: no offscreen OpenGL context (%s); %s was not written\n", reason.c_str(),
-                     request.out.c_str());
-        return SnapshotOutput::kFailed;
-    }
+    auto renderer = SnapshotOutput::makeRenderer(request.out, err);
+    if (!renderer) return SnapshotOutput::kFailed;
     renderer->setDelegate(scene);
     if (request.look) lookAt(*scene, *renderer, request, size);
     const auto image =
