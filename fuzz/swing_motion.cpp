@@ -13,17 +13,11 @@
 #include "swing/SwingTuning.h"
 #include "swing/WindowSizing.h"
 
+#include "FuzzInput.h"
+
 namespace {
 
-double takeDouble(const uint8_t*& data, size_t& size) {
-    double value = 0;
-    if (size >= sizeof value) {
-        std::memcpy(&value, data, sizeof value);
-        data += sizeof value;
-        size -= sizeof value;
-    }
-    return value;
-}
+using plimsa::fuzz::takeDouble;
 
 void require(bool condition) {
     if (!condition) std::abort();

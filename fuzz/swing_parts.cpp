@@ -9,17 +9,11 @@
 #include "platform/scene/Geometry.h"
 #include "swing/SwingParts.h"
 
+#include "FuzzInput.h"
+
 namespace {
 
-double takeDouble(const uint8_t*& data, size_t& size) {
-    double value = 0;
-    if (size >= sizeof value) {
-        std::memcpy(&value, data, sizeof value);
-        data += sizeof value;
-        size -= sizeof value;
-    }
-    return value;
-}
+using plimsa::fuzz::takeDouble;
 
 size_t vertexTotal(plimsa::Node& root) {
     size_t total = 0;
