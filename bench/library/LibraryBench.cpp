@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "TemporaryFolder.h"
+#include "support/TemporaryFolder.h"
 #include "TestZip.h"
 #include "library/CharacterLibrary.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "TemporaryFolder.h"
+#include "support/TemporaryFolder.h"
 #include "config/Settings.h"
 #include "library/CharacterLibrary.h"
 #include "platform/desktop/MemoryDefaults.h"

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "TemporaryFolder.h"
+#include "support/TemporaryFolder.h"
 #include "TestZip.h"
 
 namespace plimsa {

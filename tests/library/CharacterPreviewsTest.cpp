@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "TemporaryFolder.h"
+#include "support/TemporaryFolder.h"
 #include "character/CharacterRig.h"
 #include "library/CharacterPreviews.h"
 #include "library/PortraitScene.h"

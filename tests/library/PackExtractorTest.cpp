@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "TemporaryFolder.h"
+#include "support/TemporaryFolder.h"
 #include "TestZip.h"
 
 namespace plimsa {

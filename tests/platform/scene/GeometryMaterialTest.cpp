@@ -5,7 +5,7 @@
 #include "platform/scene/Scene.h"
 #include "platform/scene/Texture.h"
 
-#include "SceneTestSupport.h"
+#include "support/Near.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 

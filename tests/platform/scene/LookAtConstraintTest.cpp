@@ -2,7 +2,7 @@
 #include "platform/scene/LookAtConstraint.h"
 #include "platform/scene/Node.h"
 
-#include "SceneTestSupport.h"
+#include "support/Near.h"
 
 namespace plimsa {
 namespace {

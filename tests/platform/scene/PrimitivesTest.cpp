@@ -1,7 +1,7 @@
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Primitives.h"
 
-#include "SceneTestSupport.h"
+#include "support/Near.h"
 
 #include <glm/gtc/constants.hpp>
 

@@ -2,7 +2,7 @@
 #include "platform/scene/Node.h"
 #include "platform/scene/Skinner.h"
 
-#include "SceneTestSupport.h"
+#include "support/Near.h"
 
 #include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>

@@ -5,7 +5,7 @@
 #include "platform/scene/Skinner.h"
 #include "platform/scene/ViewProjector.h"
 
-#include "SceneTestSupport.h"
+#include "support/Near.h"
 
 #include <glm/gtc/constants.hpp>
 
