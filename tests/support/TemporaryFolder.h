@@ -32,12 +32,17 @@ class TemporaryFolder {
     std::filesystem::path path_;
 };
 
-/// Sets an environment variable for the lifetime of the object, then restores it.
+/// Sets an environment variable (or, given only a name, removes it) for the lifetime of the object,
+/// then restores it.
 class ScopedEnvironment {
   public:
     ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         ::setenv(name, value.c_str(), 1);
+    }
+    explicit ScopedEnvironment(const char* name) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::unsetenv(name);
     }
     ~ScopedEnvironment() {
         if (old_)
