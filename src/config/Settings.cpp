@@ -2,35 +2,30 @@
 
 #include <utility>
 
-#include "platform/desktop/MemoryDefaults.h"
+#include "config/SharedSettings.h"
 
 namespace plimsa {
 namespace {
 
 bool gPersist = true;
-bool gSharedCreated = false;
 
-std::unique_ptr<Defaults>& installedDefaults() {
-    static std::unique_ptr<Defaults> defaults;
-    return defaults;
+SharedSettings& processSettings() {
+    static SharedSettings shared;
+    return shared;
+}
+
+bool inRange(const SettingsValues& values, int index) {
+    return index >= 0 && static_cast<std::size_t>(index) < values.swings.size();
 }
 
 }  // namespace
 
 bool Settings::installDefaults(std::unique_ptr<Defaults> defaults) {
-    if (gSharedCreated || !defaults) return false;
-    installedDefaults() = std::move(defaults);
-    return true;
+    return processSettings().installDefaults(std::move(defaults));
 }
 
 Settings& Settings::shared() {
-    static Settings store([]() -> Defaults& {
-        gSharedCreated = true;
-        auto& defaults = installedDefaults();
-        if (!defaults) defaults = std::make_unique<MemoryDefaults>();
-        return *defaults;
-    }());
-    return store;
+    return processSettings().store();
 }
 
 bool Settings::persist() {
@@ -64,7 +59,7 @@ void Settings::update(const std::function<void(Values&)>& edit) {
     if (announced_ != nullptr) {
         // Asked from a will-change observer: build on the value being announced (and on earlier such
         // edits) now, while whatever `edit` refers to still exists, and store it right after.
-        Values nested = deferred_.empty() ? *announced_ : deferred_.back();
+        Values nested = upcoming();
         edit(nested);
         deferred_.push_back(std::move(nested));
         return;
@@ -79,9 +74,17 @@ void Settings::update(const std::function<void(Values&)>& edit) {
     }
 }
 
+const Settings::Values& Settings::upcoming() const {
+    if (announced_ == nullptr) return v_;
+    return deferred_.empty() ? *announced_ : deferred_.back();
+}
+
 void Settings::resetSwing(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= v_.swings.size()) return;
+    // Asked from a will-change observer, the reset applies to the value being announced, which may hold
+    // fewer swings than the stored one.
+    if (!inRange(upcoming(), index)) return;
     update([index](Values& v) {
+        if (!inRange(v, index)) return;
         const SwingConfig& old = v.swings[static_cast<std::size_t>(index)];
         SwingConfig fresh;
         fresh.id = old.id;

@@ -18,10 +18,11 @@ namespace plimsa {
 /// document under "PlimsaSettings", synchronously, on every change, without coalescing; a failed save is
 /// ignored (the value in memory stays the new one, the stored document the old one).
 ///
-/// The process has one store, `shared()`. Wiring: the application installs the real defaults with
-/// `installDefaults` (the QSettings-backed domain in platform/qt) at start, before anything touches
-/// `shared()`; when nothing was installed, `shared()` keeps its settings in memory only (snapshot and test
-/// runs), so the core never depends on a toolkit. Tests construct stores directly on their own defaults.
+/// The process has one store, `shared()`, held by a `SharedSettings`. Wiring: the application installs the
+/// real defaults with `installDefaults` (the QSettings-backed domain in platform/qt) at start, before
+/// anything touches `shared()`; when nothing was installed, `shared()` keeps its settings in memory only
+/// (snapshot and test runs), so the core never depends on a toolkit. Tests construct stores (or a
+/// `SharedSettings`) directly on their own defaults.
 ///
 /// Main thread only, including load and every save.
 class Settings {
@@ -60,7 +61,8 @@ class Settings {
     /// announced and is stored, as its own change, right after it.
     void update(const std::function<void(Values&)>& edit);
     /// Returns the swing at `index` to a default record that keeps only its id, characters, attach and
-    /// anchor: one change. Nothing at all happens when `index` is out of range.
+    /// anchor: one change. Nothing at all happens when `index` is out of range of the value the reset
+    /// builds on (from a will-change observer, the value being announced).
     void resetSwing(int index);
 
     /// Called before each change is stored, with the value about to be stored.
@@ -70,6 +72,9 @@ class Settings {
 
   private:
     static Values load(Defaults& defaults);
+    /// The value an `update` asked for now builds on: the stored one, or during a will-change
+    /// announcement the value being announced and the changes already asked for during it.
+    const Values& upcoming() const;
     void commit(Values next);
     void save() const;
 

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "config/JsonFields.h"
+#include "config/SwingFields.h"
 
 namespace plimsa {
 namespace {
@@ -49,29 +50,9 @@ bool withinBounds(std::string_view bytes) {
 
 // The one swing of the older flat layout, also the fallback of every element of "swings".
 SwingConfig legacySwing(const nlohmann::json& document) {
-    using namespace json_fields;
-    SwingConfig defaults;
     SwingConfig swing;  // new random id, characters [""], attach screen, anchor 0.72
-    swing.ropeLength = readDouble(document, "ropeLength").value_or(defaults.ropeLength);
-    swing.tiltDegrees = readDouble(document, "tiltDegrees").value_or(defaults.tiltDegrees);
-    swing.pumping = readBool(document, "pumping").value_or(defaults.pumping);
-    swing.cruiseAmplitudeDegrees =
-        readDouble(document, "cruiseAmplitudeDegrees").value_or(defaults.cruiseAmplitudeDegrees);
-    swing.kick = readDouble(document, "kick").value_or(defaults.kick);
-    swing.lean = readDouble(document, "lean").value_or(defaults.lean);
-    swing.legBias = readDouble(document, "legBias").value_or(defaults.legBias);
-    swing.gripReach = readDouble(document, "gripReach").value_or(defaults.gripReach);
-    swing.headMode = readCase<HeadMode>(document, "headMode").value_or(defaults.headMode);
-    swing.handLeft = readCase<HandMode>(document, "handLeft").value_or(defaults.handLeft);
-    swing.handRight = readCase<HandMode>(document, "handRight").value_or(defaults.handRight);
-    swing.innerHand = readCase<HandMode>(document, "innerHand").value_or(defaults.innerHand);
-    swing.swingScale = readDouble(document, "swingScale").value_or(defaults.swingScale);
-    swing.style = readCase<SwingStyle>(document, "style").value_or(defaults.style);
-    swing.shine = readDouble(document, "shine").value_or(defaults.shine);
-    swing.skin = readCase<SwingSkin>(document, "skin").value_or(defaults.skin);
-    swing.fits = {CharacterFit{readDouble(document, "characterSize").value_or(1.0),
-                               readDouble(document, "seatLift").value_or(0.0),
-                               readDouble(document, "seatForward").value_or(0.0)}};
+    swing_fields::read(document, swing_fields::Layout::flatDocument, swing);
+    swing.fits = {swing_fields::readLegacyFit(document, CharacterFit{})};
     return swing;
 }
 

@@ -1,6 +1,7 @@
 #include "config/SwingConfig.h"
 
 #include "config/JsonFields.h"
+#include "config/SwingFields.h"
 
 namespace plimsa {
 namespace {
@@ -48,13 +49,6 @@ std::optional<std::vector<CharacterFit>> readFits(const nlohmann::json& json) {
         fits.push_back(*fit);
     }
     return fits;
-}
-
-CharacterFit legacyFit(const nlohmann::json& json, const SwingConfig& fallback) {
-    const CharacterFit base = fallback.fits.empty() ? CharacterFit{} : fallback.fits.front();
-    return CharacterFit{json_fields::readDouble(json, "characterSize").value_or(base.size),
-                        json_fields::readDouble(json, "seatLift").value_or(base.lift),
-                        json_fields::readDouble(json, "seatForward").value_or(base.forward)};
 }
 
 }  // namespace
@@ -112,26 +106,9 @@ std::optional<SwingConfig> SwingConfig::fromJson(const nlohmann::json& json, con
     config.id = readUuid(json, "id").value_or(Uuid::random());
     config.characters = readStrings(json, "characters").value_or(std::vector<std::string>{});
     if (config.characters.empty()) config.characters = {""};
-    config.attach = readCase<SwingAttach>(json, "attach").value_or(fallback.attach);
-    config.anchorFraction = readDouble(json, "anchorFraction").value_or(fallback.anchorFraction);
-    config.ropeLength = readDouble(json, "ropeLength").value_or(fallback.ropeLength);
-    config.tiltDegrees = readDouble(json, "tiltDegrees").value_or(fallback.tiltDegrees);
-    config.pumping = readBool(json, "pumping").value_or(fallback.pumping);
-    config.cruiseAmplitudeDegrees =
-        readDouble(json, "cruiseAmplitudeDegrees").value_or(fallback.cruiseAmplitudeDegrees);
-    config.kick = readDouble(json, "kick").value_or(fallback.kick);
-    config.lean = readDouble(json, "lean").value_or(fallback.lean);
-    config.legBias = readDouble(json, "legBias").value_or(fallback.legBias);
-    config.gripReach = readDouble(json, "gripReach").value_or(fallback.gripReach);
-    config.headMode = readCase<HeadMode>(json, "headMode").value_or(fallback.headMode);
-    config.handLeft = readCase<HandMode>(json, "handLeft").value_or(fallback.handLeft);
-    config.handRight = readCase<HandMode>(json, "handRight").value_or(fallback.handRight);
-    config.innerHand = readCase<HandMode>(json, "innerHand").value_or(fallback.innerHand);
-    config.fits = readFits(json).value_or(std::vector<CharacterFit>{legacyFit(json, fallback)});
-    config.swingScale = readDouble(json, "swingScale").value_or(fallback.swingScale);
-    config.style = readCase<SwingStyle>(json, "style").value_or(fallback.style);
-    config.shine = readDouble(json, "shine").value_or(fallback.shine);
-    config.skin = readCase<SwingSkin>(json, "skin").value_or(fallback.skin);
+    swing_fields::read(json, swing_fields::Layout::swingObject, config);
+    const CharacterFit base = fallback.fits.empty() ? CharacterFit{} : fallback.fits.front();
+    config.fits = readFits(json).value_or(std::vector<CharacterFit>{swing_fields::readLegacyFit(json, base)});
     return config;
 }
 

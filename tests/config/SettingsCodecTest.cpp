@@ -4,6 +4,8 @@
 
 #include "config/SettingsValues.h"
 
+#include "SwingSamples.h"
+
 namespace plimsa {
 namespace {
 
@@ -43,49 +45,29 @@ TEST(SettingsCodec, NonUtf8TextIsReplacedInsteadOfFailingTheSave) {
     EXPECT_EQ(back->swings[0].characters[0], "/home/u/\xEF\xBF\xBD\xEF\xBF\xBD.glb");
 }
 
-TEST(SettingsCodec, FlatLegacyDocumentBecomesOneSwing) {
-    const auto values = decoded(R"({"lightContrast": 0.5, "ropeLength": 3.0, "characterSize": 1.2})");
-    EXPECT_DOUBLE_EQ(values.lightContrast, 0.5);
-    EXPECT_EQ(values.frameRate, 60);
-    EXPECT_TRUE(values.corners.empty());
-    const SwingConfig swing = expectOneSwing(values);
-    SwingConfig expected;
+TEST(SettingsCodec, EveryFlatKeyOfTheOlderLayoutIsCarriedOverButNotPlacementOrFits) {
+    const SwingConfig source = testing::everyFieldChanged();
+    nlohmann::json flat = nlohmann::json::parse(source.toJson().dump());
+    flat.erase("id");
+    flat.erase("characters");
+    flat["fits"] = nlohmann::json::parse(R"([{"size": 9, "lift": 9, "forward": 9}])");  // never read flat
+    flat["characterSize"] = 1.1;
+    flat["seatLift"] = 0.1;
+    flat["seatForward"] = -0.1;
+    flat["lightContrast"] = 0.5;
+    const auto values = SettingsValues::fromJson(flat);
+    ASSERT_TRUE(values);
+    EXPECT_DOUBLE_EQ(values->lightContrast, 0.5);
+    EXPECT_EQ(values->frameRate, 60);
+    EXPECT_TRUE(values->corners.empty());
+    const SwingConfig swing = expectOneSwing(*values);
+    SwingConfig expected = source;
     expected.id = swing.id;
-    expected.ropeLength = 3.0;
-    expected.fits = {{1.2, 0.0, 0.0}};
+    expected.characters = {""};
+    expected.attach = SwingAttach::screen;  // the older layout had no hanging mode or anchor
+    expected.anchorFraction = 0.72;
+    expected.fits = {{1.1, 0.1, -0.1}};
     EXPECT_EQ(swing, expected);
-    EXPECT_EQ(swing.characters, std::vector<std::string>{""});
-    EXPECT_EQ(swing.attach, SwingAttach::screen);
-    EXPECT_DOUBLE_EQ(swing.anchorFraction, 0.72);
-}
-
-TEST(SettingsCodec, EveryFlatKeyOfTheOlderLayoutIsCarriedOver) {
-    const auto swing = expectOneSwing(decoded(R"({
-        "ropeLength": 3, "tiltDegrees": 10, "pumping": false, "cruiseAmplitudeDegrees": 40, "kick": 0.5,
-        "lean": 0.6, "legBias": 0.3, "gripReach": 0.7, "headMode": "idle", "handLeft": "wave",
-        "handRight": "loose", "innerHand": "chain", "characterSize": 1.1, "swingScale": 0.8, "seatLift": 0.1,
-        "seatForward": -0.1, "style": "wild", "shine": 0.4, "skin": "forest",
-        "fits": [{"size": 9, "lift": 9, "forward": 9}], "attach": "window", "anchorFraction": 0.1})"));
-    EXPECT_DOUBLE_EQ(swing.ropeLength, 3);
-    EXPECT_DOUBLE_EQ(swing.tiltDegrees, 10);
-    EXPECT_FALSE(swing.pumping);
-    EXPECT_DOUBLE_EQ(swing.cruiseAmplitudeDegrees, 40);
-    EXPECT_DOUBLE_EQ(swing.kick, 0.5);
-    EXPECT_DOUBLE_EQ(swing.lean, 0.6);
-    EXPECT_DOUBLE_EQ(swing.legBias, 0.3);
-    EXPECT_DOUBLE_EQ(swing.gripReach, 0.7);
-    EXPECT_EQ(swing.headMode, HeadMode::idle);
-    EXPECT_EQ(swing.handLeft, HandMode::wave);
-    EXPECT_EQ(swing.handRight, HandMode::loose);
-    EXPECT_EQ(swing.innerHand, HandMode::chain);
-    EXPECT_DOUBLE_EQ(swing.swingScale, 0.8);
-    EXPECT_EQ(swing.style, SwingStyle::wild);
-    EXPECT_DOUBLE_EQ(swing.shine, 0.4);
-    EXPECT_EQ(swing.skin, SwingSkin::forest);
-    // The flat "fits" is never read, and the older layout had no hanging mode or anchor.
-    EXPECT_EQ(swing.fits, (std::vector<CharacterFit>{CharacterFit{1.1, 0.1, -0.1}}));
-    EXPECT_EQ(swing.attach, SwingAttach::screen);
-    EXPECT_DOUBLE_EQ(swing.anchorFraction, 0.72);
 }
 
 TEST(SettingsCodec, SwingElementsTakeMissingKeysFromTheFlatOnes) {
@@ -100,11 +82,8 @@ TEST(SettingsCodec, SwingElementsTakeMissingKeysFromTheFlatOnes) {
     EXPECT_EQ(SwingConfig::decodeFallback().fits, (std::vector<CharacterFit>{CharacterFit{}}));
 }
 
-TEST(SettingsCodec, EmptySwingListStaysEmpty) {
+TEST(SettingsCodec, UnreadableSwingListGivesTheLegacySwingButAnEmptyOneStaysEmpty) {
     EXPECT_TRUE(decoded(R"({"swings": [], "ropeLength": 3})").swings.empty());
-}
-
-TEST(SettingsCodec, UnreadableSwingListGivesTheLegacySwing) {
     for (const char* document : {R"({"kick": 0.4, "swings": [{"ropeLength": 4.0}, 3]})",
                                  R"({"kick": 0.4, "swings": {"ropeLength": 4.0}})",
                                  R"({"kick": 0.4, "swings": null})", R"({"kick": 0.4, "swings": "none"})"}) {
@@ -128,15 +107,12 @@ TEST(SettingsCodec, CornerListIsAllOrNothingButBadValuesKeepTheirPlace) {
 }
 
 TEST(SettingsCodec, FrameRateMustBeAnIntegralNumber) {
-    EXPECT_EQ(decoded(R"({"frameRate": 45})").frameRate, 45);
-    EXPECT_EQ(decoded(R"({"frameRate": -3})").frameRate, -3);
-    EXPECT_EQ(decoded(R"({"frameRate": 30.0})").frameRate, 30);
-    EXPECT_EQ(decoded(R"({"frameRate": 30.5})").frameRate, 60);
-    EXPECT_EQ(decoded(R"({"frameRate": "30"})").frameRate, 60);
-    EXPECT_EQ(decoded(R"({"frameRate": 1e300})").frameRate, 60);
-    EXPECT_EQ(decoded(R"({"frameRate": 4294967356})").frameRate, 60);
-    EXPECT_EQ(decoded(R"({"frameRate": -99999999999999999999})").frameRate, 60);
-    EXPECT_EQ(decoded(R"({"frameRate": true})").frameRate, 60);
+    const std::pair<const char*, int> cases[] = {
+        {"45", 45},     {"-3", -3},    {"30.0", 30},       {"30.5", 60},
+        {"\"30\"", 60}, {"1e300", 60}, {"4294967356", 60}, {"-99999999999999999999", 60},
+        {"true", 60}};
+    for (const auto& [number, expected] : cases)
+        EXPECT_EQ(decoded(std::string(R"({"frameRate": )") + number + "}").frameRate, expected) << number;
 }
 
 TEST(SettingsCodec, GlobalValuesFallBackOnTheirOwn) {
