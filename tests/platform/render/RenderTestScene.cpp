@@ -57,12 +57,13 @@ void RenderTest::SetUp() {
     if (!renderer_) {
         std::string error;
         renderer_ = SnapshotRenderer::create(&error);
-        if (!renderer_) GTEST_SKIP() << "no headless OpenGL context: " << error;
+        PLIMSA_SKIP_WITHOUT_RENDERER(renderer_ != nullptr, error);
     }
 }
 
 Image RenderTest::render(const TestScene& scene, int width, int height, int samples, double time) {
-    std::optional<Image> image = renderer_->snapshot(*scene.scene, *scene.camera, width, height, samples, time);
+    std::optional<Image> image =
+        renderer_->snapshot(*scene.scene, *scene.camera, width, height, samples, time);
     EXPECT_TRUE(image.has_value());
     return image ? *image : Image();
 }
@@ -70,20 +71,9 @@ Image RenderTest::render(const TestScene& scene, int width, int height, int samp
 Rgba at(const Image& image, glm::ivec2 pixel) {
     if (pixel.x < 0 || pixel.y < 0 || pixel.x >= image.width || pixel.y >= image.height) {
         ADD_FAILURE() << "pixel " << pixel.x << "," << pixel.y << " outside the image";
-        return {0, 0, 0, 0};
+        return {};
     }
-    const uint8_t* p = image.pixel(pixel.x, pixel.y);
-    return {p[0], p[1], p[2], p[3]};
-}
-
-float luminance(const Rgba& c) { return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b; }
-
-int countPixels(const Image& image, bool (*predicate)(const Rgba&)) {
-    int count = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x)
-            if (predicate(at(image, {x, y}))) ++count;
-    return count;
+    return testing::at(image, pixel.x, pixel.y);
 }
 
 }  // namespace plimsa::test

@@ -7,6 +7,8 @@
 #include "platform/scene/Material.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
+#include "support/ImageMeasure.h"
+#include "support/RendererRequirement.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +23,8 @@ struct TestScene {
 
     /// A perspective camera (or orthographic with half height `orthographicScale`) at `position` looking
     /// at `target`.
-    explicit TestScene(glm::vec3 position = {0, 0, 5}, glm::vec3 target = {0, 0, 0}, float orthographicScale = 0.0f);
+    explicit TestScene(glm::vec3 position = {0, 0, 5}, glm::vec3 target = {0, 0, 0},
+                       float orthographicScale = 0.0f);
 
     std::shared_ptr<Node> add(std::shared_ptr<Geometry> geometry, std::shared_ptr<Material> material,
                               glm::vec3 position = glm::vec3(0.0f));
@@ -34,25 +37,25 @@ struct TestScene {
 /// A material drawn as is, without lighting (colours survive the pipeline unchanged).
 std::shared_ptr<Material> unlit(glm::vec4 color);
 
-/// A snapshot renderer shared by the tests of one process, or a skip when no context can be made.
+/// A snapshot renderer shared by the tests of one process; without a context the tests skip, or fail where
+/// a renderer is required.
 class RenderTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     static void TearDownTestSuite() { renderer_.reset(); }
 
     Image render(const TestScene& scene, int width, int height, int samples = 1, double time = 0.0);
     SnapshotRenderer& renderer() { return *renderer_; }
 
-private:
+  private:
     static std::unique_ptr<SnapshotRenderer> renderer_;
 };
 
-// Measurements on premultiplied images.
-struct Rgba {
-    int r, g, b, a;
-};
+using testing::countPixels;
+using testing::luminance;
+using testing::Rgba;
+
+/// The pixel at (column, row from the top); a test failure, and a transparent black pixel, outside the image.
 Rgba at(const Image& image, glm::ivec2 pixel);
-float luminance(const Rgba& c);
-int countPixels(const Image& image, bool (*predicate)(const Rgba&));
 
 }  // namespace plimsa::test

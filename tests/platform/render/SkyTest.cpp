@@ -13,7 +13,9 @@ namespace {
 
 constexpr float kPi = 3.14159265f;
 
-float luminance(glm::vec3 c) { return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b; }
+float luminance(glm::vec3 c) {
+    return 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b;
+}
 
 SkyParameters small() {
     SkyParameters parameters;
@@ -22,14 +24,16 @@ SkyParameters small() {
 }
 
 glm::vec3 directionAt(float elevation, float azimuth) {
-    return {std::cos(elevation) * std::cos(azimuth), std::sin(elevation), std::cos(elevation) * std::sin(azimuth)};
+    return {std::cos(elevation) * std::cos(azimuth), std::sin(elevation),
+            std::cos(elevation) * std::sin(azimuth)};
 }
 
 TEST(Sky, RadianceIsFiniteNonNegativeAndBluerOverheadThanAtTheHorizon) {
     const Sky sky(small());
     for (int i = 0; i < 24; ++i)
         for (int j = 0; j < 12; ++j) {
-            const glm::vec3 value = sky.radiance(directionAt(-kPi / 2 + kPi * (j + 0.5f) / 12, 2 * kPi * i / 24));
+            const glm::vec3 value =
+                sky.radiance(directionAt(-kPi / 2 + kPi * (j + 0.5f) / 12, 2 * kPi * i / 24));
             ASSERT_TRUE(std::isfinite(value.r + value.g + value.b));
             ASSERT_GE(std::min({value.r, value.g, value.b}), 0.0f);
         }
@@ -56,13 +60,15 @@ TEST(Sky, IsExposedSoThatAWhiteSurfaceFacingUpIsBrightButNotOverexposed) {
 
 TEST(Sky, SphericalHarmonicDiffuseMatchesDirectIntegration) {
     const Sky sky(small());
-    for (glm::vec3 normal : {glm::vec3(0, 1, 0), glm::vec3(1, 0, 0), glm::vec3(0, 0, -1), glm::vec3(0, -1, 0)}) {
+    for (glm::vec3 normal :
+         {glm::vec3(0, 1, 0), glm::vec3(1, 0, 0), glm::vec3(0, 0, -1), glm::vec3(0, -1, 0)}) {
         glm::vec3 sum(0.0f);
         constexpr int kSteps = 64;
         for (int i = 0; i < kSteps; ++i)
             for (int j = 0; j < 2 * kSteps; ++j) {
                 const float theta = (i + 0.5f) / kSteps * kPi, phi = (j + 0.5f) / (2 * kSteps) * 2 * kPi;
-                const glm::vec3 d(std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi));
+                const glm::vec3 d(std::sin(theta) * std::cos(phi), std::cos(theta),
+                                  std::sin(theta) * std::sin(phi));
                 const float cosine = glm::dot(d, normal);
                 if (cosine <= 0.0f) continue;
                 sum += sky.radiance(d) * cosine * std::sin(theta) * (kPi / kSteps) * (kPi / kSteps);

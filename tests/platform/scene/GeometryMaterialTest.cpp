@@ -2,7 +2,6 @@
 #include "platform/scene/Material.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Primitives.h"
-#include "platform/scene/Scene.h"
 #include "platform/scene/Texture.h"
 
 #include "support/Near.h"
@@ -150,15 +149,6 @@ TEST(Material, BlendingFollowsTransparencyAndTextureAlpha) {
     material->setDiffuseColor({1, 1, 1, 0.5f});  // replaces the image
     EXPECT_FALSE(material->diffuse().hasImage());
     EXPECT_TRUE(material->needsBlending());
-}
-
-TEST(Scene, StartsEmptyAndTransparent) {
-    const auto scene = Scene::make();
-    EXPECT_TRUE(scene->rootNode().childNodes().empty());
-    EXPECT_EQ(scene->backgroundColor(), glm::vec4(0.0f));
-    EXPECT_FALSE(scene->lightingEnvironment().has_value());
-    scene->setLightingEnvironment(SkyDescription{});
-    EXPECT_EQ(scene->lightingEnvironment()->name, "sky");
 }
 
 }  // namespace

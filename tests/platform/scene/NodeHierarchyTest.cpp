@@ -10,9 +10,7 @@ namespace {
 
 std::vector<std::string> namesOf(const std::vector<std::shared_ptr<Node>>& nodes) {
     std::vector<std::string> names;
-    for (const auto& node : nodes) {
-        names.push_back(node->name());
-    }
+    for (const auto& node : nodes) names.push_back(node->name());
     return names;
 }
 

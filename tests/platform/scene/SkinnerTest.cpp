@@ -52,9 +52,8 @@ struct Leg {
 TEST(Skinner, RestPoseLeavesVerticesInPlace) {
     Leg leg;
     const Geometry& geometry = *leg.mesh->geometry();
-    for (size_t i = 0; i < geometry.vertexCount(); ++i) {
+    for (size_t i = 0; i < geometry.vertexCount(); ++i)
         ASSERT_TRUE(near(leg.skinner->skinnedPosition(geometry, i), geometry.mesh().positions[i], 1e-6f));
-    }
     EXPECT_EQ(leg.skinner->skeleton(), leg.thigh);
     EXPECT_EQ(leg.skinner->bones(), (std::vector<std::shared_ptr<Node>>{leg.thigh, leg.shin}));
 }

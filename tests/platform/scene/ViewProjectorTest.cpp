@@ -73,11 +73,15 @@ TEST(ViewProjector, OrthographicScaleIsHalfTheVisibleHeight) {
     EXPECT_NEAR(projector.projectPoint({1.25f, 0, 0}).x, 200.0f, 1e-3f);  // width follows the aspect
 }
 
-TEST(ViewProjector, HitTestFindsTheFrontNodeFirst) {
+TEST(ViewProjector, HitTestFindsTheFrontNodeFirstAndSkipsHiddenSubtrees) {
     View view;
     auto back = view.add({0, 0, -3}, "back");
     auto front = view.add({0, 0, 2}, "grab");
     view.add({4, 0, 0}, "aside");
+    auto hiddenGroup = Node::make();
+    hiddenGroup->setHidden(true);
+    view.root->addChildNode(hiddenGroup);
+    hiddenGroup->addChildNode(Node::make(Primitives::sphere(1)));
     const ViewProjector projector(*view.cameraNode, {400, 400});
     const auto hits = projector.hitTest(*view.root, {200, 200});
     ASSERT_EQ(hits.size(), 2u);
@@ -86,21 +90,10 @@ TEST(ViewProjector, HitTestFindsTheFrontNodeFirst) {
     EXPECT_TRUE(near(hits[0].worldCoordinates, {0, 0, 2.5f}, 1e-3f));
     EXPECT_NEAR(hits[0].distance, 7.5f, 1e-3f);
     EXPECT_TRUE(projector.hitTest(*view.root, {5, 5}).empty());
-}
-
-TEST(ViewProjector, HitTestSkipsHiddenNodesAndTheirSubtrees) {
-    View view;
-    auto front = view.add({0, 0, 2}, "front");
-    auto back = view.add({0, 0, -3}, "back");
-    auto hiddenGroup = Node::make();
-    hiddenGroup->setHidden(true);
-    view.root->addChildNode(hiddenGroup);
-    hiddenGroup->addChildNode(Node::make(Primitives::sphere(1)));
     front->setHidden(true);
-    const ViewProjector projector(*view.cameraNode, {400, 400});
-    const auto hits = projector.hitTest(*view.root, {200, 200});
-    ASSERT_EQ(hits.size(), 1u);
-    EXPECT_EQ(hits[0].node, back);
+    const auto behind = projector.hitTest(*view.root, {200, 200});
+    ASSERT_EQ(behind.size(), 1u);
+    EXPECT_EQ(behind[0].node, back);
 }
 
 TEST(ViewProjector, HitTestUsesTheRotatedBoxAndIgnoresWhatIsBehind) {
@@ -114,25 +107,6 @@ TEST(ViewProjector, HitTestUsesTheRotatedBoxAndIgnoresWhatIsBehind) {
     const glm::vec3 offDiagonal = projector.projectPoint({1, -1, 0});
     EXPECT_EQ(projector.hitTest(*view.root, {onDiagonal.x, onDiagonal.y}).size(), 1u);
     EXPECT_TRUE(projector.hitTest(*view.root, {offDiagonal.x, offDiagonal.y}).empty());
-}
-
-TEST(ViewProjector, HitTestFollowsASkinnedMeshIntoItsPose) {
-    View view;
-    auto bone = Node::make("bone");
-    view.root->addChildNode(bone);
-    MeshData data = Primitives::box(0.5f, 0.5f, 0.5f, 0)->mesh();
-    data.joints.assign(data.vertexCount(), glm::u16vec4(0));
-    data.weights.assign(data.vertexCount(), glm::vec4(1, 0, 0, 0));
-    auto skinned = Node::make(Geometry::make(data), "grab");
-    view.root->addChildNode(skinned);
-    skinned->setSkinner(Skinner::make({bone}, {glm::mat4(1.0f)}));
-    bone->setPosition({1.5f, 0, 0});  // the mesh follows the bone, not its own node
-    const ViewProjector projector(*view.cameraNode, {400, 400});
-    const glm::vec3 atBone = projector.projectPoint({1.5f, 0, 0});
-    EXPECT_TRUE(projector.hitTest(*view.root, {200, 200}).empty());
-    const auto hits = projector.hitTest(*view.root, {atBone.x, atBone.y});
-    ASSERT_EQ(hits.size(), 1u);
-    EXPECT_EQ(hits[0].node, skinned);
 }
 
 TEST(ViewProjector, PreciseHitTestLooksAtTheTriangles) {
@@ -158,7 +132,7 @@ TEST(ViewProjector, PreciseHitTestLooksAtTheTriangles) {
     EXPECT_EQ(leafHits[0].node, leaf);
 }
 
-TEST(ViewProjector, PreciseHitTestPosesSkinnedMeshes) {
+TEST(ViewProjector, HitTestsFollowASkinnedMeshIntoItsPose) {
     View view;
     auto bone = Node::make("bone");
     view.root->addChildNode(bone);
@@ -168,12 +142,16 @@ TEST(ViewProjector, PreciseHitTestPosesSkinnedMeshes) {
     auto skinned = Node::make(Geometry::make(data), "grab");
     view.root->addChildNode(skinned);
     skinned->setSkinner(Skinner::make({bone}, {glm::mat4(1.0f)}));
-    bone->setPosition({1.5f, 0, 0});
-    bone->setScale({1, 3, 1});  // a tall ellipsoid: its box corners are empty space
+    bone->setPosition({1.5f, 0, 0});  // the mesh follows the bone, not its own node
+    bone->setScale({1, 3, 1});        // a tall ellipsoid: its box corners are empty space
     const ViewProjector projector(*view.cameraNode, {400, 400});
     const HitTestOptions precise{.boundingBoxOnly = false};
     const glm::vec3 centre = projector.projectPoint({1.5f, 0, 0});
     const glm::vec3 corner = projector.projectPoint({1.95f, 1.4f, 0.5f});
+    EXPECT_TRUE(projector.hitTest(*view.root, {200, 200}).empty());
+    const auto hits = projector.hitTest(*view.root, {centre.x, centre.y});
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].node, skinned);
     EXPECT_EQ(projector.hitTest(*view.root, {centre.x, centre.y}, precise).size(), 1u);
     EXPECT_EQ(projector.hitTest(*view.root, {corner.x, corner.y}).size(), 1u);
     EXPECT_TRUE(projector.hitTest(*view.root, {corner.x, corner.y}, precise).empty());
