@@ -86,17 +86,6 @@ TEST(Geometry, MaterialsCycleOverElementsAndNeverRunOut) {
     EXPECT_EQ(geometry->materialForElement(1), blue);
 }
 
-TEST(Material, DefaultsFollowTheReferenceFramework) {
-    const auto material = Material::make();
-    EXPECT_EQ(material->diffuse().color, glm::vec4(1.0f));
-    EXPECT_FLOAT_EQ(material->transparency(), 1.0f);
-    EXPECT_FALSE(material->isDoubleSided());
-    EXPECT_TRUE(material->writesToDepthBuffer());
-    EXPECT_EQ(material->lightingModel(), LightingModel::physicallyBased);
-    EXPECT_EQ(material->multiply().color, glm::vec4(1.0f));
-    EXPECT_FALSE(material->needsBlending());
-}
-
 TEST(Material, SettersBumpRevisionAndClampValues) {
     const auto material = Material::make();
     uint64_t revision = material->revision();
