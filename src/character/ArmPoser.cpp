@@ -57,6 +57,15 @@ glm::mat4 below(const Node& ancestor, const glm::mat4& ancestorWorld, const Node
     return ancestorWorld * path;
 }
 
+// The world orientation of `bone`'s parent, given the world transform of `ancestor`: the parent itself,
+// or a bone further up with others (a wrist, a twist bone) between them.
+glm::quat parentOrientation(const Node& ancestor, const glm::mat4& ancestorWorld, const Node& bone) {
+    if (bone.parent() == &ancestor || bone.parent() == nullptr) {
+        return BonePoser::orientationOf(ancestorWorld);
+    }
+    return BonePoser::orientationOf(below(ancestor, ancestorWorld, *bone.parent()));
+}
+
 }  // namespace
 
 ArmPoser::ArmPoser(const BonePoser& bones, const glm::mat4& rigToWorld, const Node& swingFrame,
@@ -229,7 +238,7 @@ void ArmPoser::solve(const SkeletonBones::Arm& arm, Frames& frames, const Reach&
 
     const glm::vec3 newElbow(frames.fore[3]);
     const glm::vec3 foreDirection = unit(glm::vec3(frames.hand[3]) - newElbow, upperDirection);
-    bones_.applyWorld(*arm.fore, BonePoser::orientationOf(frames.upper),
+    bones_.applyWorld(*arm.fore, parentOrientation(*arm.upper, frames.upper, *arm.fore),
                       ArmSolver::rotation(foreDirection, unit(goal.target - newElbow, foreDirection)));
     frames.refreshFromFore(arm);
 
@@ -249,7 +258,7 @@ void ArmPoser::orientHand(const SkeletonBones::Arm& arm, Frames& frames, const g
         return;  // no direction to turn from: the hand stays at rest
     }
     const glm::vec3 currentPalm = BonePoser::orientationOf(frames.hand) * arm.palmLocal;
-    bones_.applyWorld(*arm.hand, BonePoser::orientationOf(frames.fore),
+    bones_.applyWorld(*arm.hand, parentOrientation(*arm.fore, frames.fore, *arm.hand),
                       ArmSolver::handTurn(current, currentPalm, fingers, palm));
 }
 
