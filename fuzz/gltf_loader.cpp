@@ -21,6 +21,7 @@ plimsa::GltfLimits fuzzLimits() {
     limits.maxIndices = 300'000;
     limits.maxImagePixels = size_t{1} << 20;
     limits.maxImageSide = 2048;
+    limits.maxDecodedBytes = size_t{32} << 20;
     return limits;
 }
 

@@ -32,21 +32,25 @@ struct GltfLoadResult {
 /// What the scene holds: the default scene's node hierarchy (glTF names as node names, TRS or matrix
 /// transforms); one geometry per glTF mesh, shared by the nodes that use it, with one element per
 /// triangle primitive and that primitive's material; joints and normalised weights on skinned meshes,
-/// whose nodes carry a Skinner over the joint nodes with the skin's inverse bind matrices; materials with
+/// whose nodes carry a Skinner over the joint nodes with the skin's inverse bind matrices (one copy per
+/// skin, however many nodes use it); materials with
 /// base colour (factor, texture, sampler wrap, KHR_texture_transform), roughness and metalness factors,
 /// alpha mode and cutoff, double-sidedness, normal and emissive maps. Each image is decoded at most once
 /// and shared by every material that shows it. Colours are converted from glTF's linear factors to sRGB.
 ///
 /// Failure: a file that is unreadable, malformed, inconsistent or beyond the limits gives no scene and an
-/// error, never a crash. External files are read only from the model's own folder: URIs that leave it are
-/// refused. A missing or undecodable image, or one past the decoded-pixel budget, leaves its materials
-/// untextured (a warning); a missing buffer fails the load. An image larger than `maxImageSide` fails the
+/// error, never a crash. Whatever the build allocates in proportion to a count the file declares (accessor
+/// values, vertices, triangles, joints per skinned node, texels) is checked against `maxDecodedBytes`
+/// before it is allocated, so a tiny file cannot demand gigabytes. External files are read only from the
+/// model's own folder: URIs that leave it are refused. A missing or undecodable image, or one past the
+/// decoded-pixel limit or what is left of the budget, leaves its materials untextured (a warning); a
+/// missing buffer fails the load. An image larger than `maxImageSide` fails the
 /// load, and so does a required extension other than KHR_texture_transform and KHR_materials_unlit (the
 /// data could not be read correctly).
 ///
 /// Thread: any; calls on one loader or on several may run at the same time (no shared mutable state).
 class GltfLoader {
-public:
+  public:
     explicit GltfLoader(GltfLimits limits = {});
 
     /// Reads and loads a file; external files are looked up next to it.
@@ -66,7 +70,7 @@ public:
 
     const GltfLimits& limits() const { return limits_; }
 
-private:
+  private:
     GltfLimits limits_;
 };
 

@@ -17,25 +17,31 @@ float srgbFromLinear(double linear) {
 
 glm::vec4 srgbColor(const std::vector<double>& factor, double fallback = 1.0) {
     const auto at = [&](size_t i) { return i < factor.size() ? factor[i] : fallback; };
-    const double alpha = factor.size() >= 4 && std::isfinite(factor[3]) ? std::clamp(factor[3], 0.0, 1.0) : 1.0;
+    const double alpha =
+        factor.size() >= 4 && std::isfinite(factor[3]) ? std::clamp(factor[3], 0.0, 1.0) : 1.0;
     return {srgbFromLinear(at(0)), srgbFromLinear(at(1)), srgbFromLinear(at(2)), static_cast<float>(alpha)};
 }
 
 WrapMode wrapMode(int gl) {
     switch (gl) {
-        case TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE: return WrapMode::clamp;
-        case TINYGLTF_TEXTURE_WRAP_MIRRORED_REPEAT: return WrapMode::mirror;
-        default: return WrapMode::repeat;
+        case TINYGLTF_TEXTURE_WRAP_CLAMP_TO_EDGE:
+            return WrapMode::clamp;
+        case TINYGLTF_TEXTURE_WRAP_MIRRORED_REPEAT:
+            return WrapMode::mirror;
+        default:
+            return WrapMode::repeat;
     }
 }
 
 double number(const tinygltf::Value& value, double fallback) {
-    return value.IsNumber() && std::isfinite(value.GetNumberAsDouble()) ? value.GetNumberAsDouble() : fallback;
+    return value.IsNumber() && std::isfinite(value.GetNumberAsDouble()) ? value.GetNumberAsDouble()
+                                                                        : fallback;
 }
 
 glm::vec2 pair(const tinygltf::Value& value, glm::vec2 fallback) {
     if (!value.IsArray() || value.ArrayLen() != 2) return fallback;
-    return {static_cast<float>(number(value.Get(0), fallback.x)), static_cast<float>(number(value.Get(1), fallback.y))};
+    return {static_cast<float>(number(value.Get(0), fallback.x)),
+            static_cast<float>(number(value.Get(1), fallback.y))};
 }
 
 // KHR_texture_transform: uv' = T(offset) * R(rotation) * S(scale) * uv, with the extension's rotation sense.
@@ -58,8 +64,9 @@ glm::mat4 textureTransform(const tinygltf::ExtensionMap& extensions) {
 }  // namespace
 
 GltfMaterialBuilder::GltfMaterialBuilder(const tinygltf::Model& model, const GltfLimits& limits,
-                                         std::vector<std::string>& warnings)
+                                         GltfBudget& budget, std::vector<std::string>& warnings)
     : model_(model),
+      budget_(budget),
       warnings_(warnings),
       pixelsLeft_(limits.maxImagePixels),
       materials_(model.materials.size()),
@@ -117,7 +124,8 @@ std::shared_ptr<Material> GltfMaterialBuilder::makeMaterial(const tinygltf::Mate
 
     MaterialProperty normal = textureProperty(source.normalTexture.index, source.normalTexture.extensions);
     if (normal.hasImage()) material->setNormal(normal);
-    MaterialProperty emission = textureProperty(source.emissiveTexture.index, source.emissiveTexture.extensions);
+    MaterialProperty emission =
+        textureProperty(source.emissiveTexture.index, source.emissiveTexture.extensions);
     const glm::vec4 glow = srgbColor(source.emissiveFactor, 0.0);
     if (!emission.hasImage()) emission.color = glm::vec4(glm::vec3(glow), 1.0f);
     if (emission.hasImage() || glm::vec3(glow) != glm::vec3(0.0f)) material->setEmission(emission);
@@ -125,7 +133,8 @@ std::shared_ptr<Material> GltfMaterialBuilder::makeMaterial(const tinygltf::Mate
     return material;
 }
 
-MaterialProperty GltfMaterialBuilder::textureProperty(int textureIndex, const tinygltf::ExtensionMap& extensions) {
+MaterialProperty GltfMaterialBuilder::textureProperty(int textureIndex,
+                                                      const tinygltf::ExtensionMap& extensions) {
     MaterialProperty property;
     if (textureIndex < 0 || static_cast<size_t>(textureIndex) >= model_.textures.size()) return property;
     property.image = texture(textureIndex);
@@ -148,12 +157,22 @@ std::shared_ptr<Texture> GltfMaterialBuilder::texture(int textureIndex) {
     imageTried_[slot] = true;
     const tinygltf::Image& source = model_.images[slot];
     if (source.image.empty()) return nullptr;  // missing or unrecognised; already warned about
-    std::optional<Image> decoded = GltfImageDecoder::decode(source.image, pixelsLeft_);
-    if (!decoded) {
-        warnings_.push_back("image " + std::to_string(image) + " could not be decoded; its materials stay untextured");
+    const std::string name = "image " + std::to_string(image);
+    // The size comes from the header, read while parsing; decoding checks it again before allocating.
+    const uint64_t pixels = static_cast<uint64_t>(source.width) * static_cast<uint64_t>(source.height);
+    if (!budget_.fits(pixels, 4)) {
+        warnings_.push_back(
+            name + " would take more memory than is left for the model; its materials stay untextured");
         return nullptr;
     }
-    pixelsLeft_ -= static_cast<size_t>(decoded->width) * static_cast<size_t>(decoded->height);
+    std::optional<Image> decoded =
+        GltfImageDecoder::decode(source.image, std::min<uint64_t>(pixelsLeft_, pixels));
+    if (!decoded) {
+        warnings_.push_back(name + " could not be decoded; its materials stay untextured");
+        return nullptr;
+    }
+    budget_.take(pixels, 4);
+    pixelsLeft_ -= static_cast<size_t>(pixels);
     textures_[slot] = Texture::make(std::move(*decoded), source.name);
     return textures_[slot];
 }

@@ -3,6 +3,7 @@
 // Internal to platform/gltf.
 
 #include "platform/gltf/GltfAccessors.h"
+#include "platform/gltf/GltfBudget.h"
 #include "platform/gltf/GltfLimits.h"
 #include "platform/gltf/GltfMaterialBuilder.h"
 #include "platform/scene/Geometry.h"
@@ -28,17 +29,18 @@ struct GltfMesh {
     uint32_t maxJoint = 0;
 };
 
-/// Builds the meshes of one document, each once. One instance per build; not thread-safe.
+/// Builds the meshes of one document, each once, charging `budget` for the vertices, triangles and
+/// accessor values before it allocates them. One instance per build; not thread-safe.
 class GltfMeshBuilder {
-public:
+  public:
     GltfMeshBuilder(const tinygltf::Model& model, GltfMaterialBuilder& materials, const GltfLimits& limits,
-                    std::vector<std::string>& warnings);
+                    GltfBudget& budget, std::vector<std::string>& warnings);
 
     /// The mesh at `index` (built on first request). Null with `error` set when its data is bad: an
-    /// index past its vertices, or more vertices or indices than the limits allow.
+    /// index past its vertices, or more vertices or indices than the limits or the budget allow.
     const GltfMesh* mesh(int index, std::string& error);
 
-private:
+  private:
     struct VertexSet {
         uint32_t base = 0;
         uint32_t count = 0;
@@ -49,13 +51,15 @@ private:
     bool build(const tinygltf::Mesh& source, GltfMesh& out, std::string& error);
     bool addVertices(const tinygltf::Primitive& primitive, int texCoordSet, MeshData& mesh, VertexSet& set,
                      std::string& error);
-    bool addSkinning(const tinygltf::Primitive& primitive, MeshData& mesh, GltfMesh& out, const VertexSet& set);
+    bool addSkinning(const tinygltf::Primitive& primitive, MeshData& mesh, GltfMesh& out,
+                     const VertexSet& set);
     bool readTriangles(const tinygltf::Primitive& primitive, uint32_t vertexCount, std::vector<uint32_t>& out,
                        std::string& error);
 
     const tinygltf::Model& model_;
     GltfAccessors accessors_;
     GltfMaterialBuilder& materials_;
+    GltfBudget& budget_;
     std::vector<std::string>& warnings_;
     size_t verticesLeft_;
     size_t indicesLeft_;

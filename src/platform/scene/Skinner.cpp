@@ -22,16 +22,28 @@ glm::vec4 normalisedWeights(const glm::vec4& weights) {
 
 Skinner::Skinner(const std::vector<std::shared_ptr<Node>>& bones,
                  std::vector<glm::mat4> inverseBindTransforms, const std::shared_ptr<Node>& skeleton)
-    : bones_(bones.begin(), bones.end()),
-      inverseBind_(std::move(inverseBindTransforms)),
-      skeleton_(skeleton) {
-    inverseBind_.resize(bones_.size(), glm::mat4(1.0f));
+    : bones_(bones.begin(), bones.end()), skeleton_(skeleton) {
+    inverseBindTransforms.resize(bones_.size(), glm::mat4(1.0f));
+    inverseBind_ = std::make_shared<const std::vector<glm::mat4>>(std::move(inverseBindTransforms));
 }
 
 std::shared_ptr<Skinner> Skinner::make(const std::vector<std::shared_ptr<Node>>& bones,
                                        std::vector<glm::mat4> inverseBindTransforms,
                                        const std::shared_ptr<Node>& skeleton) {
     return std::make_shared<Skinner>(bones, std::move(inverseBindTransforms), skeleton);
+}
+
+std::shared_ptr<Skinner> Skinner::makeSharing(
+    const std::vector<std::shared_ptr<Node>>& bones,
+    std::shared_ptr<const std::vector<glm::mat4>> inverseBindTransforms,
+    const std::shared_ptr<Node>& skeleton) {
+    if (!inverseBindTransforms || inverseBindTransforms->size() != bones.size())
+        return make(bones, inverseBindTransforms ? *inverseBindTransforms : std::vector<glm::mat4>{},
+                    skeleton);
+    auto skinner = make({}, {}, skeleton);
+    skinner->bones_.assign(bones.begin(), bones.end());
+    skinner->inverseBind_ = std::move(inverseBindTransforms);
+    return skinner;
 }
 
 std::vector<std::shared_ptr<Node>> Skinner::bones() const {
@@ -47,7 +59,7 @@ void Skinner::jointMatrices(std::vector<glm::mat4>& out) const {
     out.resize(bones_.size());
     for (size_t i = 0; i < bones_.size(); ++i) {
         const std::shared_ptr<Node> bone = bones_[i].lock();
-        out[i] = bone ? bone->worldTransform() * inverseBind_[i] : glm::mat4(1.0f);
+        out[i] = bone ? bone->worldTransform() * (*inverseBind_)[i] : glm::mat4(1.0f);
     }
 }
 
@@ -112,7 +124,7 @@ BoundingBox Skinner::worldBoundingBox(const Geometry& geometry) const {
         }
         const std::shared_ptr<Node> bone = bones_[i].lock();
         result.add(
-            boneBoxes_[i].transformed(bone ? bone->worldTransform() * inverseBind_[i] : glm::mat4(1.0f)));
+            boneBoxes_[i].transformed(bone ? bone->worldTransform() * (*inverseBind_)[i] : glm::mat4(1.0f)));
     }
     result.add(boneBoxes_.back());
     return result;

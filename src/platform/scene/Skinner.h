@@ -30,11 +30,17 @@ class Skinner {
     static std::shared_ptr<Skinner> make(const std::vector<std::shared_ptr<Node>>& bones,
                                          std::vector<glm::mat4> inverseBindTransforms,
                                          const std::shared_ptr<Node>& skeleton = nullptr);
+    /// The same over inverse bind matrices that several skinners share (one skin used by many nodes
+    /// keeps one copy); they are copied only when their count differs from the bones'.
+    static std::shared_ptr<Skinner> makeSharing(
+        const std::vector<std::shared_ptr<Node>>& bones,
+        std::shared_ptr<const std::vector<glm::mat4>> inverseBindTransforms,
+        const std::shared_ptr<Node>& skeleton = nullptr);
 
     /// The bones in joint order (null where a bone no longer exists).
     std::vector<std::shared_ptr<Node>> bones() const;
     size_t boneCount() const { return bones_.size(); }
-    const std::vector<glm::mat4>& boneInverseBindTransforms() const { return inverseBind_; }
+    const std::vector<glm::mat4>& boneInverseBindTransforms() const { return *inverseBind_; }
     /// The root of the skeleton (glTF's skin.skeleton), or null when the file named none.
     std::shared_ptr<Node> skeleton() const { return skeleton_.lock(); }
 
@@ -56,7 +62,7 @@ class Skinner {
     void updateBoneBoxes(const Geometry& geometry) const;
 
     std::vector<std::weak_ptr<Node>> bones_;
-    std::vector<glm::mat4> inverseBind_;
+    std::shared_ptr<const std::vector<glm::mat4>> inverseBind_;  // one per bone
     std::weak_ptr<Node> skeleton_;
     mutable std::vector<BoundingBox> boneBoxes_;  // bind-space boxes of the vertices each bone moves
     mutable uint64_t boxesGeometry_ = 0;

@@ -28,7 +28,8 @@ int GltfTestDocument::addView(const void* data, size_t bytes) {
 int GltfTestDocument::addAccessor(const void* data, size_t bytes, size_t count, int componentType,
                                   const std::string& type, bool normalized) {
     const int view = addView(data, bytes);
-    nlohmann::json accessor = {{"bufferView", view}, {"componentType", componentType}, {"count", count}, {"type", type}};
+    nlohmann::json accessor = {
+        {"bufferView", view}, {"componentType", componentType}, {"count", count}, {"type", type}};
     if (normalized) accessor["normalized"] = true;
     json["accessors"].push_back(accessor);
     return static_cast<int>(json["accessors"].size()) - 1;
@@ -44,6 +45,16 @@ int GltfTestDocument::addNode(nlohmann::json node) {
     return static_cast<int>(json["nodes"].size()) - 1;
 }
 
+void GltfTestDocument::addTexture(const nlohmann::json& image) {
+    json["images"] = {image};
+    json["textures"] = {{{"source", 0}}};
+    json["materials"][0]["pbrMetallicRoughness"]["baseColorTexture"] = {{"index", 0}};
+}
+
+nlohmann::json GltfTestDocument::dataImage(const std::vector<uint8_t>& png) {
+    return {{"uri", "data:image/png;base64," + base64(png)}};
+}
+
 GltfTestDocument GltfTestDocument::triangle() {
     GltfTestDocument document;
     const std::vector<float> positions = {0, 0, 0, 1, 0, 0, 0, 1, 0};
@@ -56,7 +67,8 @@ GltfTestDocument GltfTestDocument::triangle() {
     const int normal = document.addAccessor(normals, 3, 5126, "VEC3");
     const int uv = document.addAccessor(texcoords, 3, 5126, "VEC2");
     const int index = document.addAccessor(indices, 3, 5123, "SCALAR");
-    const int material = document.addMaterial({{"name", "Red"}, {"pbrMetallicRoughness", {{"baseColorFactor", {1, 0, 0, 1}}}}});
+    const int material = document.addMaterial(
+        {{"name", "Red"}, {"pbrMetallicRoughness", {{"baseColorFactor", {1, 0, 0, 1}}}}});
     nlohmann::json primitive;
     primitive["attributes"] = {{"POSITION", position}, {"NORMAL", normal}, {"TEXCOORD_0", uv}};
     primitive["indices"] = index;
@@ -67,6 +79,50 @@ GltfTestDocument GltfTestDocument::triangle() {
     document.json["meshes"] = nlohmann::json::array({mesh});
     const int node = document.addNode({{"name", "Triangle"}, {"mesh", 0}});
     document.json["scenes"][0]["nodes"].push_back(node);
+    return document;
+}
+
+GltfTestDocument GltfTestDocument::skinnedTriangle(uint16_t lastJoint) {
+    GltfTestDocument document = triangle();
+    const std::vector<uint16_t> joints = {0, 0, 0, 0, 1, 0, 0, 0, lastJoint, 0, 0, 0};
+    const std::vector<float> weights = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
+    auto& attributes = document.json["meshes"][0]["primitives"][0]["attributes"];
+    attributes["JOINTS_0"] = document.addAccessor(joints, 3, 5123, "VEC4");
+    attributes["WEIGHTS_0"] = document.addAccessor(weights, 3, 5126, "VEC4");
+    const int hip = document.addNode({{"name", "Hip"}, {"children", {2}}});
+    const int knee = document.addNode({{"name", "Knee"}, {"translation", {0, -1, 0}}});
+    document.json["scenes"][0]["nodes"].push_back(hip);
+    document.json["skins"] = {{{"joints", {hip, knee}}}};
+    document.json["nodes"][0]["skin"] = 0;
+    return document;
+}
+
+GltfTestDocument GltfTestDocument::endlessInverseBinds(size_t matrices, int nodes) {
+    GltfTestDocument document = skinnedTriangle();
+    document.json["accessors"].push_back({{"componentType", 5126}, {"count", matrices}, {"type", "MAT4"}});
+    document.json["skins"][0]["inverseBindMatrices"] = document.json["accessors"].size() - 1;
+    for (int i = 1; i < nodes; ++i)
+        document.json["scenes"][0]["nodes"].push_back(document.addNode({{"mesh", 0}, {"skin", 0}}));
+    return document;
+}
+
+GltfTestDocument GltfTestDocument::skinnedCrowd(int nodes, int joints) {
+    GltfTestDocument document = skinnedTriangle();
+    auto& skin = document.json["skins"][0]["joints"];
+    for (int i = 2; i < joints; ++i) {
+        skin.push_back(document.addNode(nlohmann::json::object()));
+        document.json["scenes"][0]["nodes"].push_back(skin.back());
+    }
+    for (int i = 1; i < nodes; ++i)
+        document.json["scenes"][0]["nodes"].push_back(document.addNode({{"mesh", 0}, {"skin", 0}}));
+    return document;
+}
+
+GltfTestDocument GltfTestDocument::emptyVertices(size_t vertices) {
+    GltfTestDocument document;
+    document.json["accessors"].push_back({{"componentType", 5126}, {"count", vertices}, {"type", "VEC3"}});
+    document.json["meshes"] = {{{"primitives", {{{"attributes", {{"POSITION", 0}}}}}}}};
+    document.json["scenes"][0]["nodes"].push_back(document.addNode({{"mesh", 0}}));
     return document;
 }
 
@@ -134,7 +190,8 @@ std::vector<uint8_t> GltfTestDocument::pngHeader(uint32_t width, uint32_t height
     return png;
 }
 
-std::vector<uint8_t> GltfTestDocument::solidPng(int width, int height, uint8_t r, uint8_t g, uint8_t b, uint8_t a) {
+std::vector<uint8_t> GltfTestDocument::solidPng(int width, int height, uint8_t r, uint8_t g, uint8_t b,
+                                                uint8_t a) {
     std::vector<uint8_t> pixels;
     for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {r, g, b, a});
     std::vector<uint8_t> png;
