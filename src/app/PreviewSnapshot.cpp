@@ -16,7 +16,8 @@ int PreviewSnapshot::run(const PreviewRequest& request, std::FILE* out, std::FIL
                      request.model.c_str());
         image = CharacterPreviews::render(CharacterRig::placeholder(), *renderer);
     }
-    return SnapshotOutput::write(image, request.out, out, err);
+    // A thumbnail keeps its transparent background, as the panel shows it.
+    return SnapshotOutput::write(image, request.out, out, err, SnapshotOutput::Backdrop::transparent);
 }
 
 }  // namespace plimsa

@@ -77,9 +77,10 @@ Snapshot mode (no display needed; the first form present wins, one missing its v
   --set keys: rope, tilt, amp, grip, legs, kick, lean, size, leg, scale; VALUE must be a number.
   --look X,Y: a point in the image's points (half its pixels), origin at the bottom left, for the
   head to turn to. Unknown flags and unreadable values are ignored.
-  Swings render at twice the window size for a full circle, corner sitters at twice their window,
-  thumbnails at 320 x 320, all over grey. Each written file is reported as "wrote OUT"; a file that
-  cannot be rendered or written is reported on standard error and the exit status is 1.
+  Swings render at twice the window size for a full circle and corner sitters at twice their window,
+  both over grey; thumbnails render at 320 x 320 on a transparent background. Each written file is
+  reported as "wrote OUT"; a file that cannot be rendered or written is reported on standard error and
+  the exit status is 1.
 
 Environment: PLIMSA_DEBUG (diagnostic lines), PLIMSA_NOFLOOR, PLIMSA_CORNER_W, PLIMSA_CORNER_H,
   PLIMSA_CORNER_Y (corner view width, height and floor height in scene units).

@@ -6,12 +6,14 @@
 namespace plimsa {
 
 int SnapshotOutput::write(const std::optional<Image>& image, const std::string& path, std::FILE* out,
-                          std::FILE* err) {
+                          std::FILE* err, Backdrop backdrop) {
     if (!image || image->isEmpty()) {
         std::fprintf(err, "plimsa: could not render the image; %s was not written\n", path.c_str());
         return kFailed;
     }
-    switch (Png::write(composeOverGrey(*image), path)) {
+    const auto written =
+        backdrop == Backdrop::grey ? Png::write(composeOverGrey(*image), path) : Png::write(*image, path);
+    switch (written) {
         case Png::WriteResult::written:
             std::fprintf(out, "wrote %s\n", path.c_str());
             return 0;

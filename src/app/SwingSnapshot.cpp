@@ -48,15 +48,8 @@ void lookAt(SwingScene& scene, SnapshotRenderer& renderer, const SwingRequest& r
                                                            static_cast<float>(2.0 * request.look->y), depth));
     scene.setLookTargetWorld((u + scene.cameraNode()->worldPosition()) / 2.0f);
 
-    const double theta = request.thetaDegrees * std::numbers::pi / 180.0;
-    const double leg = request.legOverride.value_or(request.thetaDegrees > 0 ? 0.8 : 0.0);
-    for (int i = 0; i < kLookFrames; ++i) {
-        scene.setTheta(theta);
-        scene.setOmega(0.0);
-        scene.setLeg(leg);
-        scene.setPivotAngle(theta);
-        scene.applyPose(0.35, -0.1, 1.0, i * kLookFrameStep);
-    }
+    // The still pose of `run` (angle, leg override), held while only the time advances.
+    for (int i = 0; i < kLookFrames; ++i) scene.debugPose(request.thetaDegrees, 1.0, i * kLookFrameStep);
 }
 
 }  // namespace

@@ -24,6 +24,10 @@ void SwingMotion::setLeg(double leg) {
     leg_ = std::isfinite(leg) ? std::clamp(leg, -1.0, 1.0) : 0.0;
 }
 
+void SwingMotion::forceLeg(double leg) {
+    leg_ = std::isfinite(leg) ? leg : 0.0;
+}
+
 void SwingMotion::stepLegs(double dt, const MotionSettings& settings) {
     const double kickNow =
         settings.pendulum.pumping ? std::tanh(1.3 * pendulum_.omega()) * settings.kick : 0.0;

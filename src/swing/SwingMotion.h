@@ -45,7 +45,10 @@ class SwingMotion {
     const Pendulum& pendulum() const { return pendulum_; }
 
     double leg() const { return leg_; }
+    /// Sets `leg`, held to [-1, 1]; a non-finite value gives 0.
     void setLeg(double leg);
+    /// Sets `leg` as given, beyond [-1, 1] too (a leg forced for a diagnostic render); non-finite gives 0.
+    void forceLeg(double leg);
     double headYaw() const { return head_.yaw; }
     double headPitch() const { return head_.pitch; }
     const Look& idleLook() const { return idleLook_; }

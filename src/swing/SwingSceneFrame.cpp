@@ -86,7 +86,11 @@ void SwingScene::applyPose(double headYaw, double headPitch, double blink, doubl
 void SwingScene::debugPose(double thetaDegrees, double blink, double time) {
     motion_.pendulum().setTheta(thetaDegrees * std::numbers::pi / 180);
     motion_.pendulum().setOmega(0.0);
-    motion_.setLeg(legOverride_ ? *legOverride_ : (thetaDegrees > 0 ? 0.8 : 0.0));
+    // The override reaches the pose as given, even beyond the range the motion itself keeps to.
+    if (legOverride_)
+        motion_.forceLeg(*legOverride_);
+    else
+        motion_.setLeg(thetaDegrees > 0 ? 0.8 : 0.0);
     setPivotAngle(motion_.pendulum().theta());
     applyPose(0.35, -0.1, blink, time);
 }

@@ -1,37 +1,42 @@
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "support/ChildProcess.h"
+#include "support/TemporaryFolder.h"
 
 namespace plimsa::testing {
 
-/// What one run of the plimsa executable did.
-struct ProcessResult {
-    int status = -1;  // exit status; -1 when it did not exit normally
-    std::string out;
-    std::string err;
-    std::vector<std::string> outLines() const;
-};
-
-/// Runs the plimsa executable in `folder` with `arguments` and the test's environment plus `environment`
-/// (name, value; a null value removes the variable), and waits for it.
-ProcessResult runPlimsa(const std::filesystem::path& folder, const std::vector<std::string>& arguments,
-                        const std::vector<std::pair<std::string, const char*>>& environment = {});
-
-/// A fresh empty folder under the system's temporary folder, removed when the object goes.
-class ScratchDirectory {
+/// Runs of the plimsa executable that see nothing of the developer's setup: each starts in an empty
+/// working folder with this process's environment minus every PLIMSA_* variable, with data and
+/// configuration folders of its own, plus exactly the variables the test asks for.
+class PlimsaSandbox {
   public:
-    ScratchDirectory();
-    ~ScratchDirectory();
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    std::vector<std::string> entries() const;
+    PlimsaSandbox() { std::filesystem::create_directory(work()); }
+
+    ProcessResult run(const std::vector<std::string>& arguments, const Environment& variables = {}) const {
+        Environment environment = inheritedEnvironmentWithout("PLIMSA_");
+        environment["XDG_DATA_HOME"] = (root_.path() / "data").string();
+        environment["XDG_CONFIG_HOME"] = (root_.path() / "config").string();
+        for (const auto& [name, value] : variables) environment[name] = value;
+        return runProcess(PLIMSA_EXECUTABLE, arguments, work(), environment);
+    }
+
+    std::filesystem::path work() const { return root_.path() / "work"; }
+    /// The names in the working folder, sorted: what the runs wrote there.
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(work()))
+            names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
 
   private:
-    std::filesystem::path path_;
+    TemporaryFolder root_;
 };
 
 }  // namespace plimsa::testing

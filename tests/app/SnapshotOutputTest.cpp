@@ -2,11 +2,10 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
-#include "PlimsaProcess.h"
 #include "app/SnapshotOutput.h"
 #include "platform/image/Png.h"
+#include "support/TemporaryFolder.h"
 
 namespace plimsa {
 namespace {
@@ -35,23 +34,33 @@ Image halfTransparentRed() {
     return image;
 }
 
-TEST(SnapshotOutputTest, WritesTheImageOverGreyAndSaysSo) {
-    testing::ScratchDirectory folder;
-    CapturedStream out, err;
-    const std::string path = (folder.path() / "a.png").string();
-    EXPECT_EQ(SnapshotOutput::write(halfTransparentRed(), path, out.file, err.file), 0);
-    EXPECT_EQ(out.text(), "wrote " + path + "\n");
-    EXPECT_EQ(err.text(), "");
-    const auto image = Png::read(path);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 4);
-    EXPECT_EQ(image->pixel(0, 0)[3], 255);
-    EXPECT_GT(image->pixel(0, 0)[0], 180);  // red over grey 0.55 (140)
-    EXPECT_LT(image->pixel(0, 0)[1], 100);
+TEST(SnapshotOutputTest, WritesTheImageOverItsBackdropAndSaysSo) {
+    testing::TemporaryFolder folder;
+    for (const auto backdrop : {SnapshotOutput::Backdrop::grey, SnapshotOutput::Backdrop::transparent}) {
+        const bool grey = backdrop == SnapshotOutput::Backdrop::grey;
+        CapturedStream out, err;
+        const std::string path = (folder.path() / (grey ? "grey.png" : "clear.png")).string();
+        EXPECT_EQ(SnapshotOutput::write(halfTransparentRed(), path, out.file, err.file, backdrop), 0);
+        EXPECT_EQ(out.text(), "wrote " + path + "\n");
+        EXPECT_EQ(err.text(), "");
+        const auto image = Png::read(path);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->width, 4);
+        const uint8_t* pixel = image->pixel(0, 0);
+        if (grey) {
+            EXPECT_EQ(pixel[3], 255);
+            EXPECT_GT(pixel[0], 180);  // red over grey 0.55 (140)
+            EXPECT_LT(pixel[1], 100);
+        } else {
+            EXPECT_NEAR(pixel[3], 128, 1);  // read back premultiplied, as written
+            EXPECT_NEAR(pixel[0], 128, 1);
+            EXPECT_EQ(pixel[1], 0);
+        }
+    }
 }
 
 TEST(SnapshotOutputTest, FailuresWriteNothingAndKeepAnExistingFile) {
-    testing::ScratchDirectory folder;
+    testing::TemporaryFolder folder;
     const auto existing = folder.path() / "keep.png";
     { std::ofstream(existing) << "old"; }
     std::filesystem::create_directories(folder.path() / "dir.png");
@@ -74,8 +83,7 @@ TEST(SnapshotOutputTest, FailuresWriteNothingAndKeepAnExistingFile) {
         EXPECT_EQ(out.text(), "") << c.path;
         EXPECT_NE(err.text().find(c.complaint), std::string::npos) << err.text();
     }
-    std::ifstream in(existing);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
+    EXPECT_EQ(testing::readFile(existing), "old");
     EXPECT_TRUE(std::filesystem::is_directory(folder.path() / "dir.png"));
 }
 
