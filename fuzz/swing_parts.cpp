@@ -47,5 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (build.ropes.size() != 2 || build.characterXs.size() != xs.size() || vertices > 20'000'000)
         __builtin_trap();
+    // The board builders themselves take the raw width, infinities and NaN included.
+    const auto board = skin == SwingSkin::ice      ? SwingParts::iceBoard(width, xs)
+                       : skin == SwingSkin::forest ? SwingParts::logBoard(width, xs)
+                                                   : SwingParts::board(width, xs);
+    if (board->childNodes().size() > 1000) __builtin_trap();
     return 0;
 }

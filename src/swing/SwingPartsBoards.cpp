@@ -45,17 +45,23 @@ void scaleTextureToBoard(Material& material, double width) {
     material.setDiffuseWrap(WrapMode::repeat, WrapMode::repeat);
 }
 
+constexpr double kShortestIcicleGap = 0.07;
+// Counted rather than measured: on a board of some 5e15 units the gap no longer changes x, so the
+// distance covered would never reach the cap.
+constexpr int kMaxIcicles = static_cast<int>(kMaxRepeatExtent / kShortestIcicleGap) + 1;
+
 void addIcicles(Node& parent, double width, const std::shared_ptr<Material>& ice) {
     Rand48 random(11);
     const double start = 0.08 - width / 2;
     const double end = width / 2 - 0.05;
-    for (double x = start; x < end && x - start < kMaxRepeatExtent;) {
+    double x = start;
+    for (int icicle = 0; icicle < kMaxIcicles && x < end && x - start < kMaxRepeatExtent; ++icicle) {
         const double height = random.next() * 0.16 + 0.06;
         const double z = random.next() * 0.24 - 0.12;
         // Wide end up against the underside, point down.
         addPart(parent, Primitives::cone(0.018f, 0.0f, static_cast<float>(height)), ice,
                 {static_cast<float>(x), static_cast<float>(-height / 2 - 0.04), static_cast<float>(z)});
-        x += random.next() * 0.08 + 0.07;
+        x += random.next() * 0.08 + kShortestIcicleGap;
     }
 }
 

@@ -2,17 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <vector>
+
+#include "support/TemporaryFolder.h"
 
 namespace plimsa {
 namespace {
 
-class ScopedNoFloor {
-  public:
-    ScopedNoFloor() { setenv("PLIMSA_NOFLOOR", "1", 1); }
-    ~ScopedNoFloor() { unsetenv("PLIMSA_NOFLOOR"); }
-};
+using testing::ScopedEnvironment;
 
 TEST(SeatSizing, OneSeatIsTheDefaultBoard) {
     const std::vector<double> one{0.45};
@@ -67,7 +64,7 @@ SeatLayout layoutForSizes(const std::vector<double>& sizes) {
 }
 
 TEST(SeatSizing, ResolveWidensTheBoardForCharactersDrawnLarger) {
-    unsetenv("PLIMSA_NOFLOOR");
+    const ScopedEnvironment floor("PLIMSA_NOFLOOR");
     std::vector<SeatLayout> asked;
     const auto resolution =
         SeatSizing::resolve({0.6, 1.3}, layoutForSizes, [&](size_t, const SeatLayout& layout) {
@@ -82,7 +79,7 @@ TEST(SeatSizing, ResolveWidensTheBoardForCharactersDrawnLarger) {
 }
 
 TEST(SeatSizing, ResolveWithoutFloorKeepsRequestsButStillPublishesMinimums) {
-    const ScopedNoFloor noFloor;
+    const ScopedEnvironment noFloor("PLIMSA_NOFLOOR", "1");
     const auto resolution =
         SeatSizing::resolve({0.6}, layoutForSizes, [](size_t, const SeatLayout&) { return 0.83; });
     EXPECT_EQ(resolution.effectiveSizes, (std::vector<double>{0.6}));
@@ -90,7 +87,7 @@ TEST(SeatSizing, ResolveWithoutFloorKeepsRequestsButStillPublishesMinimums) {
 }
 
 TEST(SeatSizing, ResolveStopsAfterThreeRounds) {
-    unsetenv("PLIMSA_NOFLOOR");
+    const ScopedEnvironment floor("PLIMSA_NOFLOOR");
     int calls = 0;
     const auto resolution = SeatSizing::resolve({0.6, 0.6}, layoutForSizes, [&](size_t, const SeatLayout&) {
         return 0.7 + 0.1 * ++calls;  // never settles

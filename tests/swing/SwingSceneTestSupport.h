@@ -11,6 +11,7 @@
 #include "config/Settings.h"
 #include "platform/desktop/MemoryDefaults.h"
 #include "platform/desktop/Screens.h"
+#include "support/TemporaryFolder.h"
 #include "swing/SwingScene.h"
 
 namespace plimsa::testing {
@@ -32,10 +33,7 @@ class SwingSceneFixture : public ::testing::Test {
         bool broken = false;  // the file exists but does not load
     };
 
-    void SetUp() override {
-        unsetenv("PLIMSA_NOFLOOR");
-        fakeLapFallbacks = 0;
-    }
+    void SetUp() override { fakeLapFallbacks = 0; }
 
     SwingScene::Services services() {
         SwingScene::Services s;
@@ -75,6 +73,7 @@ class SwingSceneFixture : public ::testing::Test {
         return dynamic_cast<FakeSwingCharacter&>(*scene.characters().at(index));
     }
 
+    const ScopedEnvironment floor{"PLIMSA_NOFLOOR"};  // seat sizing reads it
     MemoryDefaults defaults;
     Settings settings{defaults};
     FakeScreens screens;

@@ -13,32 +13,36 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kDegrees = std::numbers::pi / 180;
 
 TEST(SwingTuning, EveryValueThePanelCanSetPassesUnchanged) {
-    for (const double rope : {1.2, 2.2, 7.0})
-        for (const double scale : {0.35, 1.0, 1.3})
-            for (const double amplitude : {3.0, 32.0, 180.0}) {
-                SwingConfig config;
-                config.ropeLength = rope;
-                config.swingScale = scale;
-                config.cruiseAmplitudeDegrees = amplitude;
-                config.tiltDegrees = -80;
-                config.kick = 1.6;
-                config.lean = 2.0;
-                config.legBias = -1.0;
-                config.gripReach = 0.95;
-                config.shine = 1.0;
-                config.fits = {{0.6, -0.2, 0.25}, {1.5, 0.2, -0.25}};
-                const SwingTuning tuning = SwingTuning::from(config);
-                EXPECT_EQ(tuning.ropeLength(), rope);
-                EXPECT_EQ(tuning.swingScale(), scale);
-                EXPECT_DOUBLE_EQ(tuning.motion.pendulum.cruiseAmplitude, amplitude * kDegrees);
-                EXPECT_DOUBLE_EQ(tuning.tilt, -80 * kDegrees);
-                EXPECT_EQ(tuning.motion.kick, 1.6);
-                EXPECT_EQ(tuning.lean, 2.0);
-                EXPECT_EQ(tuning.motion.legBias, -1.0);
-                EXPECT_EQ(tuning.gripReach, 0.95);
-                EXPECT_EQ(tuning.shine, 1.0);
-                EXPECT_EQ(tuning.fits, config.fits);
-            }
+    // Both ends of each band the panel offers, and a value inside it.
+    struct Case {
+        double rope, scale, amplitude, tilt, kick, lean, legBias, gripReach, shine;
+    };
+    for (const Case& c : {Case{1.2, 0.35, 3.0, -80, 0.0, 0.0, -1.0, 0.3, 0.0},
+                          Case{2.2, 1.0, 32.0, 28, 0.8, 1.0, 0.0, 0.62, 0.5},
+                          Case{7.0, 1.3, 180.0, 80, 1.6, 2.0, 1.0, 0.95, 1.0}}) {
+        SwingConfig config;
+        config.ropeLength = c.rope;
+        config.swingScale = c.scale;
+        config.cruiseAmplitudeDegrees = c.amplitude;
+        config.tiltDegrees = c.tilt;
+        config.kick = c.kick;
+        config.lean = c.lean;
+        config.legBias = c.legBias;
+        config.gripReach = c.gripReach;
+        config.shine = c.shine;
+        config.fits = {{0.6, -0.2, 0.25}, {1.5, 0.2, -0.25}};
+        const SwingTuning tuning = SwingTuning::from(config);
+        EXPECT_EQ(tuning.ropeLength(), c.rope);
+        EXPECT_EQ(tuning.swingScale(), c.scale);
+        EXPECT_DOUBLE_EQ(tuning.motion.pendulum.cruiseAmplitude, c.amplitude * kDegrees);
+        EXPECT_DOUBLE_EQ(tuning.tilt, c.tilt * kDegrees);
+        EXPECT_EQ(tuning.motion.kick, c.kick);
+        EXPECT_EQ(tuning.lean, c.lean);
+        EXPECT_EQ(tuning.motion.legBias, c.legBias);
+        EXPECT_EQ(tuning.gripReach, c.gripReach);
+        EXPECT_EQ(tuning.shine, c.shine);
+        EXPECT_EQ(tuning.fits, config.fits);
+    }
 }
 
 TEST(SwingTuning, OutOfBandAndNonFiniteValuesAreHeldSafe) {

@@ -2,22 +2,19 @@
 
 #include <thread>
 
+#include "support/ImageMeasure.h"
 #include "swing/SwingParts.h"
 
 namespace plimsa {
 namespace {
 
+using testing::countPixels;
+using testing::Rgba;
+
 double meanChannel(const Image& image, int channel) {
     double sum = 0;
     for (size_t i = channel; i < image.pixels.size(); i += 4) sum += image.pixels[i];
     return sum / (image.pixels.size() / 4);
-}
-
-int countPixels(const Image& image, auto predicate) {
-    int count = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x) count += predicate(image.pixel(x, y)) ? 1 : 0;
-    return count;
 }
 
 TEST(SwingTextures, SameSizeGivesIdenticalBytesEvenAcrossThreads) {
@@ -41,14 +38,14 @@ TEST(SwingTextures, WoodIsOpaqueBrownWithDarkerGrain) {
     const Image wood = SwingParts::woodImage(1024);
     ASSERT_EQ(wood.width, 1024);
     ASSERT_EQ(wood.height, 1024);
-    EXPECT_EQ(countPixels(wood, [](const uint8_t* p) { return p[3] != 255; }), 0);
+    EXPECT_EQ(countPixels(wood, [](Rgba p) { return p.a != 255; }), 0);
     // Brown: red above green above blue, on average and not washed out by the strokes.
     const double r = meanChannel(wood, 0), g = meanChannel(wood, 1), b = meanChannel(wood, 2);
     EXPECT_GT(r, g + 20);
     EXPECT_GT(g, b + 20);
     EXPECT_NEAR(r, 0.66 * 255, 40);
     // Grain: a good share of pixels clearly darker than the base fill.
-    const int dark = countPixels(wood, [](const uint8_t* p) { return p[0] < 0.66 * 255 - 25; });
+    const int dark = countPixels(wood, [](Rgba p) { return p.r < 0.66 * 255 - 25; });
     EXPECT_GT(dark, 1024 * 1024 / 20);
 }
 
@@ -68,11 +65,11 @@ TEST(SwingTextures, MarbleIsDarkWithPaleVeins) {
     const Image marble = SwingParts::marbleImage(1024);
     ASSERT_EQ(marble.width, 1024);
     EXPECT_LT(meanChannel(marble, 0), 60);
-    const int veins = countPixels(marble, [](const uint8_t* p) { return p[0] > 100; });
+    const int veins = countPixels(marble, [](Rgba p) { return p.r > 100; });
     EXPECT_GT(veins, 2000);
     EXPECT_LT(veins, 1024 * 1024 / 4);
     // Grey: no colour cast.
-    EXPECT_EQ(countPixels(marble, [](const uint8_t* p) { return p[0] != p[1] || p[1] != p[2]; }), 0);
+    EXPECT_EQ(countPixels(marble, [](Rgba p) { return p.r != p.g || p.g != p.b; }), 0);
 }
 
 TEST(SwingTextures, LeafIsGreenOnTransparentWithADarkerMidrib) {
