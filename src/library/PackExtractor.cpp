@@ -150,13 +150,17 @@ Outcome extractWith(archive* reader, int openStatus, const std::filesystem::path
 
 bool PackExtractor::isSafeEntryName(std::string_view entryName) {
     if (entryName.empty() || entryName.front() == '/') return false;
+    // "", "." and "./." name the destination itself: a file entry there would replace the folder.
+    bool namesSomething = false;
     size_t start = 0;
     while (start <= entryName.size()) {
         const size_t end = std::min(entryName.find('/', start), entryName.size());
-        if (entryName.substr(start, end - start) == "..") return false;
+        const std::string_view component = entryName.substr(start, end - start);
+        if (component == "..") return false;
+        if (!component.empty() && component != ".") namesSomething = true;
         start = end + 1;
     }
-    return true;
+    return namesSomething;
 }
 
 PackExtractor::Outcome PackExtractor::extract(const std::filesystem::path& archivePath,

@@ -10,10 +10,11 @@ namespace plimsa {
 
 /// Unpacks a zip archive (a character pack) into a folder, keeping every entry inside that folder.
 ///
-/// Entries named with an absolute path or with a ".." component make the whole archive fail; so do
-/// more entries, or more bytes in one entry or in all of them, than the limits allow (a zip bomb fails as
-/// a whole rather than filling the disk). Only regular files and directories are written: symbolic
-/// links, hard links and device entries are skipped, so nothing extracted can point outside the folder.
+/// Entries named with an absolute path, with a ".." component, or naming the destination itself (".",
+/// "./.") make the whole archive fail; so do more entries, or more bytes in one entry or in all of them,
+/// than the limits allow (a zip bomb fails as a whole rather than filling the disk). Only regular files
+/// and directories are written: symbolic links, hard links and device entries are skipped, so nothing
+/// extracted can point outside the folder.
 /// Files are written 0644 and folders 0755 (before the umask) whatever the archive says, so that the
 /// caller can always read and remove them. A damaged or non-zip archive is one failure.
 ///
@@ -44,7 +45,7 @@ class PackExtractor {
     Outcome extract(std::span<const std::byte> archiveBytes, const std::filesystem::path& destination) const;
 
     /// True when `entryName` (as stored in the archive) names a place inside the destination: relative,
-    /// not empty, with no ".." component.
+    /// with no ".." component, and with at least one component other than "." (so not the destination).
     static bool isSafeEntryName(std::string_view entryName);
 
     const Limits& limits() const { return limits_; }

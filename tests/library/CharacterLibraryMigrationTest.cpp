@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "support/TemporaryFolder.h"
 #include "config/Settings.h"
 #include "library/CharacterLibrary.h"
 #include "platform/desktop/MemoryDefaults.h"
+#include "support/TemporaryFolder.h"
 
 namespace plimsa {
 namespace {

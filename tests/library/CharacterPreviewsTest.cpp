@@ -6,15 +6,16 @@
 #include <random>
 #include <vector>
 
-#include "support/TemporaryFolder.h"
 #include "character/CharacterRig.h"
 #include "library/CharacterPreviews.h"
 #include "library/PortraitScene.h"
 #include "platform/render/SnapshotRenderer.h"
 #include "platform/scene/Camera.h"
-#include "platform/scene/Light.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
+#include "support/ImageMeasure.h"
+#include "support/RendererRequirement.h"
+#include "support/TemporaryFolder.h"
 #include "support/TestHumanoids.h"
 
 namespace plimsa {
@@ -61,36 +62,16 @@ TEST(PortraitSceneTest, StandsTheCharacterAndAimsTheCameraAtItsPosedHead) {
     EXPECT_EQ(portrait.users, 0);
     EXPECT_EQ(portrait.scene()->backgroundColor().a, 0.0f);
 
+    // The camera looks at the posed head from in front (+z), within a few degrees.
     const glm::vec3 head(0.1f, 2.0f, 0.05f);
     const Node& camera = *portrait.cameraNode();
     ASSERT_TRUE(camera.camera());
-    EXPECT_FLOAT_EQ(camera.camera()->fieldOfView, 26.0f);
-    EXPECT_FALSE(camera.camera()->usesOrthographicProjection);
     const glm::vec3 position = camera.worldPosition();
-    EXPECT_NEAR(position.x, head.x + 0.6f, 1e-5);
-    EXPECT_NEAR(position.y, head.y + 0.1f, 1e-5);
-    EXPECT_NEAR(position.z, head.z + 3.4f, 1e-5);
+    EXPECT_GT(position.z, head.z + 1.0f);
     const glm::vec3 forward = glm::normalize(camera.convertVector({0, 0, -1}, nullptr));
-    const glm::vec3 wanted = glm::normalize(head - glm::vec3(0, 0.06f, 0) - position);
-    EXPECT_GT(glm::dot(forward, wanted), 0.99999f);
+    EXPECT_GT(glm::dot(forward, glm::normalize(head - position)), 0.999f);
     // No roll: the camera's right axis stays level.
     EXPECT_NEAR(camera.convertVector({1, 0, 0}, nullptr).y, 0.0f, 1e-5);
-}
-
-TEST(PortraitSceneTest, LitByAmbientAndOneDirectionalLightAndTheSky) {
-    const PortraitScene portrait(std::make_unique<PosedCharacter>());
-    std::vector<Light> lights;
-    portrait.scene()->rootNode().enumerateHierarchy([&](Node& node, bool&) {
-        if (node.light()) lights.push_back(*node.light());
-    });
-    ASSERT_EQ(lights.size(), 2u);
-    EXPECT_EQ(lights[0].type, LightType::ambient);
-    EXPECT_FLOAT_EQ(lights[0].intensity, 500.0f);
-    EXPECT_EQ(lights[1].type, LightType::directional);
-    EXPECT_FLOAT_EQ(lights[1].intensity, 900.0f);
-    ASSERT_TRUE(portrait.scene()->lightingEnvironment());
-    EXPECT_EQ(*portrait.scene()->lightingEnvironment(), SkyDescription{});
-    EXPECT_FLOAT_EQ(portrait.scene()->lightingEnvironmentIntensity(), 0.4f);
 }
 
 TEST(CharacterPreviewsTest, FilesWithoutACharacterGiveNoThumbnail) {
@@ -99,49 +80,43 @@ TEST(CharacterPreviewsTest, FilesWithoutACharacterGiveNoThumbnail) {
     std::filesystem::create_directories(base / "folder.glb");
     { std::ofstream empty(base / "empty.glb"); }
     {
-        // 100 MB of noise, in both loaders' way: by extension the glTF loader, otherwise the rig loader.
+        // A megabyte of noise, in both loaders' way: by extension the glTF loader, otherwise the rig loader.
         std::ofstream noise(base / "noise.glb", std::ios::binary);
         std::mt19937_64 random(5);
-        std::vector<std::uint64_t> block(1 << 16);
-        for (int i = 0; i < 200; ++i) {
-            for (auto& word : block) word = random();
-            noise.write(reinterpret_cast<const char*>(block.data()),
-                        static_cast<std::streamsize>(block.size() * 8));
-        }
+        std::vector<std::uint64_t> block(1 << 17);
+        for (auto& word : block) word = random();
+        noise.write(reinterpret_cast<const char*>(block.data()),
+                    static_cast<std::streamsize>(block.size() * 8));
     }
     for (const char* name : {"missing.glb", "folder.glb", "empty.glb", "noise.glb"})
         EXPECT_FALSE(CharacterPreviews::render(base / name)) << name;
     std::filesystem::rename(base / "noise.glb", base / "noise.bin");
     EXPECT_FALSE(CharacterPreviews::render(base / "noise.bin"));
-    EXPECT_FALSE(CharacterPreviews::render(base / "folder.glb"));
 }
 
 TEST(CharacterPreviewsTest, ThumbnailIsTheStandingCharacterCentredOnAClearBackground) {
     const auto file = TestHumanoids::path("humanoid-mixamo-colon.glb");
     ASSERT_FALSE(file.empty());
-    auto renderer = SnapshotRenderer::create();
-    if (!renderer) GTEST_SKIP() << "no offscreen OpenGL context";
+    std::string reason;
+    auto renderer = SnapshotRenderer::create(&reason);
+    PLIMSA_SKIP_WITHOUT_RENDERER(renderer, reason);
     const auto image = CharacterPreviews::render(file, *renderer);
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, 320);
     EXPECT_EQ(image->height, 320);
     EXPECT_TRUE(image->premultiplied);
-    // Head and shoulders fill the middle; the corners are clear.
-    int covered = 0, left = 320, right = -1, top = 320;
-    for (int y = 0; y < 320; ++y)
-        for (int x = 0; x < 320; ++x)
-            if (image->pixel(x, y)[3] > 128) {
-                ++covered;
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-            }
-    EXPECT_GT(covered, 320 * 320 / 10);
+    // Head and shoulders fill the middle, lit; the corners are clear.
+    const auto box = testing::opaqueBox(*image);
+    EXPECT_GT(box.fraction, 0.1);
     EXPECT_EQ(image->pixel(0, 0)[3], 0);
     EXPECT_EQ(image->pixel(319, 0)[3], 0);
-    EXPECT_GT(top, 20) << "the crown is inside the frame";
-    EXPECT_LT(top, 160);
-    EXPECT_NEAR((left + right) / 2.0, 160.0, 40.0);
+    EXPECT_GT(box.top, 20) << "the crown is inside the frame";
+    EXPECT_LT(box.top, 160);
+    EXPECT_NEAR((box.left + box.right) / 2.0, 160.0, 40.0);
+    const int opaque = testing::countPixels(*image, [](const testing::Rgba& c) { return c.a == 255; });
+    const int lit = testing::countPixels(
+        *image, [](const testing::Rgba& c) { return c.a == 255 && testing::luminance(c) > 60.0f; });
+    EXPECT_GT(lit, opaque / 2) << lit << " of " << opaque;
 
     // The built-in figure renders too: the stand-in for a model that gives nothing.
     const auto figure = CharacterPreviews::render(CharacterRig::placeholder(), *renderer);
