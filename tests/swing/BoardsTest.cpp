@@ -146,7 +146,9 @@ TEST(Boards, SameSkinAndWidthAlwaysGiveIdenticalBoards) {
         SCOPED_TRACE(static_cast<int>(skin));
         const SeatBuild first = SwingParts::buildBoard(skin, 1.35, {-0.35, 0.35}, 2.2);
         const SeatBuild second = SwingParts::buildBoard(skin, 1.35, {-0.35, 0.35}, 2.2);
-        testing::expectSameTree(*first.node, *second.node);
+        // Flattened, every random draw shows in the baked vertex positions.
+        EXPECT_TRUE(first.node->flattenedClone()->geometry()->mesh() ==
+                    second.node->flattenedClone()->geometry()->mesh());
         EXPECT_EQ(first.ropes, second.ropes);
     }
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,9 +32,5 @@ inline std::vector<Node*> nodesNamed(Node& root, const std::string& name) {
     });
     return found;
 }
-
-/// Fails the test when two subtrees differ in names, transforms, meshes or material settings (images
-/// compared by bytes).
-void expectSameTree(const Node& a, const Node& b, const std::string& path = "root");
 
 }  // namespace plimsa::testing
