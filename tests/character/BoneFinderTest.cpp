@@ -103,27 +103,6 @@ TEST(BoneFinderFind, MixamoRigYieldsEveryBoneLeftFirst) {
                   std::to_string(bones.nameCount));
 }
 
-TEST(BoneFinderFind, UnrealStyleNamesMatchThroughTrailingInitials) {
-    auto model = Node::make();
-    auto pelvis = chain(model, {"pelvis"});
-    auto spine = chain(pelvis, {"spine_01"});
-    for (std::string side : {"l", "r"}) {
-        chain(pelvis, {"thigh_" + side, "calf_" + side, "foot_" + side});
-        auto hand = chain(spine, {"upperarm_" + side, "lowerarm_" + side, "hand_" + side});
-        chain(hand, {"index_01_" + side});
-    }
-    chain(spine, {"neck_01"});
-    const SkeletonBones bones = BoneFinder::find(*model);
-    EXPECT_EQ(bones.hips->name(), "pelvis");
-    EXPECT_EQ(bones.spine->name(), "spine_01");
-    EXPECT_EQ(bones.head, nullptr) << "neck_01 normalises to neck01, not neck";
-    ASSERT_EQ(bones.legs.size(), 2u);
-    EXPECT_EQ(bones.legs[0].thigh->name(), "thigh_l");
-    ASSERT_EQ(bones.arms.size(), 2u);
-    EXPECT_EQ(bones.arms[1].hand->name(), "hand_r");
-    EXPECT_EQ(bones.arms[1].handEnd->name(), "index_01_r") << "without a middle finger, the first child";
-}
-
 TEST(BoneFinderFind, NeckStandsInForAMissingHeadAndMeshesAreNeverBones) {
     auto model = Node::make();
     auto hips = chain(model, {"Hips"});
@@ -157,13 +136,15 @@ TEST(BoneFinderFind, IncompleteLimbsAreLeftOutAndHipsFallBackToRoot) {
     chain(root, {"Thigh.R"});                  // no shin
     chain(root, {"UpperArm.L", "ForeArm.L"});  // no hand
     chain(root, {"Arm_R", "Forearm_R", "Hand_R", "Finger_R"});
+    chain(root, {"neck_01"});
     const SkeletonBones bones = BoneFinder::find(*model);
     EXPECT_EQ(bones.hips, root.get());
+    EXPECT_EQ(bones.head, nullptr) << "neck_01 normalises to neck01, not neck";
     ASSERT_EQ(bones.legs.size(), 1u);
     EXPECT_EQ(bones.legs[0].shin->name(), "Shin.L");
     ASSERT_EQ(bones.arms.size(), 1u);
     EXPECT_EQ(bones.arms[0].upper->name(), "Arm_R");
-    EXPECT_EQ(bones.arms[0].handEnd->name(), "Finger_R");
+    EXPECT_EQ(bones.arms[0].handEnd->name(), "Finger_R") << "without a middle finger, the first child";
 }
 
 TEST(BoneFinderFind, EmptyModelFindsNothing) {

@@ -7,7 +7,9 @@
 namespace plimsa {
 namespace {
 
-Rope vertical(float x, float top = 0.0f, float bottom = -10.0f) { return Rope{{x, top, 0.0f}, {x, bottom, 0.0f}}; }
+Rope vertical(float x, float top = 0.0f, float bottom = -10.0f) {
+    return Rope{{x, top, 0.0f}, {x, bottom, 0.0f}};
+}
 
 TEST(ChainGripRope, TakesTheNearestRopeOnTheArmsOwnSide) {
     const std::vector<Rope> ropes{vertical(-0.42f), vertical(0.42f), vertical(0.9f)};

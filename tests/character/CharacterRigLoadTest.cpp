@@ -140,9 +140,9 @@ TEST_F(CharacterRigLoad, LoaderSendsGlbToTheSkinnedCharacterOtherFilesToTheRigAn
     EXPECT_FALSE(CharacterLoader::load(write("notes.txt", "just notes")));
 }
 
-class RigFromScene : public ::testing::Test {
-  protected:
-    RigFromScene() {
+// A scene holding the figure's required parts under "Root".
+struct FigureScene {
+    FigureScene() {
         sceneRoot->addChildNode(root);
         for (const char* name : {"Torso", "ThighL", "ThighR"}) root->addChildNode(Node::make(name));
         root->childNodeWithName("Torso")->addChildNode(Node::make("Head"));
@@ -163,20 +163,23 @@ class RigFromScene : public ::testing::Test {
     std::shared_ptr<Node> root = Node::make("Root");
 };
 
-TEST_F(RigFromScene, ArmWithoutHandsReachesNineTenthsOfItsTop) {
-    addArm("ArmR", 0.5f);
-    addArm("ArmL", 0.8f);
-    const auto rig = CharacterRig::fromScene(*sceneRoot);
-    ASSERT_TRUE(rig);
-    EXPECT_NEAR(rig->armLength(), 0.72, 1e-5);
-    EXPECT_EQ(rig->parts().arms.at(0)->name(), "ArmL");
-}
+class RigFromScene : public ::testing::Test, public FigureScene {};
 
-TEST_F(RigFromScene, StubbyArmKeepsTheStandardLength) {
-    addArm("ArmL", 0.1f);
-    const auto rig = CharacterRig::fromScene(*sceneRoot);
-    ASSERT_TRUE(rig);
-    EXPECT_EQ(rig->armLength(), 0.55);
+TEST(RigFromSceneArms, WithoutHandsTheArmReachesNineTenthsOfItsTopUnlessItIsStubby) {
+    // Box heights of the left and right arm (0: no arm), and the arm length that gives.
+    const struct {
+        float left, right;
+        double length;
+    } cases[] = {{0.8f, 0.5f, 0.72}, {0.5f, 0.8f, 0.45}, {0.1f, 0.0f, 0.55}};
+    for (const auto& c : cases) {
+        FigureScene scene;
+        if (c.right > 0) scene.addArm("ArmR", c.right);
+        if (c.left > 0) scene.addArm("ArmL", c.left);
+        const auto rig = CharacterRig::fromScene(*scene.sceneRoot);
+        ASSERT_TRUE(rig);
+        EXPECT_NEAR(rig->armLength(), c.length, 1e-5) << c.left << " " << c.right;
+        EXPECT_EQ(rig->parts().arms.at(0)->name(), c.left > 0 ? "ArmL" : "ArmR");
+    }
 }
 
 TEST_F(RigFromScene, RootIsDetachedAndUnnamedMeshesBecomeGrabbable) {

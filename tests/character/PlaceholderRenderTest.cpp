@@ -76,6 +76,7 @@ TEST(PlaceholderRender, SeatedFigureFillsTheOutlineItsBoxesDescribe) {
     // The body is the dark grey it is made of, lit but not washed out.
     const testing::Rgba chest = testing::at(*image, 200, static_cast<int>(toRow(0.3f)));
     EXPECT_EQ(chest.a, 255);
+    EXPECT_GT(chest.r, 25) << "lit, not black";
     EXPECT_LT(chest.r, 140);
     EXPECT_NEAR(chest.r, chest.b, 12);  // grey, not tinted
 }
