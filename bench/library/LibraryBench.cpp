@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "support/TemporaryFolder.h"
-#include "TestZip.h"
 #include "library/CharacterLibrary.h"
+#include "support/TemporaryFolder.h"
+#include "support/TestZip.h"
 
 namespace plimsa {
 namespace {

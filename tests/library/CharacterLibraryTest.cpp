@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "TestZip.h"
 #include "support/TemporaryFolder.h"
+#include "support/TestZip.h"
 
 namespace plimsa {
 namespace {

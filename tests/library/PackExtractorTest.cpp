@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "TestZip.h"
 #include "support/TemporaryFolder.h"
+#include "support/TestZip.h"
 
 namespace plimsa {
 namespace {

@@ -1,9 +1,10 @@
-#include "TestZip.h"
+#include "support/TestZip.h"
 
 #include <archive.h>
 #include <archive_entry.h>
 
 #include <fstream>
+#include <memory>
 #include <stdexcept>
 
 namespace plimsa::testing {
@@ -33,37 +34,30 @@ TestZip::~TestZip() {
     archive_write_free(writer_);
 }
 
-TestZip& TestZip::file(std::string_view name, std::string_view contents, int mode) {
-    archive_entry* entry = archive_entry_new();
-    archive_entry_set_pathname(entry, std::string(name).c_str());
-    archive_entry_set_filetype(entry, AE_IFREG);
-    archive_entry_set_perm(entry, static_cast<mode_t>(mode));
-    archive_entry_set_size(entry, static_cast<la_int64_t>(contents.size()));
-    check(archive_write_header(writer_, entry), writer_);
+TestZip& TestZip::add(std::string_view name, unsigned type, int mode, std::string_view contents,
+                      std::string_view target) {
+    const std::unique_ptr<archive_entry, decltype(&archive_entry_free)> entry(archive_entry_new(),
+                                                                              archive_entry_free);
+    archive_entry_set_pathname(entry.get(), std::string(name).c_str());
+    archive_entry_set_filetype(entry.get(), type);
+    archive_entry_set_perm(entry.get(), static_cast<mode_t>(mode));
+    if (type == AE_IFREG) archive_entry_set_size(entry.get(), static_cast<la_int64_t>(contents.size()));
+    if (type == AE_IFLNK) archive_entry_set_symlink(entry.get(), std::string(target).c_str());
+    check(archive_write_header(writer_, entry.get()), writer_);
     if (!contents.empty()) archive_write_data(writer_, contents.data(), contents.size());
-    archive_entry_free(entry);
     return *this;
+}
+
+TestZip& TestZip::file(std::string_view name, std::string_view contents, int mode) {
+    return add(name, AE_IFREG, mode, contents);
 }
 
 TestZip& TestZip::folder(std::string_view name) {
-    archive_entry* entry = archive_entry_new();
-    archive_entry_set_pathname(entry, std::string(name).c_str());
-    archive_entry_set_filetype(entry, AE_IFDIR);
-    archive_entry_set_perm(entry, 0755);
-    check(archive_write_header(writer_, entry), writer_);
-    archive_entry_free(entry);
-    return *this;
+    return add(name, AE_IFDIR, 0755, {});
 }
 
 TestZip& TestZip::symlink(std::string_view name, std::string_view target) {
-    archive_entry* entry = archive_entry_new();
-    archive_entry_set_pathname(entry, std::string(name).c_str());
-    archive_entry_set_filetype(entry, AE_IFLNK);
-    archive_entry_set_perm(entry, 0777);
-    archive_entry_set_symlink(entry, std::string(target).c_str());
-    check(archive_write_header(writer_, entry), writer_);
-    archive_entry_free(entry);
-    return *this;
+    return add(name, AE_IFLNK, 0777, {}, target);
 }
 
 const std::vector<std::byte>& TestZip::bytes() {
@@ -76,8 +70,8 @@ const std::vector<std::byte>& TestZip::bytes() {
 
 std::filesystem::path TestZip::save(const std::filesystem::path& path) {
     const auto& data = bytes();
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
     return path;
 }
 

@@ -11,7 +11,7 @@ struct archive;
 namespace plimsa::testing {
 
 /// Builds a zip archive in memory with libarchive's writer, entry by entry, including entries no honest
-/// archiver would write (absolute names, "..", links pointing anywhere).
+/// archiver would write (absolute names, "..", ".", links pointing anywhere).
 class TestZip {
   public:
     TestZip();
@@ -29,6 +29,9 @@ class TestZip {
     std::filesystem::path save(const std::filesystem::path& path);
 
   private:
+    TestZip& add(std::string_view name, unsigned type, int mode, std::string_view contents,
+                 std::string_view target = {});
+
     archive* writer_;
     std::vector<std::byte> bytes_;
     bool finished_ = false;
