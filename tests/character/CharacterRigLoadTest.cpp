@@ -134,7 +134,8 @@ TEST_F(CharacterRigLoad, LoaderSendsGlbToTheSkinnedCharacterOtherFilesToTheRigAn
     const auto skinned = CharacterLoader::load(upper);
     ASSERT_TRUE(skinned);
     EXPECT_NE(dynamic_cast<SkinnedCharacter*>(skinned.get()), nullptr);
-    EXPECT_FALSE(CharacterLoader::load(write("broken.glb", "glTF\x02\0\0\0 truncated")));
+    const char truncated[] = "glTF\x02\0\0\0 truncated";  // a binary header cut short
+    EXPECT_FALSE(CharacterLoader::load(write("broken.glb", std::string(truncated, sizeof truncated - 1))));
     EXPECT_FALSE(CharacterLoader::load(write("BROKEN.GLB", "{ not json")));
     EXPECT_FALSE(CharacterLoader::load(temporary.path() / "missing.glb"));
     EXPECT_FALSE(CharacterLoader::load(write("notes.txt", "just notes")));

@@ -202,7 +202,7 @@ TEST_P(PosedHumanoid, SeatedThighsPointJustBelowHorizontalAndShinsHangJustForwar
     EXPECT_NEAR(forward(*leg.shin, foot) - shinRest, 0.15f, 1e-4f);
 }
 
-TEST_P(PosedHumanoid, RepeatedApplyGivesBitIdenticalBonesWhateverCameBetween) {
+TEST_P(PosedHumanoid, RepeatedApplyGivesBitIdenticalFiniteBonesWhateverCameBetweenEvenGarbage) {
     CharacterPose seated;
     seated.leg = 0.7;
     seated.time = 2.0;
@@ -222,6 +222,18 @@ TEST_P(PosedHumanoid, RepeatedApplyGivesBitIdenticalBonesWhateverCameBetween) {
     other.handRight = HandMode::loose;
     rig->apply(other);
     EXPECT_FALSE(bitIdentical(first, orientations(*rig->character)));
+
+    CharacterPose garbage;
+    garbage.leg = NAN;
+    garbage.time = INFINITY;
+    garbage.headYaw = NAN;
+    garbage.lookTarget = glm::vec3(NAN, 0.0f, 1.0f);
+    garbage.chainXs = {NAN, 1e30};
+    garbage.gripReach = -5;
+    garbage.sizeMultiplier = 0.0;
+    rig->apply(garbage);
+    for (const glm::quat& q : orientations(*rig->character))
+        ASSERT_TRUE(std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z) && std::isfinite(q.w));
     rig->apply(seated);
     EXPECT_TRUE(bitIdentical(first, orientations(*rig->character)));
 }
@@ -365,28 +377,6 @@ TEST(SkinnedPose, ExplicitRopesWinOverChainXsAndNoRopesLeaveTheArmsAtRest) {
     pose.chainXs.clear();
     rig.apply(pose);
     EXPECT_TRUE(bitIdentical(rest, armOrientations(*rig.character)));
-}
-
-TEST(SkinnedPose, GarbagePoseNeverLeavesNonFiniteBonesOrStickyState) {
-    Rig rig(humanoid("humanoid-mixamo-colon.glb"));
-    Rig fresh(humanoid("humanoid-mixamo-colon.glb"));
-    CharacterPose garbage;
-    garbage.leg = NAN;
-    garbage.time = INFINITY;
-    garbage.headYaw = NAN;
-    garbage.lookTarget = glm::vec3(NAN, 0.0f, 1.0f);
-    garbage.chainXs = {NAN, 1e30};
-    garbage.gripReach = -5;
-    garbage.sizeMultiplier = 0.0;
-    rig.apply(garbage);
-    for (const glm::quat& q : orientations(*rig.character)) {
-        EXPECT_TRUE(std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z) && std::isfinite(q.w));
-    }
-    CharacterPose normal;
-    normal.time = 1.0;
-    rig.apply(normal);
-    fresh.apply(normal);
-    EXPECT_TRUE(bitIdentical(orientations(*rig.character), orientations(*fresh.character)));
 }
 
 /// A box body 1.8 tall with hips and two arms built by hand: upper arms of `upperLength`, forearms of 0.25
