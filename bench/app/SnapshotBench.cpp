@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "character/CornerScene.h"
+#include "corner/CornerScene.h"
 #include "library/CharacterPreviews.h"
 #include "platform/render/SnapshotRenderer.h"
 #include "support/TestHumanoids.h"

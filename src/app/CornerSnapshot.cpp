@@ -7,7 +7,7 @@
 
 #include "app/DiagnosticText.h"
 #include "app/SnapshotOutput.h"
-#include "character/CornerScene.h"
+#include "corner/CornerScene.h"
 #include "platform/render/SnapshotRenderer.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/ViewProjector.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "swing/Rope.h"
+#include "character/Rope.h"
 
 #include <glm/glm.hpp>
 

@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "character/Rope.h"
 #include "config/HandMode.h"
-#include "swing/Rope.h"
 
 namespace plimsa {
 

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "character/Rope.h"
 #include "platform/scene/Node.h"
-#include "swing/Rope.h"
 
 namespace plimsa {
 

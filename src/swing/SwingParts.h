@@ -6,11 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "character/Rope.h"
 #include "config/SwingSkin.h"
 #include "platform/image/Image.h"
 #include "platform/scene/Material.h"
 #include "platform/scene/Node.h"
-#include "swing/Rope.h"
 #include "swing/SeatBuild.h"
 
 /// Builders of a swing's procedural pieces: the seat board of each skin, the chains, ropes or lianas it

@@ -1,4 +1,4 @@
-#include "character/CornerScene.h"
+#include "corner/CornerScene.h"
 
 #include <algorithm>
 #include <charconv>

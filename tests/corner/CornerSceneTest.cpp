@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "character/CornerScene.h"
+#include "corner/CornerScene.h"
 #include "character/SkinnedCharacter.h"
 #include "platform/scene/Camera.h"
 #include "platform/scene/Light.h"
