@@ -31,15 +31,6 @@ inline std::unique_ptr<SkinnedCharacter> humanoid(const std::string& name) {
     return load(TestHumanoids::path(name));
 }
 
-/// Every generated humanoid whose bones a finder can know (all but "humanoid-no-bones.glb").
-inline std::vector<std::string> riggedHumanoids() {
-    std::vector<std::string> names;
-    for (const std::string& name : TestHumanoids::fileNames()) {
-        if (name != "humanoid-no-bones.glb") names.push_back(name);
-    }
-    return names;
-}
-
 /// A test name for a humanoid's file name: "humanoid-mixamo-colon.glb" gives "mixamo_colon".
 inline std::string rigName(const ::testing::TestParamInfo<std::string>& info) {
     std::string name = info.param.substr(9, info.param.size() - 13);
