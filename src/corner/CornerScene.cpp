@@ -12,7 +12,6 @@
 #include "character/CharacterRig.h"
 #include "library/CharacterLibrary.h"
 #include "platform/scene/Camera.h"
-#include "platform/scene/Light.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
 
@@ -21,7 +20,6 @@ namespace plimsa {
 namespace {
 
 constexpr double kMaxStep = 1.0 / 30.0;
-constexpr float kEnvironmentIntensity = 0.4f;
 
 CornerScene::Services completed(CornerScene::Services services) {
     if (!services.resolve)
@@ -35,16 +33,6 @@ CornerScene::Services completed(CornerScene::Services services) {
     if (!services.seed)
         services.seed = (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
     return services;
-}
-
-std::shared_ptr<Light> addLight(Scene& scene, LightType type, float intensity, glm::vec3 color,
-                                glm::vec3 euler) {
-    auto light = Light::make(type, intensity, color);
-    auto node = Node::make();
-    node->setLight(light);
-    node->setEulerAngles(euler);
-    scene.rootNode().addChildNode(node);
-    return light;
 }
 
 double uniform(std::mt19937_64& random, double low, double high) {
@@ -92,27 +80,12 @@ CornerScene::CornerScene(Services services)
 CornerScene::~CornerScene() = default;
 
 void CornerScene::buildScene() {
-    scene_->setBackgroundColor(glm::vec4(0.0f));
-
-    const double height = heightUnits();
-    auto camera = Camera::make();
-    camera->usesOrthographicProjection = true;
-    camera->orthographicScale = static_cast<float>(height / 2.0);
-    camera->zNear = 0.1f;
-    camera->zFar = 50.0f;
-    cameraNode_->setCamera(camera);
-    cameraNode_->setPosition(glm::vec3(0.0f, static_cast<float>(height / 2.0), 6.0f));
-    cameraNode_->setEulerAngles(glm::vec3(0.0f));
-    scene_->rootNode().addChildNode(cameraNode_);
-
-    scene_->setLightingEnvironment(SkyDescription{});
-    scene_->setLightingEnvironmentIntensity(kEnvironmentIntensity);
-
-    ambientLight_ = addLight(*scene_, LightType::ambient, 480.0f, glm::vec3(1.0f), glm::vec3(0.0f));
-    keyLight_ = addLight(*scene_, LightType::directional, 700.0f, glm::vec3(1.0f), {-0.75f, 0.55f, 0.0f});
-    fillLight_ =
-        addLight(*scene_, LightType::directional, 320.0f, {0.92f, 0.94f, 1.0f}, {-0.3f, -0.9f, 0.0f});
-
+    // Looking straight down -Z at the middle of the view, whose bottom edge is the floor.
+    const float halfHeight = static_cast<float>(heightUnits() / 2.0);
+    const Camera lens{
+        .zNear = 0.1f, .zFar = 50.0f, .usesOrthographicProjection = true, .orthographicScale = halfHeight};
+    Stage::addCamera(*scene_, lens, glm::vec3(0.0f, halfHeight, 6.0f), std::nullopt, cameraNode_);
+    lights_ = Stage::addLights(*scene_);
     scene_->rootNode().addChildNode(frame_);
 }
 

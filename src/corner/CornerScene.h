@@ -14,6 +14,7 @@
 #include "character/SwingCharacter.h"
 #include "config/CornerConfig.h"
 #include "platform/scene/SceneRendererDelegate.h"
+#include "platform/scene/Stage.h"
 
 namespace plimsa {
 
@@ -71,9 +72,9 @@ class CornerScene final : public SceneRendererDelegate {
 
     const std::shared_ptr<Scene>& scene() const { return scene_; }
     const std::shared_ptr<Node>& cameraNode() const { return cameraNode_; }
-    const std::shared_ptr<Light>& keyLight() const { return keyLight_; }
-    const std::shared_ptr<Light>& fillLight() const { return fillLight_; }
-    const std::shared_ptr<Light>& ambientLight() const { return ambientLight_; }
+    const std::shared_ptr<Light>& keyLight() const { return lights_.key; }
+    const std::shared_ptr<Light>& fillLight() const { return lights_.fill; }
+    const std::shared_ptr<Light>& ambientLight() const { return lights_.ambient; }
     /// Holds the character's root; the swing frame of every pose.
     const std::shared_ptr<Node>& frame() const { return frame_; }
     /// Never null.
@@ -109,9 +110,7 @@ class CornerScene final : public SceneRendererDelegate {
     Services services_;
     std::shared_ptr<Scene> scene_;
     std::shared_ptr<Node> cameraNode_;
-    std::shared_ptr<Light> keyLight_;
-    std::shared_ptr<Light> fillLight_;
-    std::shared_ptr<Light> ambientLight_;
+    StageLights lights_;
     std::shared_ptr<Node> frame_;
     std::unique_ptr<SwingCharacter> character_;
     std::optional<std::string> loadedName_;

@@ -7,7 +7,6 @@
 
 #include "config/Settings.h"
 #include "platform/scene/Camera.h"
-#include "platform/scene/Light.h"
 #include "platform/scene/LookAtConstraint.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
@@ -26,9 +25,6 @@ SwingScene::SwingScene(Services services)
       scene_(Scene::make()),
       cameraNode_(Node::make()),
       lookTarget_(Node::make()),
-      keyLight_(Light::make(LightType::directional)),
-      fillLight_(Light::make(LightType::directional, 1000.0f, glm::vec3(0.92f, 0.94f, 1.0f))),
-      ambientLight_(Light::make(LightType::ambient)),
       anchor_(Node::make()),
       yawNode_(Node::make()),
       pivot_(Node::make()),
@@ -50,33 +46,15 @@ void SwingScene::setConfig(const SwingConfig& config) {
 
 void SwingScene::buildStatic() {
     Node& root = scene_->rootNode();
-    scene_->setBackgroundColor(glm::vec4(0.0f));
-
-    auto camera = Camera::make();
-    camera->fieldOfView = static_cast<float>(kFieldOfViewDegrees);
-    camera->zNear = 0.1f;
-    camera->zFar = 100.0f;
-    cameraNode_->setCamera(std::move(camera));
-    root.addChildNode(cameraNode_);
+    // placeCamera moves the camera; the constraint keeps it aimed at the look target.
+    const Camera lens{.fieldOfView = static_cast<float>(kFieldOfViewDegrees), .zNear = 0.1f, .zFar = 100.0f};
+    Stage::addCamera(*scene_, lens, glm::vec3(0.0f), std::nullopt, cameraNode_);
     root.addChildNode(lookTarget_);
     auto aim = LookAtConstraint::make(lookTarget_);
     aim->setGimbalLockEnabled(true);
     cameraNode_->setConstraints({std::move(aim)});
 
-    scene_->setLightingEnvironment(SkyDescription{});
-    scene_->setLightingEnvironmentIntensity(0.45f);
-
-    auto ambientNode = Node::make();
-    ambientNode->setLight(ambientLight_);
-    root.addChildNode(std::move(ambientNode));
-    auto keyNode = Node::make();
-    keyNode->setLight(keyLight_);
-    keyNode->setEulerAngles(glm::vec3(-0.75f, 0.55f, 0.0f));
-    root.addChildNode(std::move(keyNode));
-    auto fillNode = Node::make();
-    fillNode->setLight(fillLight_);
-    fillNode->setEulerAngles(glm::vec3(-0.3f, -0.9f, 0.0f));
-    root.addChildNode(std::move(fillNode));
+    lights_ = Stage::addLights(*scene_);
     applyLighting();
 
     root.addChildNode(anchor_);
@@ -90,10 +68,7 @@ void SwingScene::buildStatic() {
 void SwingScene::applyLighting() {
     const double stored = services_.settings->v().lightContrast;
     const double contrast = std::isfinite(stored) ? std::clamp(stored, 0.0, 1.0) : 0.4;
-    ambientLight_->intensity = static_cast<float>(650 - 420 * contrast);
-    keyLight_->intensity = static_cast<float>(350 + 850 * contrast);
-    fillLight_->intensity = static_cast<float>(400 - 150 * contrast);
-    scene_->setLightingEnvironmentIntensity(static_cast<float>(0.25 + 0.3 * contrast));
+    Stage::setLevels(*scene_, lights_, LightLevels::forContrast(contrast));
 }
 
 void SwingScene::placeCamera() {

@@ -15,6 +15,7 @@
 #include "config/SwingConfig.h"
 #include "config/SwingSkin.h"
 #include "platform/scene/SceneRendererDelegate.h"
+#include "platform/scene/Stage.h"
 #include "swing/SeatBuild.h"
 #include "swing/SeatLayout.h"
 #include "swing/SwingMotion.h"
@@ -70,9 +71,9 @@ class SwingScene final : public SceneRendererDelegate {
     const std::shared_ptr<Node>& pivot() const { return pivot_; }
     /// Replaced by every rebuild.
     const std::shared_ptr<Node>& swingParts() const { return swingParts_; }
-    const std::shared_ptr<Light>& keyLight() const { return keyLight_; }
-    const std::shared_ptr<Light>& fillLight() const { return fillLight_; }
-    const std::shared_ptr<Light>& ambientLight() const { return ambientLight_; }
+    const std::shared_ptr<Light>& keyLight() const { return lights_.key; }
+    const std::shared_ptr<Light>& fillLight() const { return lights_.fill; }
+    const std::shared_ptr<Light>& ambientLight() const { return lights_.ambient; }
 
     /// The loaded characters in seat order; never empty.
     const std::vector<std::unique_ptr<SwingCharacter>>& characters() const { return characters_; }
@@ -165,9 +166,7 @@ class SwingScene final : public SceneRendererDelegate {
     std::shared_ptr<Scene> scene_;
     std::shared_ptr<Node> cameraNode_;
     std::shared_ptr<Node> lookTarget_;
-    std::shared_ptr<Light> keyLight_;
-    std::shared_ptr<Light> fillLight_;
-    std::shared_ptr<Light> ambientLight_;
+    StageLights lights_;
     std::shared_ptr<Node> anchor_;
     std::shared_ptr<Node> yawNode_;
     std::shared_ptr<Node> pivot_;

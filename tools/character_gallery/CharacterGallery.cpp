@@ -10,13 +10,12 @@
 #include "platform/gltf/GltfLoader.h"
 #include "platform/image/Png.h"
 #include "platform/render/SnapshotRenderer.h"
-#include "platform/scene/Camera.h"
 #include "platform/scene/Geometry.h"
-#include "platform/scene/Light.h"
 #include "platform/scene/Material.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Primitives.h"
 #include "platform/scene/Scene.h"
+#include "platform/scene/Stage.h"
 #include "support/TestHumanoids.h"
 
 #include <cstdio>
@@ -33,67 +32,47 @@ constexpr int kPanelWidth = 400;
 constexpr int kPanelHeight = 480;
 constexpr float kBarHeight = 2.75f;  // the chains hang from here; the seat is 2.1 below
 
-struct Stage {
+struct Shot {
     std::shared_ptr<Scene> scene = Scene::make();
     std::shared_ptr<Node> camera = Node::make("Camera");
     std::shared_ptr<Node> holder = Node::make("Holder");  // where the character's root goes
 };
 
-void light(Scene& scene) {
-    scene.setBackgroundColor({0.86f, 0.89f, 0.93f, 1.0f});
-    scene.setLightingEnvironment(SkyDescription{});
-    scene.setLightingEnvironmentIntensity(0.4f);
-    auto add = [&](LightType type, float intensity, const glm::vec3& color, const glm::vec3& euler) {
-        auto node = Node::make();
-        node->setLight(Light::make(type, intensity, color));
-        node->setEulerAngles(euler);
-        scene.rootNode().addChildNode(node);
-    };
-    add(LightType::ambient, 480, glm::vec3(1.0f), glm::vec3(0.0f));
-    add(LightType::directional, 700, glm::vec3(1.0f), {-0.75f, 0.55f, 0.0f});
-    add(LightType::directional, 320, {0.92f, 0.94f, 1.0f}, {-0.3f, -0.9f, 0.0f});
-}
-
-Stage makeStage(const glm::vec3& eye, const glm::vec3& target) {
-    Stage stage;
-    light(*stage.scene);
-    auto camera = Camera::make();
-    camera->fieldOfView = 34.0f;
-    camera->zNear = 0.1f;
-    camera->zFar = 50.0f;
-    stage.camera->setCamera(camera);
-    stage.camera->setPosition(eye);
-    stage.camera->lookAt(target);
-    stage.scene->rootNode().addChildNode(stage.camera);
-    stage.scene->rootNode().addChildNode(stage.holder);
+Shot makeShot(const glm::vec3& eye, const glm::vec3& target) {
+    Shot shot;
+    Stage::addLights(*shot.scene);
+    shot.scene->setBackgroundColor({0.86f, 0.89f, 0.93f, 1.0f});
+    Stage::addCamera(*shot.scene, {.fieldOfView = 34.0f, .zNear = 0.1f, .zFar = 50.0f}, eye, target,
+                     shot.camera);
+    shot.scene->rootNode().addChildNode(shot.holder);
     auto floor = Node::make(Primitives::box(3.0f, 0.02f, 2.0f, 0.0f), "Floor");
     floor->geometry()->setFirstMaterial(Material::make(glm::vec3(0.62f, 0.64f, 0.66f), 0.9f, 0.0f));
     floor->setPosition({0.0f, -0.01f, 0.0f});
-    stage.scene->rootNode().addChildNode(floor);
-    return stage;
+    shot.scene->rootNode().addChildNode(floor);
+    return shot;
 }
 
 // The seat assembly: a board and two chains at x = +-0.42 hanging from the bar, the frame the pose's
 // chain positions are given in.
-Stage swingStage() {
-    Stage stage = makeStage({1.2f, 1.9f, 6.0f}, {0.0f, 1.45f, 0.0f});
-    stage.holder->setPosition({0.0f, kBarHeight, 0.0f});
+Shot swingShot() {
+    Shot shot = makeShot({1.2f, 1.9f, 6.0f}, {0.0f, 1.45f, 0.0f});
+    shot.holder->setPosition({0.0f, kBarHeight, 0.0f});
     auto steel = Material::make(glm::vec3(0.55f, 0.57f, 0.6f), 0.35f, 0.9f);
     for (float x : {-0.42f, 0.42f}) {
         auto chain = Node::make(Primitives::cylinder(0.012f, 2.1f, 12), "chain");
         chain->geometry()->setFirstMaterial(steel);
         chain->setPosition({x, -1.05f, 0.0f});
-        stage.holder->addChildNode(chain);
+        shot.holder->addChildNode(chain);
     }
     auto board = Node::make(Primitives::box(1.05f, 0.05f, 0.32f, 0.015f), "Board");
     board->geometry()->setFirstMaterial(Material::make(glm::vec3(0.55f, 0.36f, 0.2f), 0.8f, 0.0f));
     board->setPosition({0.0f, -2.1f - 0.025f, 0.0f});
-    stage.holder->addChildNode(board);
-    return stage;
+    shot.holder->addChildNode(board);
+    return shot;
 }
 
-std::optional<Image> render(SnapshotRenderer& renderer, const Stage& stage) {
-    return renderer.snapshot(*stage.scene, *stage.camera, kPanelWidth, kPanelHeight, 4, 0.0);
+std::optional<Image> render(SnapshotRenderer& renderer, const Shot& shot) {
+    return renderer.snapshot(*shot.scene, *shot.camera, kPanelWidth, kPanelHeight, 4, 0.0);
 }
 
 // Copies `panel` into `sheet` with its left edge at `left`.
@@ -103,7 +82,8 @@ void paste(Image& sheet, const Image& panel, int left) {
     }
 }
 
-bool renderModel(SnapshotRenderer& renderer, const std::filesystem::path& model, const std::filesystem::path& out) {
+bool renderModel(SnapshotRenderer& renderer, const std::filesystem::path& model,
+                 const std::filesystem::path& out) {
     const GltfLoadResult loaded = GltfLoader().loadFile(model);
     if (!loaded) {
         std::fprintf(stderr, "%s: %s\n", model.string().c_str(), loaded.error.c_str());
@@ -112,20 +92,20 @@ bool renderModel(SnapshotRenderer& renderer, const std::filesystem::path& model,
     SkinnedCharacter character(*loaded.scene);
     Image sheet(kPanelWidth * 4, kPanelHeight, true);
 
-    Stage swing = swingStage();
+    Shot swing = swingShot();
     swing.holder->addChildNode(character.root());
     character.root()->setPosition({0.0f, -2.1f + 0.035f, 0.0f});
     CharacterPose seated;
     seated.leg = 0.25;
     character.apply(seated, *swing.holder);
 
-    Stage standing = makeStage({0.9f, 1.5f, 6.2f}, {0.0f, 1.15f, 0.0f});
+    Shot standing = makeShot({0.9f, 1.5f, 6.2f}, {0.0f, 1.15f, 0.0f});
     CharacterPose stand;
     stand.standing = true;
     stand.handLeft = stand.handRight = HandMode::loose;
 
     // As a right-hand corner sitter is seen: turned to face into the screen, seen from the front.
-    Stage floor = makeStage({0.0f, 1.0f, 6.0f}, {0.0f, 0.75f, 0.0f});
+    Shot floor = makeShot({0.0f, 1.0f, 6.0f}, {0.0f, 0.75f, 0.0f});
     CharacterPose sit;
     sit.floorSit = true;
     sit.foldedLeg = 1;
@@ -177,7 +157,8 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(out, error);
     std::vector<std::filesystem::path> models(argv + 2, argv + argc);
     if (models.empty()) {
-        for (const std::string& name : TestHumanoids::fileNames()) models.push_back(TestHumanoids::path(name));
+        for (const std::string& name : TestHumanoids::fileNames())
+            models.push_back(TestHumanoids::path(name));
         for (const char* name : {"kaykit-mannequin-medium.glb", "khronos-cesiumman.glb"}) {
             if (auto path = TestHumanoids::sharedModel(name); !path.empty()) models.push_back(path);
         }

@@ -10,28 +10,22 @@
 #include "platform/image/Compose.h"
 #include "platform/image/Png.h"
 #include "platform/render/SnapshotRenderer.h"
-#include "platform/scene/Camera.h"
-#include "platform/scene/Light.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
+#include "platform/scene/Stage.h"
 #include "swing/SwingParts.h"
 
 namespace plimsa {
 namespace {
 
 constexpr double kRopeLength = 1.3;
+// The settings' default light contrast.
+constexpr double kLightContrast = 0.4;
 
 struct SkinShot {
     SwingSkin skin;
     const char* name;
 };
-
-void addLight(Scene& scene, LightType type, float intensity, glm::vec3 color, glm::vec3 euler) {
-    auto node = Node::make();
-    node->setLight(Light::make(type, intensity, color));
-    node->setEulerAngles(euler);
-    scene.rootNode().addChildNode(node);
-}
 
 /// A swing hanging from a bar at `anchor`: ropes, then the board at -ropeLength, as the swing scene builds
 /// it.
@@ -47,26 +41,15 @@ void addSwing(Scene& scene, SwingSkin skin, double width, const std::vector<doub
 
 std::shared_ptr<Scene> skinScene(SwingSkin skin) {
     auto scene = Scene::make();
-    scene->setLightingEnvironment(SkyDescription{});
-    scene->setLightingEnvironmentIntensity(0.37f);  // light contrast 0.4
-    addLight(*scene, LightType::ambient, 482.0f, glm::vec3(1.0f), glm::vec3(0.0f));
-    addLight(*scene, LightType::directional, 690.0f, glm::vec3(1.0f), {-0.75f, 0.55f, 0.0f});
-    addLight(*scene, LightType::directional, 340.0f, {0.92f, 0.94f, 1.0f}, {-0.3f, -0.9f, 0.0f});
+    Stage::addLights(*scene, LightLevels::forContrast(kLightContrast));
     addSwing(*scene, skin, 1.0, {0.0}, {-1.45f, 0.0f, 0.0f});
     addSwing(*scene, skin, 2.0, {-0.5, 0.5}, {0.85f, 0.0f, 0.0f});
     return scene;
 }
 
-std::shared_ptr<Node> cameraAt(glm::vec3 position, glm::vec3 target, float fieldOfView) {
-    auto node = Node::make("camera");
-    auto camera = Camera::make();
-    camera->fieldOfView = fieldOfView;
-    camera->zNear = 0.05f;
-    camera->zFar = 50.0f;
-    node->setCamera(camera);
-    node->setPosition(position);
-    node->lookAt(target);
-    return node;
+std::shared_ptr<Node> addCamera(Scene& scene, glm::vec3 position, glm::vec3 target, float fieldOfView) {
+    return Stage::addCamera(scene, {.fieldOfView = fieldOfView, .zNear = 0.05f, .zFar = 50.0f}, position,
+                            target);
 }
 
 bool shoot(SnapshotRenderer& renderer, const Scene& scene, const Node& camera, int width, int height,
@@ -103,10 +86,8 @@ int main(int argc, char** argv) {
     for (const SkinShot& shot : shots) {
         const auto start = std::chrono::steady_clock::now();
         auto scene = skinScene(shot.skin);
-        auto wide = cameraAt({0.0f, 0.2f, 5.6f}, {0.0f, -0.85f, 0.0f}, 30.0f);
-        auto close = cameraAt({-1.45f, -0.75f, 1.5f}, {-1.45f, -1.3f, 0.0f}, 40.0f);
-        scene->rootNode().addChildNode(wide);
-        scene->rootNode().addChildNode(close);
+        auto wide = addCamera(*scene, {0.0f, 0.2f, 5.6f}, {0.0f, -0.85f, 0.0f}, 30.0f);
+        auto close = addCamera(*scene, {-1.45f, -0.75f, 1.5f}, {-1.45f, -1.3f, 0.0f}, 40.0f);
         const std::string base = (folder / shot.name).string();
         if (!shoot(*renderer, *scene, *wide, 1200, 800, samples, base + ".png") ||
             !shoot(*renderer, *scene, *close, 1000, 700, samples, base + "_close.png")) {
