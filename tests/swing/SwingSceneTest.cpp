@@ -3,10 +3,10 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "SwingSceneTestSupport.h"
 #include "character/CharacterRig.h"
-#include "platform/scene/Camera.h"
 #include "platform/scene/Light.h"
 #include "platform/scene/LookAtConstraint.h"
 #include "platform/scene/Node.h"
@@ -221,10 +221,10 @@ TEST_F(SwingSceneAssembly, ReachTestsUseTheOuterHandOfEachSeatAndSkipHandsOffThe
     ASSERT_EQ(left.poses.size(), 3u);
     EXPECT_EQ(left.poses[0].leg, -1.0);
     EXPECT_EQ(left.poses[2].leg, 1.0);
-    EXPECT_EQ(left.poses[0].handLeft, HandMode::chain);
-    EXPECT_EQ(left.poses[0].handRight, HandMode::loose);
-    EXPECT_EQ(right.poses[0].handLeft, HandMode::loose);
-    EXPECT_EQ(right.poses[0].handRight, HandMode::chain);
+    EXPECT_EQ(std::pair(left.poses[0].handLeft, left.poses[0].handRight),
+              std::pair(HandMode::chain, HandMode::loose));
+    EXPECT_EQ(std::pair(right.poses[0].handLeft, right.poses[0].handRight),
+              std::pair(HandMode::loose, HandMode::chain));
     EXPECT_EQ(left.poses[0].ropes, scene->seatBuild()->ropes) << "tested on the built board's ropes";
 
     config.characters = {"ann"};
