@@ -1,4 +1,5 @@
-// Loading time (bytes in memory to a ready scene) and the memory the loaded scene holds.
+// Loading time (bytes in memory to a ready scene), the memory the loaded scene holds, and the heap a load
+// peaks at; hostile seeds of the fuzz corpus must be refused quickly and cheaply.
 #include "platform/gltf/GltfLoader.h"
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Node.h"
@@ -8,9 +9,38 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
+#include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <set>
+
+// Every operator new of the process is counted, so that a benchmark can report the peak a load reached
+// above what was allocated before it (decoded images come from malloc and are not counted).
+namespace {
+std::atomic<size_t> heapNow{0};
+std::atomic<size_t> heapPeak{0};
+}  // namespace
+
+void* operator new(size_t size) {
+    void* block = std::malloc(size == 0 ? 1 : size);
+    if (block == nullptr) throw std::bad_alloc();
+    const size_t now = heapNow += malloc_usable_size(block);
+    for (size_t peak = heapPeak; now > peak && !heapPeak.compare_exchange_weak(peak, now);) {
+    }
+    return block;
+}
+void operator delete(void* block) noexcept {
+    if (block == nullptr) return;
+    heapNow -= malloc_usable_size(block);
+    std::free(block);
+}
+void operator delete(void* block, size_t) noexcept {
+    operator delete(block);
+}
 
 namespace plimsa {
 namespace {
@@ -31,10 +61,12 @@ SceneMemory measure(Scene& scene) {
         const auto& geometry = node.geometry();
         if (!geometry || !geometries.insert(geometry.get()).second) return;
         const MeshData& mesh = geometry->mesh();
-        memory.meshBytes += mesh.positions.size() * sizeof(glm::vec3) + mesh.normals.size() * sizeof(glm::vec3) +
-                            mesh.texcoords.size() * sizeof(glm::vec2) + mesh.joints.size() * sizeof(glm::u16vec4) +
-                            mesh.weights.size() * sizeof(glm::vec4);
-        for (const GeometryElement& element : mesh.elements) memory.meshBytes += element.indices.size() * sizeof(uint32_t);
+        memory.meshBytes +=
+            mesh.positions.size() * sizeof(glm::vec3) + mesh.normals.size() * sizeof(glm::vec3) +
+            mesh.texcoords.size() * sizeof(glm::vec2) + mesh.joints.size() * sizeof(glm::u16vec4) +
+            mesh.weights.size() * sizeof(glm::vec4);
+        for (const GeometryElement& element : mesh.elements)
+            memory.meshBytes += element.indices.size() * sizeof(uint32_t);
         for (const auto& material : geometry->materials())
             for (const auto* property : {&material->diffuse(), &material->normal(), &material->emission()})
                 if (property->hasImage() && textures.insert(property->image.get()).second)
@@ -48,6 +80,14 @@ std::vector<uint8_t> readFile(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The largest heap growth one load of `bytes` reaches, in MiB.
+double peakMiB(const std::vector<uint8_t>& bytes) {
+    const size_t before = heapNow;
+    heapPeak = before;
+    benchmark::DoNotOptimize(GltfLoader().loadBytes(bytes));
+    return static_cast<double>(heapPeak - before) / (1024.0 * 1024.0);
+}
+
 void loadBytes(benchmark::State& state, const std::vector<uint8_t>& bytes) {
     if (bytes.empty()) {
         state.SkipWithError("model not available");
@@ -59,6 +99,7 @@ void loadBytes(benchmark::State& state, const std::vector<uint8_t>& bytes) {
         scene = loader.loadBytes(bytes).scene;
         benchmark::DoNotOptimize(scene);
     }
+    state.counters["peakHeapMiB"] = peakMiB(bytes);
     if (!scene) {
         state.SkipWithError("model did not load");
         return;
@@ -83,6 +124,34 @@ void BM_LoadHumanoidWith4096Texture(benchmark::State& state) {
     loadBytes(state, TestHumanoids::bytes("humanoid-texture-4096.glb"));
 }
 
+// Hostile seeds (tiny files asking for gigabytes) and one that declares 24 million inverse binds.
+void refuse(benchmark::State& state, const char* seed) {
+    const std::vector<uint8_t> bytes =
+        readFile(std::filesystem::path(PLIMSA_SOURCE_DIR) / "fuzz/corpus/gltf" / seed);
+    if (bytes.empty()) {
+        state.SkipWithError("seed not available");
+        return;
+    }
+    const GltfLoader loader;
+    bool loaded = false;
+    for (auto _ : state) loaded = static_cast<bool>(loader.loadBytes(bytes));
+    state.counters["loaded"] = loaded ? 1.0 : 0.0;
+    state.counters["fileKiB"] = static_cast<double>(bytes.size()) / 1024.0;
+    state.counters["peakHeapMiB"] = peakMiB(bytes);
+}
+void BM_RefuseSkinnedCrowd(benchmark::State& state) {
+    refuse(state, "hostile-skinned-crowd.glb");
+}
+void BM_RefuseEmptyVertices(benchmark::State& state) {
+    refuse(state, "hostile-empty-vertices.glb");
+}
+void BM_LoadEndlessInverseBinds(benchmark::State& state) {
+    refuse(state, "inverse-binds-24m.glb");
+}
+
+BENCHMARK(BM_RefuseSkinnedCrowd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefuseEmptyVertices)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadEndlessInverseBinds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadKayKitMannequin)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadCesiumMan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadHumanoid65Joints)->Unit(benchmark::kMillisecond);
