@@ -5,6 +5,7 @@
 #include "character/ChainGrip.h"
 #include "character/SkinnedCharacter.h"
 #include "platform/scene/Node.h"
+#include "platform/scene/TransformMath.h"
 
 #include <cmath>
 #include <cstdio>
@@ -232,14 +233,16 @@ void ArmPoser::solve(const SkeletonBones::Arm& arm, Frames& frames, const Reach&
     const glm::vec3 fallbackAxis = unit(rigDirection({1.0f, 0.0f, 0.0f}), {1.0f, 0.0f, 0.0f});
     const glm::vec3 elbow = ArmSolver::elbowTarget(reach.shoulder, goal.target, reach.upper, reach.fore,
                                                    goal.bendHint, fallbackAxis, upperDirection);
-    bones_.applyWorld(*arm.upper, BonePoser::orientationOf(frames.parent),
-                      ArmSolver::rotation(upperDirection, unit(elbow - reach.shoulder, upperDirection)));
+    bones_.applyWorld(
+        *arm.upper, BonePoser::orientationOf(frames.parent),
+        transform_math::rotationBetween(upperDirection, unit(elbow - reach.shoulder, upperDirection)));
     frames.refreshFromUpper(arm);
 
     const glm::vec3 newElbow(frames.fore[3]);
     const glm::vec3 foreDirection = unit(glm::vec3(frames.hand[3]) - newElbow, upperDirection);
-    bones_.applyWorld(*arm.fore, parentOrientation(*arm.upper, frames.upper, *arm.fore),
-                      ArmSolver::rotation(foreDirection, unit(goal.target - newElbow, foreDirection)));
+    bones_.applyWorld(
+        *arm.fore, parentOrientation(*arm.upper, frames.upper, *arm.fore),
+        transform_math::rotationBetween(foreDirection, unit(goal.target - newElbow, foreDirection)));
     frames.refreshFromFore(arm);
 
     orientHand(arm, frames, goal.fingers, goal.palm);

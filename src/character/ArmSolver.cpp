@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/scene/TransformMath.h"
+
 namespace plimsa {
 
 namespace {
 
-bool isFinite(const glm::vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool isFinite(const glm::vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 constexpr float kOpposite = -0.9999f;
 constexpr float kShortAxis = 0.0001f;
@@ -20,28 +24,6 @@ glm::vec3 ArmSolver::normalisedOr(const glm::vec3& v, const glm::vec3& fallback,
         return fallback;
     }
     return v / length;
-}
-
-glm::quat ArmSolver::rotation(const glm::vec3& from, const glm::vec3& to) {
-    const float cosine = glm::dot(from, to);
-    if (!std::isfinite(cosine)) {
-        return glm::quat(1.0f, 0.0f, 0.0f, 0.0f);
-    }
-    if (cosine < kOpposite) {
-        glm::vec3 axis = glm::cross(glm::vec3(1.0f, 0.0f, 0.0f), from);
-        if (glm::length(axis) < kShortAxis) {
-            axis = glm::cross(glm::vec3(0.0f, 1.0f, 0.0f), from);
-        }
-        axis = normalisedOr(axis, glm::vec3(0.0f, 0.0f, 1.0f));
-        return glm::quat(0.0f, axis.x, axis.y, axis.z);  // half turn: cos(pi/2) = 0
-    }
-    const glm::vec3 axis = glm::cross(from, to);
-    const glm::quat arc(1.0f + cosine, axis.x, axis.y, axis.z);
-    const float norm = glm::length(arc);
-    if (!std::isfinite(norm) || norm < 1e-12f) {
-        return glm::quat(1.0f, 0.0f, 0.0f, 0.0f);
-    }
-    return arc / norm;
 }
 
 glm::vec3 ArmSolver::elbowTarget(const glm::vec3& shoulder, const glm::vec3& target, float upperLength,
@@ -70,7 +52,7 @@ glm::vec3 ArmSolver::elbowTarget(const glm::vec3& shoulder, const glm::vec3& tar
 
 glm::quat ArmSolver::handTurn(const glm::vec3& currentFingers, const glm::vec3& currentPalm,
                               const glm::vec3& fingers, const glm::vec3& palm) {
-    const glm::quat bend = rotation(currentFingers, fingers);
+    const glm::quat bend = transform_math::rotationBetween(currentFingers, fingers);
     const glm::vec3 turnedPalm = bend * currentPalm;
     const glm::vec3 palmAcross = turnedPalm - glm::dot(turnedPalm, fingers) * fingers;
     const glm::vec3 wantedAcross = palm - glm::dot(palm, fingers) * fingers;
@@ -82,8 +64,8 @@ glm::quat ArmSolver::handTurn(const glm::vec3& currentFingers, const glm::vec3& 
     // Both lie across the fingers, so the twist must turn about the fingers; the generic half-turn axis
     // for opposite vectors would fold the fingers back instead.
     const glm::vec3 axis = normalisedOr(fingers, glm::vec3(0.0f, 1.0f, 0.0f));
-    const glm::quat twist =
-        glm::dot(from, to) < kOpposite ? glm::quat(0.0f, axis.x, axis.y, axis.z) : rotation(from, to);
+    const glm::quat twist = glm::dot(from, to) < kOpposite ? glm::quat(0.0f, axis.x, axis.y, axis.z)
+                                                           : transform_math::rotationBetween(from, to);
     return twist * bend;
 }
 

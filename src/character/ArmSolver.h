@@ -5,18 +5,13 @@
 
 namespace plimsa {
 
-/// The pure geometry behind posing a skinned arm: shortest-arc rotations, the two-bone (shoulder,
-/// elbow, wrist) step and the hand turn that lines up fingers and palm. Works on plain vectors in one
-/// frame of the caller's choosing (world coordinates in the character). Never divides by zero: every
-/// degenerate input (zero-length or opposite vectors, a bend hint along the reach) takes a stated
-/// fallback, and every result is finite for finite input. Stateless; any thread.
+/// The pure geometry behind posing a skinned arm: the two-bone (shoulder, elbow, wrist) step and the
+/// hand turn that lines up fingers and palm (shortest-arc rotations are transform_math::rotationBetween).
+/// Works on plain vectors in one frame of the caller's choosing (world coordinates in the character). Never
+/// divides by zero: every degenerate input (zero-length or opposite vectors, a bend hint along the reach)
+/// takes a stated fallback, and every result is finite for finite input. Stateless; any thread.
 class ArmSolver {
-public:
-    /// The rotation that turns unit vector `from` onto unit vector `to` along the shortest arc. When the
-    /// two are (nearly) opposite, a half turn about an axis perpendicular to `from`: the axis of
-    /// cross((1, 0, 0), from), or of cross((0, 1, 0), from) when the first is too short.
-    static glm::quat rotation(const glm::vec3& from, const glm::vec3& to);
-
+  public:
     /// `v` scaled to unit length, or `fallback` when `v` is shorter than `minLength` or not finite.
     static glm::vec3 normalisedOr(const glm::vec3& v, const glm::vec3& fallback, float minLength = 1e-12f);
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/scene/Texture.h"
+#include "platform/scene/TransformMath.h"
 
 namespace plimsa::SwingParts {
 
@@ -34,10 +35,6 @@ std::shared_ptr<Node> boardFor(SwingSkin skin, double width, const std::vector<d
     return board(width, chainXs);
 }
 
-bool isFinite(const glm::vec3& v) {
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 std::shared_ptr<Material> makeMetal(float grey, float roughness) {
     return Material::make(glm::vec3(grey), roughness, 1.0f);
 }
@@ -63,7 +60,7 @@ SeatBuild buildBoard(SwingSkin skin, double width, const std::vector<double>& ch
 
 std::shared_ptr<Node> ropeNode(const Rope& rope, SwingSkin skin) {
     const float length = glm::distance(rope.top, rope.bottom);
-    const glm::quat q = rotationBetween(glm::vec3(0, -1, 0), glm::normalize(rope.bottom - rope.top));
+    const glm::quat q = transform_math::rotationBetween(glm::vec3(0, -1, 0), rope.bottom - rope.top);
     std::shared_ptr<Node> node;
     switch (skin) {
         case SwingSkin::forest:
@@ -122,24 +119,6 @@ const std::shared_ptr<Material>& leafMaterial() {
         return made;
     }();
     return material;
-}
-
-glm::quat rotationBetween(const glm::vec3& from, const glm::vec3& to) {
-    const glm::quat identity(1.0f, 0.0f, 0.0f, 0.0f);
-    if (!isFinite(from) || !isFinite(to)) return identity;
-    const float fromLength = glm::length(from);
-    const float toLength = glm::length(to);
-    if (fromLength < 1e-12f || toLength < 1e-12f) return identity;
-    const glm::vec3 u = from / fromLength;
-    const glm::vec3 v = to / toLength;
-    const float cosine = glm::dot(u, v);
-    if (cosine < -1.0f + 1e-6f) {
-        // Opposite: any axis perpendicular to u gives the half turn; take the one least parallel to u.
-        const glm::vec3 helper = std::abs(u.x) < 0.9f ? glm::vec3(1, 0, 0) : glm::vec3(0, 1, 0);
-        return glm::angleAxis(glm::pi<float>(), glm::normalize(glm::cross(u, helper)));
-    }
-    const glm::vec3 axis = glm::cross(u, v);
-    return glm::normalize(glm::quat(1.0f + cosine, axis.x, axis.y, axis.z));
 }
 
 }  // namespace plimsa::SwingParts

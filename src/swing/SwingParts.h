@@ -95,8 +95,4 @@ const std::shared_ptr<Material>& darkSteel();
 /// Shared: `leafImage` with alpha from the texture, double-sided, writes depth, roughness 0.8.
 const std::shared_ptr<Material>& leafMaterial();
 
-/// The shortest-arc unit quaternion turning unit vector `from` onto unit vector `to`; a half turn about
-/// an axis perpendicular to `from` when they are opposite; identity for zero or non-finite input.
-glm::quat rotationBetween(const glm::vec3& from, const glm::vec3& to);
-
 }  // namespace plimsa::SwingParts

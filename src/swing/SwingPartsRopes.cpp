@@ -6,6 +6,7 @@
 
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Primitives.h"
+#include "platform/scene/TransformMath.h"
 #include "swing/Lcg32.h"
 #include "swing/SwingParts.h"
 
@@ -32,7 +33,7 @@ std::shared_ptr<Node> barWithSides(const glm::vec3& from, const glm::vec3& to, f
     shape->setFirstMaterial(std::move(material));
     auto node = Node::make(std::move(shape));
     node->setPosition((from + to) * 0.5f);
-    node->setOrientation(rotationBetween(glm::vec3(0, 1, 0), to - from));
+    node->setOrientation(transform_math::rotationBetween(glm::vec3(0, 1, 0), to - from));
     return node;
 }
 

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "SwingPartsTestSupport.h"
 #include "platform/scene/Primitives.h"
@@ -144,28 +143,6 @@ TEST(Bar, CylinderFromOnePointToAnother) {
     EXPECT_NEAR(glm::dot(axis, glm::normalize(b - a)), 1.0f, 1e-5f);
     EXPECT_NEAR(node->geometry()->boundingBox().size().y, glm::distance(a, b), 1e-5f);
     EXPECT_EQ(node->geometry()->firstMaterial(), SwingParts::steel());
-}
-
-TEST(RotationBetween, TurnsOneDirectionOntoAnotherIncludingOpposites) {
-    std::mt19937 random(42);
-    std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
-    auto direction = [&] {
-        return glm::normalize(glm::vec3(coordinate(random), coordinate(random), coordinate(random)));
-    };
-    for (int i = 0; i < 200; ++i) {
-        const glm::vec3 u = direction(), v = direction();
-        const glm::quat q = SwingParts::rotationBetween(u, v);
-        EXPECT_NEAR(glm::length(q), 1.0f, 1e-5f);
-        EXPECT_NEAR(glm::dot(q * u, v), 1.0f, 1e-4f);
-    }
-    for (glm::vec3 u : {glm::vec3(0, -1, 0), glm::vec3(1, 0, 0), glm::vec3(0, 0, 1)}) {
-        const glm::quat q = SwingParts::rotationBetween(u, -u);
-        EXPECT_NEAR(glm::dot(q * u, -u), 1.0f, 1e-5f);
-        EXPECT_NEAR(std::abs(q.w), 0.0f, 1e-6f) << "a half turn";
-    }
-    EXPECT_EQ(SwingParts::rotationBetween({0, 1, 0}, {0, 1, 0}), glm::quat(1, 0, 0, 0));
-    EXPECT_EQ(SwingParts::rotationBetween({0, 0, 0}, {0, 1, 0}), glm::quat(1, 0, 0, 0));
-    EXPECT_EQ(SwingParts::rotationBetween({NAN, 0, 0}, {0, 1, 0}), glm::quat(1, 0, 0, 0));
 }
 
 }  // namespace

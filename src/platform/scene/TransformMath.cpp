@@ -58,15 +58,24 @@ glm::vec3 eulerFromQuat(const glm::quat& q) {
 }
 
 glm::quat rotationBetween(const glm::vec3& from, const glm::vec3& to) {
-    const float cosine = glm::dot(from, to);
-    if (cosine < -0.999999f) {
-        glm::vec3 axis = glm::cross(glm::vec3(1, 0, 0), from);
-        if (glm::length(axis) < 1e-4f) {
-            axis = glm::cross(glm::vec3(0, 1, 0), from);
-        }
-        return glm::angleAxis(glm::pi<float>(), glm::normalize(axis));
+    const glm::quat identity(1.0f, 0.0f, 0.0f, 0.0f);
+    const float fromLength = glm::length(from);
+    const float toLength = glm::length(to);
+    if (!std::isfinite(fromLength) || !std::isfinite(toLength) || fromLength < 1e-12f || toLength < 1e-12f) {
+        return identity;
     }
-    const glm::vec3 axis = glm::cross(from, to);
+    const glm::vec3 u = from / fromLength;
+    const glm::vec3 v = to / toLength;
+    const float cosine = glm::dot(u, v);
+    if (cosine < -0.999999f) {
+        glm::vec3 axis = glm::cross(glm::vec3(1, 0, 0), u);
+        if (glm::length(axis) < 1e-4f) {
+            axis = glm::cross(glm::vec3(0, 1, 0), u);
+        }
+        axis = glm::normalize(axis);
+        return glm::quat(0.0f, axis.x, axis.y, axis.z);  // a half turn: cos(pi / 2) = 0
+    }
+    const glm::vec3 axis = glm::cross(u, v);
     return glm::normalize(glm::quat(1.0f + cosine, axis.x, axis.y, axis.z));
 }
 

@@ -5,7 +5,8 @@
 
 namespace plimsa::transform_math {
 
-/// Small helpers shared by the scene graph's implementation files (not part of the public API).
+/// Small transform helpers: the scene graph's implementation files use them all, and the swing's parts and
+/// the arm solver use `rotationBetween`.
 
 /// The inverse of `m`, or identity when `m` is singular or not finite (a degenerate scale must not spread
 /// NaNs through the scene).
@@ -27,8 +28,10 @@ glm::vec3 eulerFromQuat(const glm::quat& q);
 /// `forward` must be non-zero; a degenerate `up` is replaced by another axis.
 glm::quat lookRotation(const glm::vec3& forward, const glm::vec3& up);
 
-/// The shortest-arc rotation taking unit vector `from` onto unit vector `to` (a half turn about some
-/// perpendicular axis when they are opposite).
+/// The shortest-arc unit rotation turning the direction of `from` onto the direction of `to`; neither
+/// needs unit length. (Nearly) opposite directions give a half turn about the axis of
+/// cross((1, 0, 0), from), or of cross((0, 1, 0), from) when `from` lies along x. Identity when either
+/// vector is zero or not finite.
 glm::quat rotationBetween(const glm::vec3& from, const glm::vec3& to);
 
 bool isFinite(const glm::vec3& v);
