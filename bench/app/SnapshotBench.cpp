@@ -2,11 +2,7 @@
 // in process, one corner render and one thumbnail on a warm renderer.
 #include <benchmark/benchmark.h>
 
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-
-#include <fcntl.h>
 
 #include <filesystem>
 #include <memory>
@@ -16,40 +12,26 @@
 #include "corner/CornerScene.h"
 #include "library/CharacterPreviews.h"
 #include "platform/render/SnapshotRenderer.h"
+#include "support/ChildProcess.h"
+#include "support/TemporaryFolder.h"
 #include "support/TestHumanoids.h"
-
-extern char** environ;
 
 namespace plimsa {
 namespace {
 
 const std::filesystem::path& outputFolder() {
-    static const std::filesystem::path folder = [] {
-        auto path = std::filesystem::temp_directory_path() / "plimsa-snapshot-bench";
-        std::filesystem::create_directories(path);
-        return path;
-    }();
-    return folder;
+    static const testing::TemporaryFolder folder;
+    return folder.path();
 }
 
 std::string humanoid() {
     return TestHumanoids::path("humanoid-mixamo-colon.glb").string();
 }
 
-bool runPlimsa(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), PLIMSA_EXECUTABLE);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, PLIMSA_EXECUTABLE, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned == 0) waitpid(pid, &status, 0);
-    return spawned == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+// Without the developer's PLIMSA_* variables, so that a PLIMSA_DEBUG left exported times nothing extra.
+bool runPlimsa(const std::vector<std::string>& arguments) {
+    static const testing::Environment environment = testing::inheritedEnvironmentWithout("PLIMSA_");
+    return testing::runProcess(PLIMSA_EXECUTABLE, arguments, outputFolder(), environment).status == 0;
 }
 
 double childCpuSeconds() {
