@@ -101,7 +101,7 @@ TEST_F(SwingSceneFrames, PoseCarriesTheSwingFrameRopesAndFits) {
     config.fits = {{1.3, 0.1, -0.05}};
     const auto scene = sceneWith(config);
     scene->updateAtTime(0.0);
-    const FakeSwingCharacter& ann = fake(*scene, 0);
+    const FakeCharacter& ann = fake(*scene, 0);
     const CharacterPose& pose = ann.poses.back();
     EXPECT_EQ(ann.frames.back(), scene->swingParts().get());
     EXPECT_EQ(pose.ropes, scene->seatBuild()->ropes);

@@ -212,8 +212,8 @@ TEST_F(SwingSceneAssembly, ReachTestsUseTheOuterHandOfEachSeatAndSkipHandsOffThe
     config.characters = {"ann", "ann"};
     config.handLeft = HandMode::wave;
     apply(*scene, config);
-    FakeSwingCharacter& left = fake(*scene, 0);
-    FakeSwingCharacter& right = fake(*scene, 1);
+    FakeCharacter& left = fake(*scene, 0);
+    FakeCharacter& right = fake(*scene, 1);
     left.poses.clear();
     right.poses.clear();
     EXPECT_TRUE(scene->reachesChains(0, 1.0, scene->builtLayout()));
@@ -231,7 +231,7 @@ TEST_F(SwingSceneAssembly, ReachTestsUseTheOuterHandOfEachSeatAndSkipHandsOffThe
     config.handLeft = HandMode::wave;
     config.handRight = HandMode::loose;
     apply(*scene, config);
-    FakeSwingCharacter& alone = fake(*scene, 0);
+    FakeCharacter& alone = fake(*scene, 0);
     alone.poses.clear();
     EXPECT_TRUE(scene->reachesChains(0, 0.1, scene->builtLayout()));
     EXPECT_TRUE(alone.poses.empty()) << "no chain hand: nothing to test";

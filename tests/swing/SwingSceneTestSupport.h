@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include "FakeSwingCharacter.h"
 #include "config/Settings.h"
 #include "platform/desktop/MemoryDefaults.h"
 #include "platform/desktop/Screens.h"
+#include "support/FakeCharacter.h"
 #include "support/TemporaryFolder.h"
 #include "swing/SwingScene.h"
 
@@ -33,8 +33,6 @@ class SwingSceneFixture : public ::testing::Test {
         bool broken = false;  // the file exists but does not load
     };
 
-    void SetUp() override { fakeLapFallbacks = 0; }
-
     SwingScene::Services services() {
         SwingScene::Services s;
         s.settings = &settings;
@@ -48,14 +46,17 @@ class SwingSceneFixture : public ::testing::Test {
             const auto found = library.find(file.stem().string());
             if (found == library.end() || found->second.broken) return nullptr;
             const Model& m = found->second;
-            return std::make_unique<FakeSwingCharacter>(m.halfWidth, m.reachFrom, m.arms);
+            return std::make_unique<FakeCharacter>(FakeCharacter::Options{.halfWidth = m.halfWidth,
+                                                                          .hasArms = m.arms,
+                                                                          .reachFrom = m.reachFrom,
+                                                                          .lapFallbacks = &lapFallbacks});
         };
         s.placeholder = [this]() -> std::unique_ptr<SwingCharacter> {
             ++placeholders;
-            return std::make_unique<FakeSwingCharacter>(0.45, 0.0, false);
+            return std::make_unique<FakeCharacter>(FakeCharacter::Options{.hasArms = false});
         };
-        s.lapFallbacks = [] { return fakeLapFallbacks; };
-        s.resetLapFallbacks = [] { fakeLapFallbacks = 0; };
+        s.lapFallbacks = [this] { return lapFallbacks; };
+        s.resetLapFallbacks = [this] { lapFallbacks = 0; };
         s.seed = 42;
         return s;
     }
@@ -69,8 +70,8 @@ class SwingSceneFixture : public ::testing::Test {
         scene.settingsChanged();
     }
 
-    static FakeSwingCharacter& fake(const SwingScene& scene, size_t index) {
-        return dynamic_cast<FakeSwingCharacter&>(*scene.characters().at(index));
+    static FakeCharacter& fake(const SwingScene& scene, size_t index) {
+        return dynamic_cast<FakeCharacter&>(*scene.characters().at(index));
     }
 
     const ScopedEnvironment floor{"PLIMSA_NOFLOOR"};  // seat sizing reads it
@@ -80,6 +81,7 @@ class SwingSceneFixture : public ::testing::Test {
     std::map<std::string, Model> library;
     int loads = 0;
     int placeholders = 0;
+    long lapFallbacks = 0;  // chain hands that could not reach, like the skinned character's counter
 };
 
 }  // namespace plimsa::testing
