@@ -106,12 +106,12 @@ GltfTestDocument GltfTestDocument::endlessInverseBinds(size_t matrices, int node
     return document;
 }
 
-GltfTestDocument GltfTestDocument::skinnedCrowd(int nodes, int joints) {
+GltfTestDocument GltfTestDocument::skinnedCrowd(int nodes, int joints, bool distinct) {
     GltfTestDocument document = skinnedTriangle();
     auto& skin = document.json["skins"][0]["joints"];
     for (int i = 2; i < joints; ++i) {
-        skin.push_back(document.addNode(nlohmann::json::object()));
-        document.json["scenes"][0]["nodes"].push_back(skin.back());
+        skin.push_back(distinct ? document.addNode(nlohmann::json::object()) : 2);
+        if (distinct) document.json["scenes"][0]["nodes"].push_back(skin.back());
     }
     for (int i = 1; i < nodes; ++i)
         document.json["scenes"][0]["nodes"].push_back(document.addNode({{"mesh", 0}, {"skin", 0}}));

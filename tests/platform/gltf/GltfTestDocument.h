@@ -44,8 +44,9 @@ class GltfTestDocument {
     /// The skinned triangle on `nodes` nodes, its inverse-bind accessor declaring `matrices` matrices
     /// with no buffer behind them.
     static GltfTestDocument endlessInverseBinds(size_t matrices, int nodes);
-    /// `nodes` nodes showing one skinned mesh whose skin has `joints` joints.
-    static GltfTestDocument skinnedCrowd(int nodes, int joints);
+    /// `nodes` nodes showing one skinned mesh whose skin has `joints` joints (past the first two, new
+    /// nodes, or the second one again when not `distinct`).
+    static GltfTestDocument skinnedCrowd(int nodes, int joints, bool distinct = true);
     /// A triangle list of `vertices` vertices, all at the origin, with no buffer behind them.
     static GltfTestDocument emptyVertices(size_t vertices);
 
