@@ -81,12 +81,18 @@ TEST_F(SettingsStore, OneNestedFieldIsOneChangePublishedBeforeItIsStoredThenSave
     EXPECT_DOUBLE_EQ(settings.v().swings[1].kick, 0.25);
 }
 
-TEST_F(SettingsStore, EverySetSavesTheWholeDocumentEvenWhenNothingDiffers) {
+TEST_F(SettingsStore, EverySetSavesTheWholeDocumentEvenWhenNothingDiffersUnlessTheWriteFails) {
     Settings settings(defaults);
     settings.set(twoSwings());
     settings.set(settings.v());
     EXPECT_EQ(defaults.writeCount(), 2);
     EXPECT_EQ(Settings::Values::decode(*defaults.data(kKey)), settings.v());
+    // A failed save keeps the new value in memory and the old one stored.
+    const auto stored = defaults.data(kKey);
+    defaults.setFailWrites(true);
+    settings.update([](Settings::Values& v) { v.frameRate = 30; });
+    EXPECT_EQ(settings.v().frameRate, 30);
+    EXPECT_EQ(defaults.data(kKey), stored);
 }
 
 TEST_F(SettingsStore, WithoutPersistChangesArePublishedButNotStored) {
@@ -102,17 +108,7 @@ TEST_F(SettingsStore, WithoutPersistChangesArePublishedButNotStored) {
     EXPECT_TRUE(settings.v().swings.empty());
 }
 
-TEST_F(SettingsStore, FailedSaveKeepsTheNewValueInMemoryAndTheOldOneStored) {
-    Settings settings(defaults);
-    settings.set(twoSwings());
-    const auto stored = defaults.data(kKey);
-    defaults.setFailWrites(true);
-    settings.update([](Settings::Values& v) { v.frameRate = 30; });
-    EXPECT_EQ(settings.v().frameRate, 30);
-    EXPECT_EQ(defaults.data(kKey), stored);
-}
-
-TEST_F(SettingsStore, ResetSwingKeepsIdentityCharactersAndPlacementOnly) {
+TEST_F(SettingsStore, ResetSwingKeepsIdentityCharactersAndPlacementOnlyAndIgnoresBadIndices) {
     Settings settings(defaults);
     settings.set(twoSwings());
     const SwingConfig before = settings.v().swings[0];
@@ -127,19 +123,16 @@ TEST_F(SettingsStore, ResetSwingKeepsIdentityCharactersAndPlacementOnly) {
     EXPECT_EQ(after, expected);
     EXPECT_EQ(settings.v().swings[1], other);
     EXPECT_EQ(Settings::Values::decode(*defaults.data(kKey)), settings.v());
-}
 
-TEST_F(SettingsStore, ResetSwingOutOfRangeDoesNothingAtAll) {
-    Settings settings(defaults);
-    settings.set(twoSwings());
+    // Out of range it does nothing at all.
     const int writes = defaults.writeCount();
     int published = 0;
     auto will = settings.onWillChange([&](const Settings::Values&) { ++published; });
-    const auto before = settings.v();
+    const auto unchanged = settings.v();
     for (const int index : {5, 2, -1}) settings.resetSwing(index);
     EXPECT_EQ(published, 0);
     EXPECT_EQ(defaults.writeCount(), writes);
-    EXPECT_EQ(settings.v(), before);
+    EXPECT_EQ(settings.v(), unchanged);
 }
 
 TEST_F(SettingsStore, ChangeAskedForDuringWillChangeFollowsAsItsOwnChange) {

@@ -24,7 +24,7 @@ void rectangle(Canvas& canvas, double left, double top, double right, double bot
     canvas.closePath();
 }
 
-TEST(Canvas, StartsTransparentAndConvertsToRgbaRowsTopDown) {
+TEST(Canvas, StartsTransparentAndConvertsToRgbaRowsTopDownWhicheverTheOrigin) {
     Canvas canvas(4, 3);
     ASSERT_TRUE(canvas.isValid());
     EXPECT_EQ(canvas.toImage(), Image(4, 3, true));
@@ -34,12 +34,10 @@ TEST(Canvas, StartsTransparentAndConvertsToRgbaRowsTopDown) {
     EXPECT_TRUE(image.premultiplied);
     EXPECT_EQ(pixelAt(image, 2, 0), (std::vector<uint8_t>{255, 0, 0, 255}));
     EXPECT_EQ(image.pixel(2, 2)[3], 0);
-}
 
-TEST(Canvas, BottomLeftOriginPutsLowYAtTheBottomRow) {
-    Canvas canvas(8, 8, Canvas::Origin::bottomLeft);
-    canvas.fillRect(0, 0, 2, 2, kBlue);
-    Image image = canvas.toImage();
+    Canvas bottomLeft(8, 8, Canvas::Origin::bottomLeft);  // low y lands on the bottom rows
+    bottomLeft.fillRect(0, 0, 2, 2, kBlue);
+    image = bottomLeft.toImage();
     EXPECT_EQ(image.pixel(0, 7)[2], 255);
     EXPECT_EQ(image.pixel(1, 6)[3], 255);
     EXPECT_EQ(image.pixel(0, 0)[3], 0);

@@ -19,30 +19,22 @@ TEST(Compose, TransparentPixelsShowTheGreyOfWhiteLevelPoint55) {
         EXPECT_EQ(result.pixels[i], i % 4 == 3 ? 255 : 140) << i;
 }
 
-TEST(Compose, OpaquePixelsAreKeptAndPartialOnesBlendSourceOver) {
+TEST(Compose, OpaqueKeptPartialBlendedSourceOverStraightPremultipliedAndOverflowClamped) {
     EXPECT_EQ(composeOverGrey(onePixel({10, 20, 30, 255}, true)).pixels,
               (std::vector<uint8_t>{10, 20, 30, 255}));
     // Premultiplied white at half alpha: 128 + 140 * 127 / 255.
     const Image half = composeOverGrey(onePixel({128, 128, 128, 128}, true));
     EXPECT_NEAR(half.pixels[0], 198, 1);
     EXPECT_EQ(half.pixels[3], 255);
-}
-
-TEST(Compose, StraightAlphaInputIsPremultipliedFirst) {
-    const Image straight = composeOverGrey(onePixel({255, 255, 255, 128}, false));
-    const Image premultiplied = composeOverGrey(onePixel({128, 128, 128, 128}, true));
-    EXPECT_NEAR(straight.pixels[0], premultiplied.pixels[0], 1);
+    EXPECT_NEAR(composeOverGrey(onePixel({255, 255, 255, 128}, false)).pixels[0], half.pixels[0], 1);
+    // A premultiplied colour above its alpha is taken as its alpha instead of wrapping.
+    EXPECT_EQ(composeOverGrey(onePixel({255, 255, 255, 10}, true)).pixels[0], 10 + (140 * 245 + 127) / 255);
 }
 
 TEST(Compose, OtherWhiteLevelsAreClampedAndEmptyImagesStayEmpty) {
     EXPECT_EQ(composeOverGrey(Image(1, 1, true), 0.0).pixels[0], 0);
     EXPECT_EQ(composeOverGrey(Image(1, 1, true), 7.0).pixels[0], 255);
     EXPECT_TRUE(composeOverGrey(Image()).isEmpty());
-}
-
-TEST(Compose, PremultipliedColourAboveItsAlphaIsTakenAsItsAlphaInsteadOfWrapping) {
-    const Image result = composeOverGrey(onePixel({255, 255, 255, 10}, true));
-    EXPECT_EQ(result.pixels[0], 10 + (140 * 245 + 127) / 255);
 }
 
 }  // namespace
