@@ -44,7 +44,7 @@ TEST(SnapshotForms, NoFormOrAFormMissingItsValuesStartsTheApplication) {
         EXPECT_FALSE(parse(arguments)) << ::testing::PrintToString(arguments);
 }
 
-TEST(SnapshotForms, TriedInOrderScanCornerPreviewSnapshot) {
+TEST(SnapshotForms, TriedInOrderScanCornerPreviewSnapshotSkippingThoseMissingValues) {
     const Arguments all{"--snapshot", "s.png", "--preview",  "m.glb", "p.png",
                         "--corner",   "c.png", "--scan-min", "Robo"};
     EXPECT_EQ(std::get<SizeScanRequest>(*parse(all)).name, "Robo");
@@ -52,9 +52,7 @@ TEST(SnapshotForms, TriedInOrderScanCornerPreviewSnapshot) {
     EXPECT_EQ(std::get<PreviewRequest>(*parse(Arguments(all.begin(), all.begin() + 5))),
               (PreviewRequest{"m.glb", "p.png"}));
     EXPECT_EQ(std::get<SwingRequest>(*parse({"--snapshot", "s.png"})).out, "s.png");
-}
-
-TEST(SnapshotForms, AFormMissingItsValuesFallsThroughToTheNext) {
+    // A form missing its values falls through to the next.
     EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c.png", "--scan-min"})).out, "c.png");
     EXPECT_TRUE(std::holds_alternative<PreviewRequest>(*parse({"--preview", "m.glb", "p.png", "--corner"})));
     EXPECT_EQ(std::get<SwingRequest>(*parse({"--snapshot", "s.png", "--preview", "m.glb"})).out, "s.png");
@@ -72,7 +70,7 @@ TEST(SnapshotForms, CornerReadsModelAndOnlyTheFirstSideLeftChangesTheSide) {
     }
 }
 
-TEST(SwingOptions, SnapshotAloneIsTheDefaultSwingWithTheBuiltInFigureAtAngleZero) {
+TEST(SwingOptions, SnapshotAloneIsTheDefaultSwingAtAngleZeroOrTheNumberAfterOut) {
     const SwingRequest request = swing({});
     EXPECT_EQ(request.out, "o");
     EXPECT_EQ(request.thetaDegrees, 0.0);
@@ -80,9 +78,7 @@ TEST(SwingOptions, SnapshotAloneIsTheDefaultSwingWithTheBuiltInFigureAtAngleZero
     EXPECT_EQ(request.characters, Names{""});
     EXPECT_FALSE(request.legOverride);
     EXPECT_FALSE(request.look);
-}
-
-TEST(SwingOptions, ThetaIsTheArgumentAfterOutWhenItIsANumber) {
+    // Theta is the argument after out when it is a number.
     const std::pair<Arguments, double> cases[] = {
         {{"12.5"}, 12.5}, {{"-30"}, -30.0}, {{"abc"}, 0.0}, {{"--seats", "2"}, 0.0}, {{"nan"}, 0.0}};
     for (const auto& [options, theta] : cases) EXPECT_EQ(swing(options).thetaDegrees, theta) << options[0];
@@ -107,14 +103,7 @@ TEST(SwingOptions, SeatsRepeatTheFirstNameAndAreHeldToWhatASwingHas) {
     EXPECT_EQ(SnapshotRequests::modelNames(std::string(",Robo,,Kit,")), (Names{"Robo", "Kit"}));
 }
 
-TEST(SwingOptions, SetNeedsOneKeyAndOneNumberAndTheLastOfAKeyWins) {
-    for (const char* bad : {"tilt=abc", "tilt", "tilt=", "=5", "tilt==5", "tilt=5=6", "tilt= 5", "tilt=5x",
-                            "tilt=inf", "wobble=1"})
-        EXPECT_EQ(withoutId(swing({"--set", bad}).config), withoutId(SwingConfig{})) << bad;
-    EXPECT_EQ(swing({"--set", "tilt=10", "--set", "tilt=-4"}).config.tiltDegrees, -4.0);
-}
-
-TEST(SwingOptions, EverySetKeyReachesItsField) {
+TEST(SwingOptions, EverySetKeyReachesItsFieldNeedingOneKeyAndOneNumberTheLastWinning) {
     using Read = std::function<double(const SwingRequest&)>;
     const std::pair<const char*, Read> keys[] = {
         {"rope", [](const SwingRequest& r) { return r.config.ropeLength; }},
@@ -137,9 +126,14 @@ TEST(SwingOptions, EverySetKeyReachesItsField) {
     }
     EXPECT_EQ(swing({"--set", "size=1.3"}).config.fits,
               (std::vector<CharacterFit>{{1.3, 0.0, 0.0}, {1.3, 0.0, 0.0}}));
+    // A set needs one key and one number; the last of a key wins.
+    for (const char* bad : {"tilt=abc", "tilt", "tilt=", "=5", "tilt==5", "tilt=5=6", "tilt= 5", "tilt=5x",
+                            "tilt=inf", "wobble=1"})
+        EXPECT_EQ(withoutId(swing({"--set", bad}).config), withoutId(SwingConfig{})) << bad;
+    EXPECT_EQ(swing({"--set", "tilt=10", "--set", "tilt=-4"}).config.tiltDegrees, -4.0);
 }
 
-TEST(SwingOptions, NamedOptionsTakeOnlyKnownCaseNamesAndTheFirstOccurrence) {
+TEST(SwingOptions, NamedOptionsTakeKnownCaseNamesTheFirstOccurrenceAndStyleBeforeSets) {
     const SwingRequest r =
         swing({"--skin", "ice", "--left", "wave", "--right", "loose", "--inner", "chain", "--skin", "gold"});
     EXPECT_EQ(r.config.skin, SwingSkin::ice);
@@ -148,9 +142,7 @@ TEST(SwingOptions, NamedOptionsTakeOnlyKnownCaseNamesAndTheFirstOccurrence) {
     EXPECT_EQ(r.config.innerHand, HandMode::chain);
     EXPECT_EQ(withoutId(swing({"--skin", "Ice", "--left", "grab", "--style", "wobbly"}).config),
               withoutId(SwingConfig{}));
-}
-
-TEST(SwingOptions, StyleIsAppliedBeforeTheSetsWhereverItIsWritten) {
+    // A style is applied before the sets wherever it is written.
     SwingConfig showoff;
     showoff.applyStyle(SwingStyle::showoff);
     EXPECT_EQ(withoutId(swing({"--style", "showoff"}).config), withoutId(showoff));

@@ -103,33 +103,7 @@ TEST(BoneFinderFind, MixamoRigYieldsEveryBoneLeftFirst) {
                   std::to_string(bones.nameCount));
 }
 
-TEST(BoneFinderFind, NeckStandsInForAMissingHeadAndMeshesAreNeverBones) {
-    auto model = Node::make();
-    auto hips = chain(model, {"Hips"});
-    chain(hips, {"Neck"});
-    auto mesh = Node::make("grab");
-    mesh->setGeometry(Geometry::make({}));
-    hips->addChildNode(mesh);
-    chain(mesh, {"grab"});
-    const SkeletonBones bones = BoneFinder::find(*model);
-    EXPECT_EQ(bones.head->name(), "Neck");
-    EXPECT_EQ(bones.nameCount, 2u) << "hips and neck; the two nodes named grab are skipped";
-    EXPECT_TRUE(bones.legs.empty());
-    EXPECT_TRUE(bones.arms.empty());
-    EXPECT_EQ(BoneFinder::summary(bones),
-              "SkinnedCharacter: hips=Hips spine=- head=Neck legs=0 arms=0 bones=2");
-}
-
-TEST(BoneFinderFind, LaterNodeWithTheSameKeyWins) {
-    auto model = Node::make();
-    auto first = chain(model, {"Hips"});
-    auto second = chain(first, {"hips"});
-    const SkeletonBones bones = BoneFinder::find(*model);
-    EXPECT_EQ(bones.hips, second.get());
-    EXPECT_EQ(bones.nameCount, 1u);
-}
-
-TEST(BoneFinderFind, IncompleteLimbsAreLeftOutAndHipsFallBackToRoot) {
+TEST(BoneFinderFind, IncompleteLimbsAreLeftOutHipsFallBackToRootAndANeckForTheHeadButNoMeshes) {
     auto model = Node::make();
     auto root = chain(model, {"Root"});
     chain(root, {"Thigh.L", "Shin.L"});
@@ -145,14 +119,35 @@ TEST(BoneFinderFind, IncompleteLimbsAreLeftOutAndHipsFallBackToRoot) {
     ASSERT_EQ(bones.arms.size(), 1u);
     EXPECT_EQ(bones.arms[0].upper->name(), "Arm_R");
     EXPECT_EQ(bones.arms[0].handEnd->name(), "Finger_R") << "without a middle finger, the first child";
+    // A neck stands in for a missing head, and meshes are never bones.
+    auto necked = Node::make();
+    auto neckHips = chain(necked, {"Hips"});
+    chain(neckHips, {"Neck"});
+    auto mesh = Node::make("grab");
+    mesh->setGeometry(Geometry::make({}));
+    neckHips->addChildNode(mesh);
+    chain(mesh, {"grab"});
+    const SkeletonBones neck = BoneFinder::find(*necked);
+    EXPECT_EQ(neck.head->name(), "Neck");
+    EXPECT_EQ(neck.nameCount, 2u) << "hips and neck; the two nodes named grab are skipped";
+    EXPECT_TRUE(neck.legs.empty());
+    EXPECT_TRUE(neck.arms.empty());
+    EXPECT_EQ(BoneFinder::summary(neck),
+              "SkinnedCharacter: hips=Hips spine=- head=Neck legs=0 arms=0 bones=2");
 }
 
-TEST(BoneFinderFind, EmptyModelFindsNothing) {
+TEST(BoneFinderFind, EmptyModelFindsNothingAndOfTwoNodesWithOneKeyTheLaterWins) {
     auto model = Node::make();
     const SkeletonBones bones = BoneFinder::find(*model);
     EXPECT_EQ(bones.hips, nullptr);
     EXPECT_EQ(bones.nameCount, 0u);
     EXPECT_EQ(BoneFinder::summary(bones), "SkinnedCharacter: hips=- spine=- head=- legs=0 arms=0 bones=0");
+    // Of two nodes with the same key, the later one wins.
+    auto first = chain(model, {"Hips"});
+    auto second = chain(first, {"hips"});
+    const SkeletonBones twice = BoneFinder::find(*model);
+    EXPECT_EQ(twice.hips, second.get());
+    EXPECT_EQ(twice.nameCount, 1u);
 }
 
 }  // namespace

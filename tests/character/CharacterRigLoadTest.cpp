@@ -65,7 +65,7 @@ class CharacterRigLoad : public ::testing::Test {
     testing::TemporaryFolder temporary;
 };
 
-TEST_F(CharacterRigLoad, RequiredPartsAloneMakeAFigureWithTheStandardArm) {
+TEST_F(CharacterRigLoad, RequiredPartsAloneMakeAFigureWithTheStandardArmAndNoFigureWithoutOne) {
     const auto rig = CharacterRig::load(writeFigure("figure.gltf", FigureFile::required()));
     ASSERT_TRUE(rig);
     EXPECT_EQ(rig->root()->name(), "Root");
@@ -81,9 +81,7 @@ TEST_F(CharacterRigLoad, RequiredPartsAloneMakeAFigureWithTheStandardArm) {
     pose.blink = 0;
     rig->apply(pose, *frame);
     EXPECT_NEAR(rig->parts().shins.at(1)->eulerAngles().x, -1.1f, 1e-5f);
-}
-
-TEST_F(CharacterRigLoad, AnyMissingRequiredPartGivesNothing) {
+    // Any missing required part gives nothing.
     const auto required = FigureFile::required();
     for (size_t skip = 0; skip < required.size(); ++skip) {
         auto parts = required;
@@ -108,16 +106,14 @@ TEST_F(CharacterRigLoad, HandPositionGivesTheArmLengthLeftHandFirst) {
     EXPECT_NEAR(both->armLength(), 0.7, 1e-6);
 }
 
-TEST_F(CharacterRigLoad, TheExtensionDoesNotDecideWhatTheRigLoaderReads) {
+TEST_F(CharacterRigLoad, TheRigLoaderReadsWhateverTheExtensionAndTheLoaderKnowsGltfInAnyCase) {
     const auto text = FigureFile::document(FigureFile::required()).dump();
     EXPECT_TRUE(CharacterRig::load(write("figure.scn", text)));
     EXPECT_FALSE(CharacterRig::load(write("figure.usdz", "PK\x03\x04 not a scene we can read")));
     EXPECT_FALSE(CharacterRig::load(write("empty.gltf", "")));
     EXPECT_FALSE(CharacterRig::load(temporary.path() / "missing.gltf"));
     EXPECT_FALSE(CharacterRig::load(temporary.path()));
-}
-
-TEST(CharacterLoader, GltfExtensionsAreRecognisedWhateverTheirCase) {
+    // The loader recognises glTF extensions whatever their case.
     for (const char* name : {"Robo.glb", "/a/Robo.GLB", "robo.GlTf"})
         EXPECT_TRUE(CharacterLoader::isGltf(name)) << name;
     for (const char* name : {"robo.scn", "robo.glb.txt", "glb", ".glb/robo", ""})

@@ -108,7 +108,7 @@ TEST_F(PlaceholderFigure, MeshesAreGrabbableOpaqueDielectricGreysSharingAMateria
     EXPECT_LT(static_cast<int>(materials.size()), meshes / 2) << "one material per kind of part, not per box";
 }
 
-TEST_F(PlaceholderFigure, LegsKickTorsoLeansAndHeadTurnsByTheirOwnAngles) {
+TEST_F(PlaceholderFigure, LegsKickTorsoLeansHeadTurnsAndEyesBlinkByTheirOwnAmounts) {
     CharacterPose pose;
     rig->apply(pose, *frame);
     EXPECT_NEAR(part("ThighR")->eulerAngles().x, 0.0f, kTolerance);
@@ -126,10 +126,8 @@ TEST_F(PlaceholderFigure, LegsKickTorsoLeansAndHeadTurnsByTheirOwnAngles) {
     EXPECT_NEAR(part("ThighL")->eulerAngles().x, -0.22f, kTolerance);
     EXPECT_NEAR(part("Torso")->eulerAngles().x, -0.16f, kTolerance);
     EXPECT_TRUE(near(part("Head")->eulerAngles(), {-0.2f, 0.4f, 0}, kTolerance));
-}
-
-TEST_F(PlaceholderFigure, BlinkScalesOnlyTheEyesHeight) {
-    CharacterPose pose;
+    pose = CharacterPose{};
+    // A blink scales only the eyes' height.
     pose.blink = 0;
     rig->apply(pose, *frame);
     for (const char* eye : {"EyeL", "EyeR"})
@@ -167,7 +165,7 @@ TEST_F(PlaceholderFigure, ArmAimsWhereAStraightArmMeetsTheChainOrJustAboveTheSho
         << "left arm";
 }
 
-TEST_F(PlaceholderFigure, ChainsAreFoundInTheSwingFrameWhateverTheFigureDoes) {
+TEST_F(PlaceholderFigure, ChainsAreFoundInTheSwingFrameWhateverTheFigureDoesEvenUpsideDown) {
     rig->root()->setPosition({0.05f, -0.3f, 0.2f});
     frame->setEulerAngles({0, 0, 0.35f});  // the swing is out on its arc
     CharacterPose pose;
@@ -181,12 +179,12 @@ TEST_F(PlaceholderFigure, ChainsAreFoundInTheSwingFrameWhateverTheFigureDoes) {
         EXPECT_TRUE(near(armAxis(i), glm::normalize(glm::vec3(x - s.x, rise, -s.z)), kTolerance))
             << "arm toward its chain";
     }
-}
-
-TEST_F(PlaceholderFigure, UpsideDownFigureStillPointsItsArmsAtTheChain) {
+    // Even upside down the figure points its arms at the chain.
+    rig->root()->setPosition({0, 0, 0});
+    frame->setEulerAngles({0, 0, 0});
     rig->root()->setEulerAngles({0, 0, glm::pi<float>()});
     rig->apply(CharacterPose{}, *frame);
-    CharacterPose pose;
+    pose = CharacterPose{};
     pose.chainXs = {shoulder(1).x};  // straight above the shoulder: straight down in the torso's frame
     rig->apply(pose, *frame);
     EXPECT_TRUE(near(armAxis(1), {0, 1, 0}, kTolerance)) << "arm up in the swing frame";

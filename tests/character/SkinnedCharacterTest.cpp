@@ -147,7 +147,7 @@ TEST(SkinnedCharacterLoad, ModelWithoutBonesIsPlacedByItsMeshesAlone) {
     EXPECT_NEAR(posed.max.z, seated.max.z, 1e-4f);
 }
 
-TEST(SkinnedCharacterLoad, BigTextureIsShrunkToTheCapOnItsLongSide) {
+TEST(SkinnedCharacterLoad, BigTexturesAreShrunkToTheCapAndSharedOnesStayShared) {
     const auto character = humanoid("humanoid-texture-4096.glb");
     ASSERT_NE(character, nullptr);
     std::set<std::pair<int, int>> sizes;
@@ -157,13 +157,11 @@ TEST(SkinnedCharacterLoad, BigTextureIsShrunkToTheCapOnItsLongSide) {
     EXPECT_EQ(sizes, (std::set<std::pair<int, int>>{{1024, 512}}));
     EXPECT_EQ(character->bones().arms.size(), 2u);
     EXPECT_NEAR(character->fit().baseScale, kScale, 1e-4);
-}
-
-TEST(SkinnedCharacterLoad, SharedTextureStaysSharedAndEachMaterialIsListedOnce) {
-    const auto character = humanoid("humanoid-blender.glb");
-    ASSERT_NE(character, nullptr);
+    // A shared texture stays shared and each material is listed once.
+    const auto blender = humanoid("humanoid-blender.glb");
+    ASSERT_NE(blender, nullptr);
     std::vector<const Texture*> textures;
-    for (const auto& material : character->materials()) {
+    for (const auto& material : blender->materials()) {
         if (material->diffuse().image) textures.push_back(material->diffuse().image.get());
     }
     ASSERT_EQ(textures.size(), 2u);
@@ -207,21 +205,16 @@ std::shared_ptr<Scene> sceneWithMesh(float height, const std::vector<std::string
     return scene;
 }
 
-TEST(SkinnedCharacterFit, OnlyMeshOfOnePointEightIsScaledByTwoPointThreeOverIt) {
+TEST(SkinnedCharacterFit, MeshOfOnePointEightIsScaledByTwoPointThreeOverItAndTwoBonesTakeTheMeshTop) {
     auto scene = sceneWithMesh(1.8f, {"Hips", "Spine", "Head"});
     const SkinnedCharacter character(*scene);
     EXPECT_NEAR(character.fit().baseScale, 2.3 / 1.8, 1e-5);
     EXPECT_NEAR(character.fit().standingPosition.y, 0.0f, 1e-5f);
-}
-
-TEST(SkinnedCharacterFit, TwoBonesOnlyTakeTheirTopFromTheMeshes) {
-    auto scene = sceneWithMesh(1.5f, {"Hips", "Head"});
-    const SkinnedCharacter character(*scene);
     // Hips at 0.1; with fewer than three bones the top is the mesh top, 1.5.
-    EXPECT_NEAR(character.fit().hipsToCrown, 1.4, 1e-5);
+    const SkinnedCharacter twoBones(*sceneWithMesh(1.5f, {"Hips", "Head"}));
+    EXPECT_NEAR(twoBones.fit().hipsToCrown, 1.4, 1e-5);
     // Not two legs: the lift is 0.08 of hips-to-crown.
-    const double s = 2.3 / 1.5;
-    EXPECT_NEAR(character.fit().basePosition.y, s * (0.08 * 1.4 - 0.1), 1e-5);
+    EXPECT_NEAR(twoBones.fit().basePosition.y, 2.3 / 1.5 * (0.08 * 1.4 - 0.1), 1e-5);
 }
 
 TEST(SkinnedCharacterFit, UnusableMeshFallsBackToTheBoneExtentFlooredAtHalfAUnit) {

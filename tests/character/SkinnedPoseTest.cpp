@@ -344,16 +344,6 @@ TEST(SkinnedPose, GlossSizeAndPlacementFollowThePose) {
                     static_cast<float>(fit.standingPosition.y * 1.5 + 0.1));
 }
 
-TEST(SkinnedPose, DebugModePrintsEachLapFallbackWithItsSide) {
-    Rig rig(humanoid("humanoid-mixamo-colon.glb"));
-    CharacterPose pose;
-    pose.chainXs = {-3.0, 3.0};
-    const testing::ScopedEnvironment debug{"PLIMSA_DEBUG", "1"};
-    ::testing::internal::CaptureStdout();
-    rig.apply(pose);
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "LAP FALLBACK side=1.0\nLAP FALLBACK side=-1.0\n");
-}
-
 std::vector<glm::quat> armOrientations(const SkinnedCharacter& character) {
     std::vector<glm::quat> all;
     for (const auto& arm : character.bones().arms)
@@ -361,7 +351,7 @@ std::vector<glm::quat> armOrientations(const SkinnedCharacter& character) {
     return all;
 }
 
-TEST(SkinnedPose, ExplicitRopesWinOverChainXsAndNoRopesLeaveTheArmsAtRest) {
+TEST(SkinnedPose, ExplicitRopesWinOverChainXsNoRopesLeaveTheArmsAtRestAndDebugPrintsFallbacks) {
     Rig rig(humanoid("humanoid-mixamo-colon.glb"), 0.0f);
     const std::vector<glm::quat> rest = armOrientations(*rig.character);
     CharacterPose pose;
@@ -377,6 +367,13 @@ TEST(SkinnedPose, ExplicitRopesWinOverChainXsAndNoRopesLeaveTheArmsAtRest) {
     pose.chainXs.clear();
     rig.apply(pose);
     EXPECT_TRUE(bitIdentical(rest, armOrientations(*rig.character)));
+    // In debug mode each lap fallback is printed with its side.
+    pose = CharacterPose{};
+    pose.chainXs = {-3.0, 3.0};
+    const testing::ScopedEnvironment debug{"PLIMSA_DEBUG", "1"};
+    ::testing::internal::CaptureStdout();
+    rig.apply(pose);
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), "LAP FALLBACK side=1.0\nLAP FALLBACK side=-1.0\n");
 }
 
 /// A box body 1.8 tall with hips and two arms built by hand: upper arms of `upperLength`, forearms of 0.25
@@ -413,7 +410,7 @@ std::unique_ptr<SkinnedCharacter> handBuiltArms(float upperLength, bool extraBon
     return std::make_unique<SkinnedCharacter>(*scene);
 }
 
-TEST(SkinnedPose, ZeroLengthArmBoneLeavesTheArmAtRestWithoutCountingAFallback) {
+TEST(SkinnedPose, ZeroLengthArmBoneRestsWithoutAFallbackAndTwistAndWristBonesStillGrip) {
     Rig rig(handBuiltArms(0.0f, false));  // the forearm on the shoulder itself
     ASSERT_EQ(rig.character->bones().arms.size(), 2u);
     const std::vector<glm::quat> rest = orientations(*rig.character);
@@ -423,15 +420,14 @@ TEST(SkinnedPose, ZeroLengthArmBoneLeavesTheArmAtRestWithoutCountingAFallback) {
     rig.apply(pose);
     EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 0);
     EXPECT_TRUE(bitIdentical(rest, orientations(*rig.character)));
-}
-
-TEST(SkinnedPose, TwistAndWristBonesBetweenTheArmBonesStillPutTheHandOnTheChain) {
-    Rig rig(handBuiltArms(0.3f, true));
-    ASSERT_EQ(rig.character->bones().arms.size(), 2u);
+    // Twist and wrist bones between the arm bones still put the hand on the chain.
+    Rig twisted(handBuiltArms(0.3f, true));
+    ASSERT_EQ(twisted.character->bones().arms.size(), 2u);
     SkinnedCharacter::lapFallbacks = 0;
-    rig.apply(CharacterPose{});
+    twisted.apply(CharacterPose{});
     EXPECT_EQ(SkinnedCharacter::lapFallbacks.load(), 0);
-    for (const auto& arm : rig.character->bones().arms) expectGrip(rig, arm, 0.42f * sideOf(rig, arm));
+    for (const auto& arm : twisted.character->bones().arms)
+        expectGrip(twisted, arm, 0.42f * sideOf(twisted, arm));
 }
 
 // The one third-party rig with bones a finder knows, when the shared models folder is there.

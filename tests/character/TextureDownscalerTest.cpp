@@ -34,15 +34,13 @@ TEST(TextureDownscaler, LargeTextureIsCappedOnItsLongSideKeepingTheAspect) {
     EXPECT_EQ(p[3], 255);
 }
 
-TEST(TextureDownscaler, TextureWithinTheCapIsTheSameObject) {
+TEST(TextureDownscaler, WithinTheCapTheSameObjectOverItTheLongSideExactAndAThinStripKeepsAPixel) {
     const auto texture = Texture::make(filled(1000, 800, 1, 2, 3, 255));
     EXPECT_EQ(TextureDownscaler::downscaled(texture, 1024), texture);
     const auto exact = Texture::make(filled(1024, 16, 1, 2, 3, 255));
     EXPECT_EQ(TextureDownscaler::downscaled(exact, 1024), exact);
     EXPECT_EQ(TextureDownscaler::downscaled(nullptr, 1024), nullptr);
-}
-
-TEST(TextureDownscaler, LongSideComesOutExactlyAndAThinStripKeepsAPixel) {
+    // Over the cap the long side comes out exact and a thin strip keeps a pixel.
     const auto odd = TextureDownscaler::downscaled(Texture::make(filled(300, 199, 0, 0, 0, 255)), 100);
     EXPECT_EQ(odd->width(), 100);
     EXPECT_EQ(odd->height(), 66);  // truncate(100 * 199 / 300)

@@ -40,7 +40,7 @@ TEST(Enumerations, ListEveryCaseInDisplayOrderWithItsPersistedName) {
     }
 }
 
-TEST(Uuid, RandomIsVersion4UniqueAndWrittenUpperCase) {
+TEST(Uuid, RandomIsVersion4UniqueUpperCaseAndParsesAnyCaseButNoOtherForm) {
     std::set<std::string> seen;
     for (int i = 0; i < 200; ++i) {
         const Uuid uuid = Uuid::random();
@@ -55,9 +55,7 @@ TEST(Uuid, RandomIsVersion4UniqueAndWrittenUpperCase) {
     EXPECT_EQ(seen.size(), 200u);
     EXPECT_NE(SwingConfig().id, SwingConfig().id);  // every new record has its own identity
     EXPECT_NE(CornerConfig().id, CornerConfig().id);
-}
-
-TEST(Uuid, ParsesAnyCaseAndRejectsOtherForms) {
+    // Parsed in any case; other forms are refused.
     const auto lower = Uuid::parse("e621e1f8-c36c-495a-93fc-0c247a3e6e5f");
     ASSERT_TRUE(lower);
     EXPECT_EQ(lower->string(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
@@ -69,7 +67,7 @@ TEST(Uuid, ParsesAnyCaseAndRejectsOtherForms) {
         EXPECT_FALSE(Uuid::parse(bad)) << bad;
 }
 
-TEST(SwingConfig, ChillForcesChainOnTheLeftAndLoosensTheRight) {
+TEST(SwingConfig, ChillHoldsTheLeftChainAndClassicAfterWildRestoresOnlyTheStyleDefaults) {
     SwingConfig config;
     config.handLeft = HandMode::wave;
     config.pumping = false;
@@ -78,22 +76,20 @@ TEST(SwingConfig, ChillForcesChainOnTheLeftAndLoosensTheRight) {
     EXPECT_EQ(config.handRight, HandMode::loose);
     EXPECT_TRUE(config.pumping);
     EXPECT_EQ(config.style, SwingStyle::chill);
-}
-
-TEST(SwingConfig, ClassicAfterWildRestoresTheDefaultsAndTouchesNothingElse) {
-    SwingConfig config;
-    config.characters = {"ada", "/tmp/bo.glb"};
-    config.ropeLength = 4.0;
-    config.innerHand = HandMode::wave;
-    config.skin = SwingSkin::ice;
-    config.setFit(1, {1.3, 0.1, -0.1});
-    SwingConfig before = config;
-    config.applyStyle(SwingStyle::wild);
-    EXPECT_DOUBLE_EQ(config.cruiseAmplitudeDegrees, 55);
-    config.applyStyle(SwingStyle::showoff);
-    EXPECT_EQ(config.handRight, HandMode::wave);
-    config.applyStyle(SwingStyle::classic);
-    EXPECT_EQ(config, before);
+    // Classic after wild restores the defaults and touches nothing else.
+    SwingConfig other;
+    other.characters = {"ada", "/tmp/bo.glb"};
+    other.ropeLength = 4.0;
+    other.innerHand = HandMode::wave;
+    other.skin = SwingSkin::ice;
+    other.setFit(1, {1.3, 0.1, -0.1});
+    SwingConfig before = other;
+    other.applyStyle(SwingStyle::wild);
+    EXPECT_DOUBLE_EQ(other.cruiseAmplitudeDegrees, 55);
+    other.applyStyle(SwingStyle::showoff);
+    EXPECT_EQ(other.handRight, HandMode::wave);
+    other.applyStyle(SwingStyle::classic);
+    EXPECT_EQ(other, before);
 }
 
 TEST(SwingConfig, SetFitFillsTheGapWithCopiesOfTheLastFit) {

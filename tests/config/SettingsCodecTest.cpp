@@ -75,7 +75,7 @@ TEST(SettingsCodec, SwingElementsTakeMissingKeysFromTheFlatOnes) {
     EXPECT_EQ(SwingConfig::decodeFallback().fits, (std::vector<CharacterFit>{CharacterFit{}}));
 }
 
-TEST(SettingsCodec, UnreadableSwingListGivesTheLegacySwingButAnEmptyOneStaysEmpty) {
+TEST(SettingsCodec, UnreadableListsFallBackWholeButBadValuesInAReadableOneKeepTheirPlace) {
     EXPECT_TRUE(decoded(R"({"swings": [], "ropeLength": 3})").swings.empty());
     for (const char* document : {R"({"kick": 0.4, "swings": [{"ropeLength": 4.0}, 3]})",
                                  R"({"kick": 0.4, "swings": {"ropeLength": 4.0}})",
@@ -84,9 +84,7 @@ TEST(SettingsCodec, UnreadableSwingListGivesTheLegacySwingButAnEmptyOneStaysEmpt
         EXPECT_DOUBLE_EQ(swing.ropeLength, 2.2) << document;
         EXPECT_DOUBLE_EQ(swing.kick, 0.4) << document;
     }
-}
-
-TEST(SettingsCodec, CornerListIsAllOrNothingButBadValuesKeepTheirPlace) {
+    // The corner list is all or nothing, but bad values keep their place.
     EXPECT_TRUE(decoded(R"({"corners": [{"character": "ada"}, "bo"]})").corners.empty());
     EXPECT_TRUE(decoded(R"({"corners": {"character": "ada"}})").corners.empty());
     const auto values = decoded(R"({"corners": [{"character": "ada", "side": "middle", "opacity": null},

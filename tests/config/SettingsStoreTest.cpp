@@ -29,22 +29,20 @@ class SettingsStore : public ::testing::Test {
     MemoryDefaults defaults;
 };
 
-TEST_F(SettingsStore, FirstRunHasTheDefaultsAndWritesNothing) {
+TEST_F(SettingsStore, FirstRunHasTheDefaultsAndWritesNothingButAnOlderSuiteIsCopiedOnce) {
     defaults.addSuite(Settings::kLegacySuite);
     Settings settings(defaults);
     EXPECT_EQ(settings.v(), Settings::Values{});
     EXPECT_EQ(defaults.writeCount(), 0);
     EXPECT_FALSE(defaults.data(kKey));
-}
-
-TEST_F(SettingsStore, OlderSuiteIsCopiedOnceAndThenDecoded) {
+    // An older suite is copied once and then decoded.
     const std::string old = R"({"kick": 0.3})";
     defaults.addSuite(Settings::kLegacySuite).setData(kKey, old);
-    Settings settings(defaults);
+    Settings copied(defaults);
     EXPECT_EQ(defaults.data(kKey), old);
     EXPECT_EQ(defaults.writeCount(), 1);
-    ASSERT_EQ(settings.v().swings.size(), 1u);
-    EXPECT_DOUBLE_EQ(settings.v().swings[0].kick, 0.3);
+    ASSERT_EQ(copied.v().swings.size(), 1u);
+    EXPECT_DOUBLE_EQ(copied.v().swings[0].kick, 0.3);
 
     Settings again(defaults);  // the standard domain has data now: no second copy
     EXPECT_EQ(defaults.writeCount(), 1);

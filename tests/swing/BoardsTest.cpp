@@ -57,14 +57,6 @@ TEST(BuildBoard, RopesHangStraightIntoTheHardwareAndTheSeatIsOnTheBoard) {
     EXPECT_LT(parts[1]->position().y, 0.0f);
 }
 
-TEST(BuildBoard, NonFiniteWidthOrRopeLengthBuildsASaneDefaultBoard) {
-    const SeatBuild build = SwingParts::buildBoard(SwingSkin::ice, std::nan(""), {0.0}, INFINITY);
-    EXPECT_EQ(build.width, 1.0);
-    EXPECT_EQ(build.ropes[0].top.x, -0.42f);
-    EXPECT_TRUE(std::isfinite(build.ropes[0].bottom.y));
-    EXPECT_EQ(nodesNamed(*build.node, "grab").size(), 1u);
-}
-
 TEST(Boards, EveryBoardIsOneGrabBodySpanningTheWidthWithItsPartsAlongIt) {
     for (SwingSkin skin : kAllSkins) {
         for (double width : {0.4, 2.0, 3.35}) {
@@ -132,13 +124,19 @@ TEST(Boards, IcicleRowHangsUnderTheSlabWithinTheBoard) {
     }
 }
 
-TEST(Boards, AbsurdIceBoardWidthsEndWithABoundedRow) {
+TEST(Boards, AbsurdWidthsEndWithABoundedRowAndNonFiniteOnesGiveTheDefaultBoard) {
     // Past about 4.6e15 a step of 0.07 no longer moves x at all.
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
     for (const double width : {1e12, 4.7e15, 1e16, 1e300, kInfinity, -kInfinity, std::nan("")}) {
         const auto node = SwingParts::iceBoard(width, {0.0});
         EXPECT_LE(partsOf(*node).size(), 3u + SwingParts::kMaxRepeatExtent / 0.07 + 1) << width;
     }
+    // A non-finite width or rope length builds a sane default board.
+    const SeatBuild build = SwingParts::buildBoard(SwingSkin::ice, std::nan(""), {0.0}, INFINITY);
+    EXPECT_EQ(build.width, 1.0);
+    EXPECT_EQ(build.ropes[0].top.x, -0.42f);
+    EXPECT_TRUE(std::isfinite(build.ropes[0].bottom.y));
+    EXPECT_EQ(nodesNamed(*build.node, "grab").size(), 1u);
 }
 
 TEST(Boards, SameSkinAndWidthAlwaysGiveIdenticalBoards) {

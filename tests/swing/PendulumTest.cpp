@@ -31,7 +31,7 @@ double amplitudeOver(Pendulum& pendulum, const PendulumSettings& s, double secon
     return largest;
 }
 
-TEST(Pendulum, WithoutPumpingASwingDecaysAndARestingOneGetsNoNudge) {
+TEST(Pendulum, WithoutPumpingASwingDecaysAndARestingOneStaysWithPumpingItStartsAndCruises) {
     const PendulumSettings off = settings(false);
     Pendulum resting;
     for (int i = 0; i < 120; ++i) resting.step(kFrame, off);
@@ -45,9 +45,7 @@ TEST(Pendulum, WithoutPumpingASwingDecaysAndARestingOneGetsNoNudge) {
     const double late = amplitudeOver(swinging, off, 5);
     EXPECT_LT(late, early * 0.5);  // damping 0.1/s over ~15 s: about exp(-0.75)
     EXPECT_GT(late, early * 0.25);
-}
-
-TEST(Pendulum, AtRestWithPumpingTheSwingStartsItselfAndSettlesAtTheCruiseAmplitude) {
+    // With pumping a resting swing starts itself and settles at the cruise amplitude.
     const PendulumSettings on = settings(true, 32.0);
     Pendulum pendulum;
     pendulum.step(kFrame, on);
@@ -59,7 +57,7 @@ TEST(Pendulum, AtRestWithPumpingTheSwingStartsItselfAndSettlesAtTheCruiseAmplitu
     EXPECT_NEAR(cruise, 32.0 * kPi / 180, 0.12);
 }
 
-TEST(Pendulum, PushAddsToOmegaWhateverTheDirection) {
+TEST(Pendulum, PushAddsToOmegaWhateverTheDirectionAndNonFiniteInputIsRefused) {
     const PendulumSettings off = settings(false);
     Pendulum pendulum;
     pendulum.setOmega(-2.0);
@@ -70,6 +68,17 @@ TEST(Pendulum, PushAddsToOmegaWhateverTheDirection) {
     EXPECT_EQ(pendulum.pendingPush(), 0.0);
     pendulum.step(0.0, off);
     EXPECT_DOUBLE_EQ(pendulum.omega(), 0.8);  // consumed once
+    // Non-finite input is refused; theta wraps into (-pi, pi].
+    pendulum.setTheta(0.0);
+    pendulum.setOmega(0.0);
+    pendulum.setTheta(std::nan(""));
+    pendulum.setOmega(INFINITY);
+    pendulum.addPush(std::nan(""));
+    EXPECT_EQ(pendulum.theta(), 0.0);
+    EXPECT_EQ(pendulum.omega(), 0.0);
+    EXPECT_EQ(pendulum.pendingPush(), 0.0);
+    pendulum.setTheta(7 * kPi + 0.1);
+    EXPECT_NEAR(pendulum.theta(), -kPi + 0.1, 1e-9);
 }
 
 TEST(Pendulum, PushesFromOtherThreadsBetweenStepsAreNeverLost) {
@@ -125,18 +134,6 @@ TEST(Pendulum, PredictedAmplitudeStaysWithinItsBounds) {
                 EXPECT_GE(predicted, std::min(1.15 * std::abs(theta) + 0.1, kPi) - 1e-9)
                     << "a swing already out at theta needs at least that much room";
             }
-}
-
-TEST(Pendulum, NonFiniteInputIsRefused) {
-    Pendulum pendulum;
-    pendulum.setTheta(std::nan(""));
-    pendulum.setOmega(INFINITY);
-    pendulum.addPush(std::nan(""));
-    EXPECT_EQ(pendulum.theta(), 0.0);
-    EXPECT_EQ(pendulum.omega(), 0.0);
-    EXPECT_EQ(pendulum.pendingPush(), 0.0);
-    pendulum.setTheta(7 * kPi + 0.1);
-    EXPECT_NEAR(pendulum.theta(), -kPi + 0.1, 1e-9);
 }
 
 }  // namespace

@@ -29,16 +29,21 @@ size_t linkCount(const Node& chain) {
     return chain.geometry() ? chain.geometry()->vertexCount() / linkVertexCount() : 0;
 }
 
-TEST(Chain, EmptyForZeroOrNegativeLengthButStillNamedChain) {
+TEST(Chain, EmptyForZeroOrNegativeLengthButStillNamedChainAndBoundedLikeLianasForAbsurdOnes) {
     for (double length : {0.0, -1.0, std::nan("")}) {
         auto node = SwingParts::chain(length, glm::vec3(0.62f), 0.32);
         EXPECT_EQ(node->name(), "chain");
         EXPECT_FALSE(node->geometry() && node->geometry()->vertexCount() > 0) << length;
         EXPECT_TRUE(node->childNodes().empty());
     }
+    // Absurd lengths are bounded.
+    EXPECT_EQ(linkCount(*SwingParts::chain(INFINITY, glm::vec3(0.5f), 0.3)),
+              static_cast<size_t>(SwingParts::kMaxRepeatExtent / 0.05));
+    auto vine = SwingParts::liana(1e30, glm::vec3(0.0f), glm::quat(1, 0, 0, 0));
+    EXPECT_GT(vine->geometry()->boundingBox().min.y, -SwingParts::kMaxRepeatExtent - 0.1f);
 }
 
-TEST(Chain, LinksEveryFiveHundredthsWhileTheNextStaysAboveTheEndInOneMetalGeometry) {
+TEST(Chain, LinksEveryFiveHundredthsAtRightAnglesWhileTheNextStaysAboveTheEndInOneMetalGeometry) {
     struct Case {
         double length;
         size_t links;
@@ -52,18 +57,13 @@ TEST(Chain, LinksEveryFiveHundredthsWhileTheNextStaysAboveTheEndInOneMetalGeomet
         EXPECT_EQ(node->geometry()->firstMaterial()->diffuse().color, glm::vec4(0.95f, 0.755f, 0.35f, 1.0f));
         EXPECT_EQ(node->geometry()->vertexCount() % linkVertexCount(), 0u);
         EXPECT_EQ(linkCount(*node), c.links) << "length " << c.length;
-        for (size_t i = 0; i < linkCount(*node); ++i)
-            EXPECT_NEAR(linkBox(*node, i).center().y, -0.05 * i, 1e-5) << "link " << i;
-    }
-}
-
-TEST(Chain, NeighbouringLinksStandAtRightAnglesAndFaceTheCamera) {
-    auto node = SwingParts::chain(0.12, glm::vec3(0.62f), 0.32);
-    ASSERT_EQ(linkCount(*node), 3u);
-    for (size_t i = 0; i < 3; ++i) {
-        const glm::vec3 size = linkBox(*node, i).size();
-        EXPECT_LT(size.z, 0.5f * std::min(size.x, size.y)) << "flat toward the camera";
-        EXPECT_EQ(size.y > size.x, i % 2 == 0) << "link " << i;
+        for (size_t i = 0; i < linkCount(*node); ++i) {
+            const BoundingBox box = linkBox(*node, i);
+            EXPECT_NEAR(box.center().y, -0.05 * i, 1e-5) << "link " << i;
+            // Neighbouring links stand at right angles, each flat toward the camera.
+            EXPECT_LT(box.size().z, 0.5f * std::min(box.size().x, box.size().y)) << "link " << i;
+            EXPECT_EQ(box.size().y > box.size().x, i % 2 == 0) << "link " << i;
+        }
     }
 }
 
@@ -84,15 +84,13 @@ TEST(RopeNode, EverySkinHangsItsPieceFromTheTopToTheBottom) {
     EXPECT_EQ(SwingParts::ropeNode(rope, SwingSkin::forest)->geometry()->materials().size(), 2u) << "leaves";
 }
 
-TEST(RopeNode, SlantedRopeTurnsTheChainOntoItsDirection) {
+TEST(RopeNode, SlantedRopeTurnsTheChainOntoItsDirectionAndAPointGivesNoNaNs) {
     const Rope rope{{0.3f, 0.05f, 0.1f}, {0.9f, -1.5f, -0.2f}};
     auto node = SwingParts::ropeNode(rope, SwingSkin::classic);
     const glm::vec3 down = node->orientation() * glm::vec3(0, -1, 0);
     const glm::vec3 direction = glm::normalize(rope.bottom - rope.top);
     EXPECT_NEAR(glm::dot(down, direction), 1.0f, 1e-5f);
-}
-
-TEST(RopeNode, DegenerateRopeGivesAnEmptyPieceNotNaNs) {
+    // A degenerate rope gives an empty piece, not NaNs.
     const Rope point{{0.1f, 0.2f, 0.0f}, {0.1f, 0.2f, 0.0f}};
     for (SwingSkin skin : {SwingSkin::classic, SwingSkin::forest, SwingSkin::rope}) {
         auto node = SwingParts::ropeNode(point, skin);
@@ -101,7 +99,7 @@ TEST(RopeNode, DegenerateRopeGivesAnEmptyPieceNotNaNs) {
     }
 }
 
-TEST(Liana, StrandsFromFiveHundredthsLeavesOnlyBeyondAQuarter) {
+TEST(Liana, StrandsFromFiveHundredthsLeavesOnlyBeyondAQuarterPlacedAndTurnedAsAsked) {
     auto tooShort = SwingParts::liana(0.049, glm::vec3(0.0f), glm::quat(1, 0, 0, 0));
     EXPECT_FALSE(tooShort->geometry() && tooShort->geometry()->vertexCount() > 0);
 
@@ -119,20 +117,10 @@ TEST(Liana, StrandsFromFiveHundredthsLeavesOnlyBeyondAQuarter) {
     auto leafy = SwingParts::liana(0.26, glm::vec3(0.0f), glm::quat(1, 0, 0, 0));
     const auto& materials = leafy->geometry()->materials();
     EXPECT_NE(std::find(materials.begin(), materials.end(), SwingParts::leafMaterial()), materials.end());
-}
-
-TEST(Liana, IsPlacedAndOrientedAsAsked) {
     const glm::quat turn = glm::angleAxis(0.3f, glm::normalize(glm::vec3(1, 0, 1)));
     auto vine = SwingParts::liana(1.0, {0.5f, 0.05f, 0.0f}, turn);
     EXPECT_EQ(vine->position(), glm::vec3(0.5f, 0.05f, 0.0f));
     EXPECT_TRUE(testing::sameRotation(vine->orientation(), turn));
-}
-
-TEST(RepeatedParts, AbsurdLengthsAreBounded) {
-    EXPECT_EQ(linkCount(*SwingParts::chain(INFINITY, glm::vec3(0.5f), 0.3)),
-              static_cast<size_t>(SwingParts::kMaxRepeatExtent / 0.05));
-    auto vine = SwingParts::liana(1e30, glm::vec3(0.0f), glm::quat(1, 0, 0, 0));
-    EXPECT_GT(vine->geometry()->boundingBox().min.y, -SwingParts::kMaxRepeatExtent - 0.1f);
 }
 
 TEST(Bar, CylinderFromOnePointToAnother) {

@@ -11,15 +11,13 @@ namespace {
 
 using testing::ScopedEnvironment;
 
-TEST(SeatSizing, OneSeatIsTheDefaultBoard) {
+TEST(SeatSizing, OneSeatIsTheDefaultBoardAndTwoSpreadTheCharactersOnARoundedBoard) {
     const std::vector<double> one{0.45};
     EXPECT_EQ(SeatSizing::layout(1, one), (SeatLayout{1.0, {0.0}}));
     const std::vector<double> two{0.45, 0.6};
     EXPECT_EQ(SeatSizing::layout(1, two), (SeatLayout{1.0, {0.0}}));
     EXPECT_EQ(SeatSizing::layout(2, one), (SeatLayout{1.0, {0.0}})) << "second seat not loaded";
-}
 
-TEST(SeatSizing, TwoSeatsSpreadTheCharactersAndRoundTheBoard) {
     const std::vector<double> average{0.45, 0.45};
     const SeatLayout layout = SeatSizing::layout(2, average);
     EXPECT_DOUBLE_EQ(layout.width, 2.0);
@@ -33,7 +31,7 @@ TEST(SeatSizing, TwoSeatsSpreadTheCharactersAndRoundTheBoard) {
     EXPECT_DOUBLE_EQ(close.width, 1.1);  // 0.7 + 2 * 0.21 = 1.12, to the nearest 0.05
 }
 
-TEST(SeatSizing, MinimumSizeIsFoundByBisectionWithinElevenTrials) {
+TEST(SeatSizing, MinimumSizeIsFoundByBisectionAndTheFloorRaisesOnlySmallRequestsUpToItsCap) {
     for (const double threshold : {0.51, 0.83, 1.249, 1.25, 1.6, 1.99}) {
         int trials = 0;
         const double minimum = SeatSizing::minimumSize([&](double size) {
@@ -48,9 +46,7 @@ TEST(SeatSizing, MinimumSizeIsFoundByBisectionWithinElevenTrials) {
     EXPECT_EQ(SeatSizing::minimumSize([&](double) { return ++trials, true; }), 0.0);
     EXPECT_EQ(trials, 1);
     EXPECT_EQ(SeatSizing::minimumSize([](double) { return false; }), 2.0);
-}
-
-TEST(SeatSizing, FloorRaisesSmallRequestsButNeverLowersOrExceedsItsCap) {
+    // The floor raises small requests but never lowers one or exceeds its cap.
     const std::vector<double> requested{1.2, 0.6, 0.6, 1.7};
     const std::vector<double> minimums{0.83, 0.83, 2.0, 2.0};
     EXPECT_EQ(SeatSizing::drawnSizes(requested, minimums, true), (std::vector<double>{1.2, 0.83, 1.5, 1.7}));
@@ -63,7 +59,7 @@ SeatLayout layoutForSizes(const std::vector<double>& sizes) {
     return SeatSizing::layout(static_cast<int>(sizes.size()), halfWidths);
 }
 
-TEST(SeatSizing, ResolveWidensTheBoardForCharactersDrawnLarger) {
+TEST(SeatSizing, ResolveWidensTheBoardForCharactersDrawnLargerInAtMostThreeRounds) {
     const ScopedEnvironment floor("PLIMSA_NOFLOOR");
     std::vector<SeatLayout> asked;
     const auto resolution =
@@ -76,6 +72,12 @@ TEST(SeatSizing, ResolveWidensTheBoardForCharactersDrawnLarger) {
     EXPECT_EQ(resolution.layout, layoutForSizes({1.2, 1.3}));
     ASSERT_EQ(asked.size(), 4u);  // two rounds of two characters
     EXPECT_EQ(asked.back(), resolution.layout) << "the second round measures on the widened board";
+
+    int calls = 0;  // a measure that never settles stops after three rounds
+    const auto unsettled = SeatSizing::resolve(
+        {0.6, 0.6}, layoutForSizes, [&](size_t, const SeatLayout&) { return 0.7 + 0.1 * ++calls; });
+    EXPECT_EQ(calls, 6);
+    EXPECT_EQ(unsettled.layout, layoutForSizes(unsettled.effectiveSizes));
 }
 
 TEST(SeatSizing, ResolveWithoutFloorKeepsRequestsButStillPublishesMinimums) {
@@ -84,16 +86,6 @@ TEST(SeatSizing, ResolveWithoutFloorKeepsRequestsButStillPublishesMinimums) {
         SeatSizing::resolve({0.6}, layoutForSizes, [](size_t, const SeatLayout&) { return 0.83; });
     EXPECT_EQ(resolution.effectiveSizes, (std::vector<double>{0.6}));
     EXPECT_EQ(resolution.minimumSizes, (std::vector<double>{0.83}));
-}
-
-TEST(SeatSizing, ResolveStopsAfterThreeRounds) {
-    const ScopedEnvironment floor("PLIMSA_NOFLOOR");
-    int calls = 0;
-    const auto resolution = SeatSizing::resolve({0.6, 0.6}, layoutForSizes, [&](size_t, const SeatLayout&) {
-        return 0.7 + 0.1 * ++calls;  // never settles
-    });
-    EXPECT_EQ(calls, 6);
-    EXPECT_EQ(resolution.layout, layoutForSizes(resolution.effectiveSizes));
 }
 
 }  // namespace

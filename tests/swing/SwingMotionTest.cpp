@@ -23,7 +23,7 @@ TEST(SwingMotion, InitialAngleIsDrawnFromTheSeedWithinPointFour) {
     EXPECT_NE(SwingMotion(7).pendulum().theta(), SwingMotion(8).pendulum().theta());
 }
 
-TEST(SwingMotion, FrameStepIsZeroFirstAndCappedAfterAPause) {
+TEST(SwingMotion, FrameStepIsZeroFirstAndCappedAfterAPauseAndABlinkLastsPointTwelveSeconds) {
     SwingMotion motion(1);
     EXPECT_EQ(motion.beginFrame(12.0), 0.0);
     EXPECT_NEAR(motion.beginFrame(12.01), 0.01, 1e-12);
@@ -31,16 +31,14 @@ TEST(SwingMotion, FrameStepIsZeroFirstAndCappedAfterAPause) {
     EXPECT_EQ(motion.beginFrame(18.0), 0.0);  // a clock that steps back
     EXPECT_EQ(motion.beginFrame(std::nan("")), 0.0);
     EXPECT_EQ(motion.lastTime(), 18.0);
-}
-
-TEST(SwingMotion, BlinkFiresOnceItsTimeHasPassedAndLastsPointTwelveSeconds) {
-    SwingMotion motion(3);
-    EXPECT_EQ(motion.stepBlink(1.0), 1.0);
-    EXPECT_EQ(motion.stepBlink(2.5), 0.08);
-    EXPECT_EQ(motion.stepBlink(2.6), 0.08);
-    EXPECT_EQ(motion.stepBlink(2.63), 1.0);
-    EXPECT_GE(motion.nextBlink(), 4.5);
-    EXPECT_LE(motion.nextBlink(), 8.5);
+    // A blink fires once its time has passed and lasts 0.12 s.
+    SwingMotion blinking(3);
+    EXPECT_EQ(blinking.stepBlink(1.0), 1.0);
+    EXPECT_EQ(blinking.stepBlink(2.5), 0.08);
+    EXPECT_EQ(blinking.stepBlink(2.6), 0.08);
+    EXPECT_EQ(blinking.stepBlink(2.63), 1.0);
+    EXPECT_GE(blinking.nextBlink(), 4.5);
+    EXPECT_LE(blinking.nextBlink(), 8.5);
 }
 
 TEST(SwingMotion, LegsFollowTheKickWhilePumpingAndSettleAtTheBiasOtherwise) {
@@ -61,7 +59,7 @@ TEST(SwingMotion, LegsFollowTheKickWhilePumpingAndSettleAtTheBiasOtherwise) {
     EXPECT_NEAR(motion.leg(), 1.0, 1e-6);  // dt 0 moves nothing
 }
 
-TEST(SwingMotion, CursorModeWithoutCursorEasesTheHeadBackToStraight) {
+TEST(SwingMotion, CursorModeClampsItsTargetsAndWithoutCursorEasesTheHeadBackToStraight) {
     SwingMotion motion(1);
     motion.setCursorOffset(glm::dvec2(0.3, -0.2));
     for (int i = 0; i < 120; ++i) motion.stepHead(1.0 / 60, i / 60.0, HeadMode::cursor);
@@ -72,10 +70,7 @@ TEST(SwingMotion, CursorModeWithoutCursorEasesTheHeadBackToStraight) {
     for (int i = 0; i < 120; ++i) motion.stepHead(1.0 / 60, 2 + i / 60.0, HeadMode::cursor);
     EXPECT_NEAR(motion.headYaw(), 0.0, 1e-4);
     EXPECT_NEAR(motion.headPitch(), 0.0, 1e-4);
-}
-
-TEST(SwingMotion, CursorTargetsAreClampedAndNonFiniteOffsetsIgnored) {
-    SwingMotion motion(1);
+    // Targets are clamped and non-finite offsets ignored.
     motion.setCursorOffset(glm::dvec2(5.0, 5.0));
     motion.stepHead(1.0, 0.0, HeadMode::cursor);
     EXPECT_DOUBLE_EQ(motion.headYaw(), 0.75);

@@ -80,7 +80,7 @@ TEST_F(SwingSceneAssembly, ContrastTradesAmbientForKeyLightWithinItsBand) {
     EXPECT_EQ(levels(-3.0), flat);
 }
 
-TEST_F(SwingSceneAssembly, CameraPutsTheBarOnTheTopEdgeAndTheWindowHeightBelowIt) {
+TEST_F(SwingSceneAssembly, CameraPutsTheBarOnTopAndTheWindowBelowWithinTheMainScreenOr1600By900) {
     screens.frame = Screens::Rect{0, 0, 1440, 900};
     const auto scene = makeScene();
     const WindowSize size = scene->requiredSize(kPi);
@@ -91,6 +91,19 @@ TEST_F(SwingSceneAssembly, CameraPutsTheBarOnTheTopEdgeAndTheWindowHeightBelowIt
     // One unit is 120 points at scale 1.
     const glm::vec3 floor = projector.projectPoint(glm::vec3(0.0f, -size.height / 120, 0.0f));
     EXPECT_NEAR(floor.y, 0.0, 0.5);
+
+    // A swing too big for the screen is held to 90% of its height, or of 1600 x 900 without one.
+    SwingConfig big;
+    big.ropeLength = 7.0;
+    big.swingScale = 1.3;
+    scene->setConfig(big);
+    scene->settingsChanged();
+    EXPECT_EQ(scene->requiredSize(kPi), (WindowSize{1440, 810}));
+    screens.frame.reset();
+    EXPECT_EQ(scene->requiredSize(kPi).height, 900);
+    screens.frame = Screens::Rect{0, 0, 1280, 800};
+    EXPECT_EQ(scene->requiredSize(kPi), (WindowSize{1280, 720}));
+    EXPECT_LE(scene->requiredSize(scene->predictedAmplitude()).height, 720);
 }
 
 TEST_F(SwingSceneAssembly, SeatsTakeTheFirstTwoNamesLoadedOnceWithThePlaceholderForTheRest) {
@@ -193,12 +206,6 @@ TEST_F(SwingSceneAssembly, SizesAreFlooredForTheChainsButNeverLowered) {
     config.fits = {{0.6, 0, 0}};
     apply(*scene, config);
     EXPECT_EQ(scene->effectiveSizes(), std::vector<double>{minimum});
-    {
-        const ScopedEnvironment noFloor("PLIMSA_NOFLOOR", "1");
-        apply(*scene, config);
-        EXPECT_EQ(scene->effectiveSizes(), std::vector<double>{0.6});
-        EXPECT_EQ(scene->minCharacterSizes(), std::vector<double>{minimum}) << "still published";
-    }
     config.characters = {"armless"};
     apply(*scene, config);
     EXPECT_EQ(scene->minCharacterSizes(), std::vector<double>{0.0}) << "no hands to keep on the chains";
@@ -235,19 +242,6 @@ TEST_F(SwingSceneAssembly, ReachTestsUseTheOuterHandOfEachSeatAndSkipHandsOffThe
     alone.poses.clear();
     EXPECT_TRUE(scene->reachesChains(0, 0.1, scene->builtLayout()));
     EXPECT_TRUE(alone.poses.empty()) << "no chain hand: nothing to test";
-}
-
-TEST_F(SwingSceneAssembly, RequiredSizeUsesTheMainScreenOrFallsBackTo1600By900) {
-    SwingConfig config;
-    config.ropeLength = 7.0;
-    config.swingScale = 1.3;
-    const auto scene = makeScene();
-    scene->setConfig(config);
-    scene->settingsChanged();
-    EXPECT_EQ(scene->requiredSize(kPi).height, 900);
-    screens.frame = Screens::Rect{0, 0, 1280, 800};
-    EXPECT_EQ(scene->requiredSize(kPi), (WindowSize{1280, 720}));
-    EXPECT_LE(scene->requiredSize(scene->predictedAmplitude()).height, 720);
 }
 
 TEST_F(SwingSceneAssembly, HostileSettingsNeverCrashHangOrReachATransform) {

@@ -17,8 +17,8 @@ double meanChannel(const Image& image, int channel) {
     return sum / (image.pixels.size() / 4);
 }
 
-TEST(SwingTextures, SameSizeGivesIdenticalBytesEvenAcrossThreads) {
-    const Image wood = SwingParts::woodImage(256);
+TEST(SwingTextures, WoodIsTheSameOnEveryThreadOpaqueBrownWithDarkerGrainAlongX) {
+    const Image small = SwingParts::woodImage(256);
     const Image marble = SwingParts::marbleImage(256);
     Image woodElsewhere;
     Image marbleElsewhere;
@@ -28,14 +28,12 @@ TEST(SwingTextures, SameSizeGivesIdenticalBytesEvenAcrossThreads) {
     });
     const Image woodAgain = SwingParts::woodImage(256);
     painter.join();
-    EXPECT_EQ(wood, woodAgain);
-    EXPECT_EQ(wood, woodElsewhere);
+    EXPECT_EQ(small, woodAgain);
+    EXPECT_EQ(small, woodElsewhere);
     EXPECT_EQ(marble, marbleElsewhere);
     EXPECT_EQ(SwingParts::leafImage(), SwingParts::leafImage());
-}
 
-TEST(SwingTextures, WoodIsOpaqueBrownWithDarkerGrainAlongX) {
-    const Image wood = SwingParts::woodImage(1024);
+    const Image wood = SwingParts::woodImage(1024);  // brown and opaque with darker grain along x
     ASSERT_EQ(wood.width, 1024);
     ASSERT_EQ(wood.height, 1024);
     EXPECT_EQ(countPixels(wood, [](Rgba p) { return p.a != 255; }), 0);
@@ -57,7 +55,7 @@ TEST(SwingTextures, WoodIsOpaqueBrownWithDarkerGrainAlongX) {
     EXPECT_GT(differenceAlong(0, 2), 2 * differenceAlong(2, 0));
 }
 
-TEST(SwingTextures, MarbleIsDarkWithPaleVeins) {
+TEST(SwingTextures, MarbleIsDarkWithPaleVeinsAndLeafGreenOnTransparentWithADarkerMidrib) {
     const Image marble = SwingParts::marbleImage(1024);
     ASSERT_EQ(marble.width, 1024);
     EXPECT_LT(meanChannel(marble, 0), 60);
@@ -66,10 +64,8 @@ TEST(SwingTextures, MarbleIsDarkWithPaleVeins) {
     EXPECT_LT(veins, 1024 * 1024 / 4);
     // Grey: no colour cast.
     EXPECT_EQ(countPixels(marble, [](Rgba p) { return p.r != p.g || p.g != p.b; }), 0);
-}
 
-TEST(SwingTextures, LeafIsGreenOnTransparentWithADarkerMidrib) {
-    const Image leaf = SwingParts::leafImage();
+    const Image leaf = SwingParts::leafImage();  // green on transparent with a darker midrib
     ASSERT_EQ(leaf.width, 128);
     ASSERT_EQ(leaf.height, 128);
     EXPECT_EQ(leaf.pixel(0, 0)[3], 0);

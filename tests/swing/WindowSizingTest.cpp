@@ -16,9 +16,11 @@ SwingExtent straightSwing() {
     return swing;
 }
 
-TEST(WindowSizing, HangingStillNeedsRoomForFeetHeadAndBoard) {
+TEST(WindowSizing, HangingStillNeedsRoomForFeetHeadAndBoardAndAnEmptyRangeOnlyTheRope) {
     // Feet 3.1 below the bar plus 0.3 -> 3.4 units; board ends 1.4 out plus 0.4 each side -> 3.6 units.
     EXPECT_EQ(WindowSizing::requiredSize(straightSwing(), 0.0, std::nullopt), (WindowSize{432, 408}));
+    // -1 rad either way is no range at all: the depth of the rope and a narrow window.
+    EXPECT_EQ(WindowSizing::requiredSize(straightSwing(), -1.0, std::nullopt), (WindowSize{420, 354}));
 }
 
 TEST(WindowSizing, SmallSwingsGetTheMinimumWindowForTheirScaleAndSeats) {
@@ -46,7 +48,7 @@ TEST(WindowSizing, NeverLargerThanTheScreenOrNinetyPercentOfItsHeight) {
         << "an unusable screen counts as none";
 }
 
-TEST(WindowSizing, WiderSwingsNeedAtLeastAsMuchRoom) {
+TEST(WindowSizing, WiderSwingsNeedAtLeastAsMuchRoomButAWholeCircleNothingAboveTheBar) {
     const SwingExtent swing;  // tilted 28 degrees
     WindowSize previous = WindowSizing::requiredSize(swing, 0.0, std::nullopt);
     for (double amplitude = 0.1; amplitude <= kPi; amplitude += 0.1) {
@@ -55,23 +57,15 @@ TEST(WindowSizing, WiderSwingsNeedAtLeastAsMuchRoom) {
         EXPECT_GE(size.height, previous.height - 1) << amplitude;
         previous = size;
     }
-}
-
-TEST(WindowSizing, WholeCircleAddsNothingAboveTheBar) {
     // With the rope longer than the character is tall, everything past a quarter turn is above the bar.
-    const SwingExtent swing = straightSwing();
-    const WindowSize quarter = WindowSizing::requiredSize(swing, kPi / 2, std::nullopt);
-    const WindowSize circle = WindowSizing::requiredSize(swing, kPi, std::nullopt);
+    const SwingExtent straight = straightSwing();
+    const WindowSize quarter = WindowSizing::requiredSize(straight, kPi / 2, std::nullopt);
+    const WindowSize circle = WindowSizing::requiredSize(straight, kPi, std::nullopt);
     EXPECT_NEAR(circle.width, quarter.width, 1.0);
     EXPECT_NEAR(circle.height, quarter.height, 1.0);
-    EXPECT_EQ(WindowSizing::requiredSize(swing, kPi - 0.005, std::nullopt), circle);
-    EXPECT_EQ(WindowSizing::requiredSize(swing, 50.0, std::nullopt), circle);
-    EXPECT_EQ(WindowSizing::requiredSize(swing, std::nan(""), std::nullopt), circle);
-}
-
-TEST(WindowSizing, EmptyRangeGivesTheBareMinimum) {
-    // -1 rad either way is no range at all: the depth of the rope and a narrow window.
-    EXPECT_EQ(WindowSizing::requiredSize(straightSwing(), -1.0, std::nullopt), (WindowSize{420, 354}));
+    EXPECT_EQ(WindowSizing::requiredSize(straight, kPi - 0.005, std::nullopt), circle);
+    EXPECT_EQ(WindowSizing::requiredSize(straight, 50.0, std::nullopt), circle);
+    EXPECT_EQ(WindowSizing::requiredSize(straight, std::nan(""), std::nullopt), circle);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ void rectangle(Canvas& canvas, double left, double top, double right, double bot
     canvas.closePath();
 }
 
-TEST(Canvas, StartsTransparentAndConvertsToRgbaRowsTopDownWhicheverTheOrigin) {
+TEST(Canvas, StartsTransparentConvertsToRgbaRowsTopDownWhicheverTheOriginAndFillReplaces) {
     Canvas canvas(4, 3);
     ASSERT_TRUE(canvas.isValid());
     EXPECT_EQ(canvas.toImage(), Image(4, 3, true));
@@ -42,16 +42,14 @@ TEST(Canvas, StartsTransparentAndConvertsToRgbaRowsTopDownWhicheverTheOrigin) {
     EXPECT_EQ(image.pixel(1, 6)[3], 255);
     EXPECT_EQ(image.pixel(0, 0)[3], 0);
     EXPECT_EQ(image.pixel(0, 5)[3], 0);
-}
-
-TEST(Canvas, FillReplacesWithTheColourStoredPremultiplied) {
-    Canvas canvas(2, 2);
-    canvas.fill(kRed);
-    canvas.fill({1, 1, 1, 0.5});
-    const std::vector<uint8_t> half = pixelAt(canvas.toImage(), 1, 1);
+    // A fill replaces what is there with the colour stored premultiplied.
+    Canvas filled(2, 2);
+    filled.fill(kRed);
+    filled.fill({1, 1, 1, 0.5});
+    const std::vector<uint8_t> half = pixelAt(filled.toImage(), 1, 1);
     for (size_t c = 0; c < 4; ++c) EXPECT_NEAR(half[c], 128, 1) << c;
-    canvas.fill({0, 0, 0, 0});
-    EXPECT_EQ(canvas.toImage(), Image(2, 2, true));
+    filled.fill({0, 0, 0, 0});
+    EXPECT_EQ(filled.toImage(), Image(2, 2, true));
 }
 
 TEST(Canvas, QuadraticCurvesCloseAFilledShapeAndRulesDiffer) {
@@ -81,7 +79,7 @@ TEST(Canvas, QuadraticCurvesCloseAFilledShapeAndRulesDiffer) {
     EXPECT_EQ(evenOdd.toImage().pixel(4, 10)[3], 255);
 }
 
-TEST(Canvas, StrokeCoversItsWidthOnly) {
+TEST(Canvas, StrokeCoversItsWidthOnlyAndGradientsRunFromFirstToLastStop) {
     Canvas canvas(20, 20);
     canvas.moveTo(0, 10);
     canvas.lineTo(20, 10);
@@ -91,18 +89,16 @@ TEST(Canvas, StrokeCoversItsWidthOnly) {
     EXPECT_EQ(image.pixel(5, 11)[3], 255);
     EXPECT_EQ(image.pixel(5, 6)[3], 0);
     EXPECT_EQ(image.pixel(5, 14)[3], 0);
-}
-
-TEST(Canvas, GradientsRunFromFirstToLastStop) {
+    // Gradients run from the first to the last stop.
     const std::vector<Canvas::GradientStop> stops{{0, kRed}, {1, kBlue}};
     Canvas linear(64, 4);
     rectangle(linear, 0, 0, 64, 4);
     linear.fillPathLinear(0, 0, 64, 0, stops);
-    Image image = linear.toImage();
-    EXPECT_GT(image.pixel(1, 2)[0], 240);
-    EXPECT_LT(image.pixel(1, 2)[2], 15);
-    EXPECT_GT(image.pixel(62, 2)[2], 240);
-    EXPECT_NEAR(image.pixel(32, 2)[0], image.pixel(32, 2)[2], 8);
+    Image strip = linear.toImage();
+    EXPECT_GT(strip.pixel(1, 2)[0], 240);
+    EXPECT_LT(strip.pixel(1, 2)[2], 15);
+    EXPECT_GT(strip.pixel(62, 2)[2], 240);
+    EXPECT_NEAR(strip.pixel(32, 2)[0], strip.pixel(32, 2)[2], 8);
 
     Canvas radial(32, 32);
     rectangle(radial, 0, 0, 32, 32);

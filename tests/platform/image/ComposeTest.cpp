@@ -11,12 +11,16 @@ Image onePixel(std::initializer_list<uint8_t> rgba, bool premultiplied) {
     return image;
 }
 
-TEST(Compose, TransparentPixelsShowTheGreyOfWhiteLevelPoint55) {
+TEST(Compose, TransparentPixelsShowTheGreyOfTheClampedWhiteLevelAndEmptyImagesStayEmpty) {
     const Image result = composeOverGrey(Image(4, 3, true));
     ASSERT_EQ(result.width, 4);
     ASSERT_EQ(result.height, 3);
     for (size_t i = 0; i < result.pixels.size(); ++i)
         EXPECT_EQ(result.pixels[i], i % 4 == 3 ? 255 : 140) << i;
+    // Other white levels are clamped; empty images stay empty.
+    EXPECT_EQ(composeOverGrey(Image(1, 1, true), 0.0).pixels[0], 0);
+    EXPECT_EQ(composeOverGrey(Image(1, 1, true), 7.0).pixels[0], 255);
+    EXPECT_TRUE(composeOverGrey(Image()).isEmpty());
 }
 
 TEST(Compose, OpaqueKeptPartialBlendedSourceOverStraightPremultipliedAndOverflowClamped) {
@@ -29,12 +33,6 @@ TEST(Compose, OpaqueKeptPartialBlendedSourceOverStraightPremultipliedAndOverflow
     EXPECT_NEAR(composeOverGrey(onePixel({255, 255, 255, 128}, false)).pixels[0], half.pixels[0], 1);
     // A premultiplied colour above its alpha is taken as its alpha instead of wrapping.
     EXPECT_EQ(composeOverGrey(onePixel({255, 255, 255, 10}, true)).pixels[0], 10 + (140 * 245 + 127) / 255);
-}
-
-TEST(Compose, OtherWhiteLevelsAreClampedAndEmptyImagesStayEmpty) {
-    EXPECT_EQ(composeOverGrey(Image(1, 1, true), 0.0).pixels[0], 0);
-    EXPECT_EQ(composeOverGrey(Image(1, 1, true), 7.0).pixels[0], 255);
-    EXPECT_TRUE(composeOverGrey(Image()).isEmpty());
 }
 
 }  // namespace

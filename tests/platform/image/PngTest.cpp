@@ -85,15 +85,13 @@ TEST_F(PngFiles, WritesAFileThatReadsBackAndAFailedWriteKeepsIt) {
     EXPECT_TRUE(Png::read(path.string()));
 }
 
-TEST_F(PngFiles, UnwritablePathIsAnErrorAndLeavesNothingBehind) {
+TEST_F(PngFiles, UnwritablePathIsAnErrorLeavingNothingAndMissingOrBrokenFilesReadAsNothing) {
     EXPECT_EQ(Png::write(sample(true), (folder_.path() / "missing" / "out.png").string()),
               Png::WriteResult::cannotWrite);
     EXPECT_EQ(Png::write(sample(true), folder_.path().string()), Png::WriteResult::cannotWrite)
         << "a folder is in the way";
     EXPECT_EQ(entries(), 0);
-}
-
-TEST_F(PngFiles, ReadingAMissingOrBrokenFileGivesNothing) {
+    // Reading a missing or broken file gives nothing.
     EXPECT_FALSE(Png::read((folder_.path() / "absent.png").string()));
     testing::writeFile(folder_.path() / "broken.png", "\x89PNG broken");
     EXPECT_FALSE(Png::read((folder_.path() / "broken.png").string()));

@@ -10,7 +10,7 @@
 namespace plimsa {
 namespace {
 
-TEST(Signal, CallsSubscribersInConnectionOrderWithTheArguments) {
+TEST(Signal, CallsSubscribersInOrderAndAMovedConnectionKeepsItsSubscription) {
     Signal<int, const std::string&> signal;
     std::vector<std::string> calls;
     auto first =
@@ -20,6 +20,19 @@ TEST(Signal, CallsSubscribersInConnectionOrderWithTheArguments) {
     signal.publish(7, "x");
     EXPECT_EQ(calls, (std::vector<std::string>{"a7x", "b7x"}));
     EXPECT_EQ(signal.size(), 2u);
+    // A moved connection keeps the subscription; assigning drops the old one.
+    Signal<> plain;
+    int a = 0;
+    int b = 0;
+    Connection kept = plain.connect([&] { ++a; });
+    Connection moved = std::move(kept);
+    EXPECT_FALSE(kept.connected());
+    EXPECT_TRUE(moved.connected());
+    plain.publish();
+    moved = plain.connect([&] { ++b; });  // replaces, and so disconnects, the first subscription
+    plain.publish();
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 1);
 }
 
 TEST(Signal, DestroyedConnectionIsNeverCalledAgainAndItsCaptureIsReleasedOnTheNextEmission) {
@@ -37,21 +50,6 @@ TEST(Signal, DestroyedConnectionIsNeverCalledAgainAndItsCaptureIsReleasedOnTheNe
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(signal.size(), 0u);
     EXPECT_TRUE(watch.expired());
-}
-
-TEST(Signal, MovedConnectionKeepsTheSubscriptionAndAssignmentDropsTheOldOne) {
-    Signal<> signal;
-    int a = 0;
-    int b = 0;
-    Connection kept = signal.connect([&] { ++a; });
-    Connection moved = std::move(kept);
-    EXPECT_FALSE(kept.connected());
-    EXPECT_TRUE(moved.connected());
-    signal.publish();
-    moved = signal.connect([&] { ++b; });  // replaces, and so disconnects, the first subscription
-    signal.publish();
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(b, 1);
 }
 
 TEST(Signal, SlotMayDisconnectItselfOrALaterSlotDuringEmission) {
@@ -76,7 +74,7 @@ TEST(Signal, SlotMayDisconnectItselfOrALaterSlotDuringEmission) {
     EXPECT_FALSE(laterCalled);
 }
 
-TEST(Signal, SlotConnectedDuringEmissionWaitsForTheNextOne) {
+TEST(Signal, SlotConnectedDuringEmissionWaitsForTheNextOneAndASlotMayEmitRecursively) {
     Signal<> signal;
     int added = 0;
     std::vector<Connection> connections;
@@ -87,6 +85,15 @@ TEST(Signal, SlotConnectedDuringEmissionWaitsForTheNextOne) {
     EXPECT_EQ(added, 0);
     signal.publish();
     EXPECT_EQ(added, 1);
+    // A slot may emit again, recursively.
+    Signal<int> counting;
+    std::vector<int> seen;
+    auto recursive = counting.connect([&](int depth) {
+        seen.push_back(depth);
+        if (depth < 3) counting.publish(depth + 1);
+    });
+    counting.publish(0);
+    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3}));
 }
 
 TEST(Signal, SlotMayDestroyTheSignalItIsCalledFrom) {
@@ -100,17 +107,6 @@ TEST(Signal, SlotMayDestroyTheSignalItIsCalledFrom) {
     EXPECT_LE(afterwards, 1);
     destroyer.disconnect();  // the signal is gone: a harmless no-op
     EXPECT_FALSE(next.connected());
-}
-
-TEST(Signal, SlotMayEmitAgainRecursively) {
-    Signal<int> signal;
-    std::vector<int> seen;
-    auto connection = signal.connect([&](int depth) {
-        seen.push_back(depth);
-        if (depth < 3) signal.publish(depth + 1);
-    });
-    signal.publish(0);
-    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3}));
 }
 
 }  // namespace
