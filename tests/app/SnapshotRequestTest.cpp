@@ -33,7 +33,7 @@ SwingConfig withoutId(SwingConfig config) {
     return config;
 }
 
-TEST(SnapshotForms, NoFormOrAFormMissingItsValuesStartsTheApplication) {
+TEST(SnapshotForms, TriedInOrderScanCornerPreviewSnapshotSkippingThoseMissingValuesElseTheApplication) {
     for (const Arguments& arguments : {Arguments{},
                                        {"--panel", "--store-test"},
                                        {"--snapshot"},
@@ -42,9 +42,6 @@ TEST(SnapshotForms, NoFormOrAFormMissingItsValuesStartsTheApplication) {
                                        {"--preview", "model.glb"},
                                        {"--model", "A", "--snapshot"}})
         EXPECT_FALSE(parse(arguments)) << ::testing::PrintToString(arguments);
-}
-
-TEST(SnapshotForms, TriedInOrderScanCornerPreviewSnapshotSkippingThoseMissingValues) {
     const Arguments all{"--snapshot", "s.png", "--preview",  "m.glb", "p.png",
                         "--corner",   "c.png", "--scan-min", "Robo"};
     EXPECT_EQ(std::get<SizeScanRequest>(*parse(all)).name, "Robo");
@@ -133,7 +130,7 @@ TEST(SwingOptions, EverySetKeyReachesItsFieldNeedingOneKeyAndOneNumberTheLastWin
     EXPECT_EQ(swing({"--set", "tilt=10", "--set", "tilt=-4"}).config.tiltDegrees, -4.0);
 }
 
-TEST(SwingOptions, NamedOptionsTakeKnownCaseNamesTheFirstOccurrenceAndStyleBeforeSets) {
+TEST(SwingOptions, NamedOptionsTakeKnownNamesTheFirstOccurrenceStyleBeforeSetsAndLookTwoNumbers) {
     const SwingRequest r =
         swing({"--skin", "ice", "--left", "wave", "--right", "loose", "--inner", "chain", "--skin", "gold"});
     EXPECT_EQ(r.config.skin, SwingSkin::ice);
@@ -149,9 +146,7 @@ TEST(SwingOptions, NamedOptionsTakeKnownCaseNamesTheFirstOccurrenceAndStyleBefor
     const SwingRequest overridden = swing({"--set", "kick=0.1", "--style", "showoff"});
     EXPECT_EQ(overridden.config.kick, 0.1);
     EXPECT_EQ(overridden.config.style, SwingStyle::showoff);
-}
-
-TEST(SwingOptions, LookNeedsExactlyTwoNumbers) {
+    // A look needs exactly two numbers.
     const std::pair<const char*, std::optional<glm::dvec2>> cases[] = {{"100,250.5", glm::dvec2(100, 250.5)},
                                                                        {"100,x,20", glm::dvec2(100, 20)},
                                                                        {",5,,6,", glm::dvec2(5, 6)},

@@ -105,9 +105,7 @@ TEST(ArmSolverHand, FingersLandOnTheTargetAndThePalmFacesAsCloseAsTheFingersAllo
         ASSERT_GT(glm::length(across), 0.01f) << "no sample lies along the palm";
         EXPECT_GT(glm::dot(turn * currentPalm, glm::normalize(across)), 0.999f);
     }
-}
-
-TEST(ArmSolverHand, OppositePalmTwistsAboutTheFingersAndOneAlongThemOnlyBends) {
+    // An opposite palm twists about the fingers; one along them only bends.
     const glm::vec3 fingers(0, -1, 0);
     const glm::quat turn = ArmSolver::handTurn(fingers, glm::vec3(1, 0, 0), fingers, glm::vec3(-1, 0, 0));
     EXPECT_TRUE(near(turn * fingers, fingers));

@@ -205,7 +205,8 @@ std::shared_ptr<Scene> sceneWithMesh(float height, const std::vector<std::string
     return scene;
 }
 
-TEST(SkinnedCharacterFit, MeshOfOnePointEightIsScaledByTwoPointThreeOverItAndTwoBonesTakeTheMeshTop) {
+TEST(SkinnedCharacterFit,
+     MeshOfOnePointEightScaledByTwoPointThreeOverItTwoBonesTakeTheMeshTopGarbageTheBones) {
     auto scene = sceneWithMesh(1.8f, {"Hips", "Spine", "Head"});
     const SkinnedCharacter character(*scene);
     EXPECT_NEAR(character.fit().baseScale, 2.3 / 1.8, 1e-5);
@@ -215,9 +216,6 @@ TEST(SkinnedCharacterFit, MeshOfOnePointEightIsScaledByTwoPointThreeOverItAndTwo
     EXPECT_NEAR(twoBones.fit().hipsToCrown, 1.4, 1e-5);
     // Not two legs: the lift is 0.08 of hips-to-crown.
     EXPECT_NEAR(twoBones.fit().basePosition.y, 2.3 / 1.5 * (0.08 * 1.4 - 0.1), 1e-5);
-}
-
-TEST(SkinnedCharacterFit, UnusableMeshFallsBackToTheBoneExtentFlooredAtHalfAUnit) {
     // A 300-unit mesh beside a skeleton of 0.4: garbage, the bones (0.1 .. 0.5) measure instead.
     auto tall = sceneWithMesh(300.0f, {"Hips", "Spine", "Head"});
     EXPECT_NEAR(SkinnedCharacter(*tall).fit().standingHeight, 0.5, 1e-6);

@@ -20,7 +20,7 @@ Image filled(int width, int height, uint8_t r, uint8_t g, uint8_t b, uint8_t a) 
     return image;
 }
 
-TEST(TextureDownscaler, LargeTextureIsCappedOnItsLongSideKeepingTheAspect) {
+TEST(TextureDownscaler, LargeTextureIsCappedOnItsExactLongSideKeepingTheAspectAndSmallOnesAreKept) {
     const auto big = Texture::make(filled(1024, 512, 200, 120, 40, 255), "skin");
     const auto small = TextureDownscaler::downscaled(big, 256);
     ASSERT_NE(small, big);
@@ -32,9 +32,7 @@ TEST(TextureDownscaler, LargeTextureIsCappedOnItsLongSideKeepingTheAspect) {
     EXPECT_NEAR(p[1], 120, 1);
     EXPECT_NEAR(p[2], 40, 1);
     EXPECT_EQ(p[3], 255);
-}
-
-TEST(TextureDownscaler, WithinTheCapTheSameObjectOverItTheLongSideExactAndAThinStripKeepsAPixel) {
+    // Within the cap, the same object.
     const auto texture = Texture::make(filled(1000, 800, 1, 2, 3, 255));
     EXPECT_EQ(TextureDownscaler::downscaled(texture, 1024), texture);
     const auto exact = Texture::make(filled(1024, 16, 1, 2, 3, 255));

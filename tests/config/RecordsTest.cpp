@@ -130,7 +130,7 @@ TEST(SwingConfigJson, WritesEveryFieldInDeclarationOrderAndNoLegacyKeysAndReadsT
     EXPECT_EQ(SwingConfig::fromJson(json::parse(json.dump()), SwingConfig()), config);
 }
 
-TEST(SwingConfigJson, EmptyObjectTakesTheFallbackExceptIdentityCharactersAndFits) {
+TEST(SwingConfigJson, EmptyObjectTakesTheGivenOrProcessFallbackExceptIdentityCharactersAndFits) {
     SwingConfig fallback = testing::everyFieldChanged();
     const auto decoded = SwingConfig::fromJson(json::object(), fallback);
     ASSERT_TRUE(decoded);
@@ -144,6 +144,11 @@ TEST(SwingConfigJson, EmptyObjectTakesTheFallbackExceptIdentityCharactersAndFits
     fallback.fits.clear();
     EXPECT_EQ(SwingConfig::fromJson(json::object(), fallback)->fits,
               (std::vector<CharacterFit>{CharacterFit{}}));
+    // The one-argument decoder uses the process fallback.
+    SwingConfig::decodeFallback().ropeLength = 5.5;
+    EXPECT_DOUBLE_EQ(SwingConfig::fromJson(json::object())->ropeLength, 5.5);
+    SwingConfig::decodeFallback() = SwingConfig();
+    EXPECT_DOUBLE_EQ(SwingConfig::fromJson(json::object())->ropeLength, SwingConfig().ropeLength);
 }
 
 TEST(SwingConfigJson, BadValuesFallBackKeyByKey) {
@@ -183,13 +188,6 @@ TEST(SwingConfigJson, UnreadableFitsUseTheLegacySingleSeatKeys) {
                                               "characterSize": 2})"),
                                             fallback);
     EXPECT_EQ(good->fits, (std::vector<CharacterFit>{CharacterFit{1.1, 0, 0}}));
-}
-
-TEST(SwingConfigJson, ProcessFallbackIsUsedByTheOneArgumentDecoder) {
-    SwingConfig::decodeFallback().ropeLength = 5.5;
-    EXPECT_DOUBLE_EQ(SwingConfig::fromJson(json::object())->ropeLength, 5.5);
-    SwingConfig::decodeFallback() = SwingConfig();
-    EXPECT_DOUBLE_EQ(SwingConfig::fromJson(json::object())->ropeLength, SwingConfig().ropeLength);
 }
 
 TEST(CornerConfigJson, WritesInOrderAndDecodesLeniently) {

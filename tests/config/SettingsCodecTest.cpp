@@ -64,7 +64,7 @@ TEST(SettingsCodec, EveryFlatKeyOfTheOlderLayoutIsCarriedOverButNotPlacementOrFi
     EXPECT_EQ(swing, expected);
 }
 
-TEST(SettingsCodec, SwingElementsTakeMissingKeysFromTheFlatOnes) {
+TEST(SettingsCodec, SwingElementsTakeMissingKeysFromTheFlatOnesAndRepeatedIdsAreMadeUnique) {
     const auto values = decoded(R"({"kick": 0.5, "characterSize": 1.3, "swings": [{"ropeLength": 4.0}]})");
     const SwingConfig swing = expectOneSwing(values);
     EXPECT_DOUBLE_EQ(swing.ropeLength, 4.0);
@@ -73,6 +73,18 @@ TEST(SettingsCodec, SwingElementsTakeMissingKeysFromTheFlatOnes) {
     // The fallback is process-wide while decoding only.
     EXPECT_DOUBLE_EQ(SwingConfig::decodeFallback().kick, 1.0);
     EXPECT_EQ(SwingConfig::decodeFallback().fits, (std::vector<CharacterFit>{CharacterFit{}}));
+    // Repeated ids are made unique.
+    const auto repeated = decoded(R"({"swings": [
+        {"id": "E621E1F8-C36C-495A-93FC-0C247A3E6E5F", "kick": 0.1},
+        {"id": "e621e1f8-c36c-495a-93fc-0c247a3e6e5f", "kick": 0.2}],
+        "corners": [{"id": "E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}, {"id": "E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}]})");
+    ASSERT_EQ(repeated.swings.size(), 2u);
+    EXPECT_EQ(repeated.swings[0].id.string(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
+    EXPECT_NE(repeated.swings[1].id, repeated.swings[0].id);
+    EXPECT_DOUBLE_EQ(repeated.swings[1].kick, 0.2);
+    ASSERT_EQ(repeated.corners.size(), 2u);
+    EXPECT_EQ(repeated.corners[0].id, repeated.swings[0].id);  // the two lists are separate namespaces
+    EXPECT_NE(repeated.corners[1].id, repeated.corners[0].id);
 }
 
 TEST(SettingsCodec, UnreadableListsFallBackWholeButBadValuesInAReadableOneKeepTheirPlace) {
@@ -110,20 +122,6 @@ TEST(SettingsCodec, FrameRateMustBeAnIntegralNumberAndGlobalValuesFallBackOnThei
     EXPECT_EQ(values.frameRate, 30);
     EXPECT_DOUBLE_EQ(decoded(R"({"lightContrast": 12345678901234567890})").lightContrast,
                      12345678901234567890.0);
-}
-
-TEST(SettingsCodec, RepeatedIdsAreMadeUnique) {
-    const auto values = decoded(R"({"swings": [
-        {"id": "E621E1F8-C36C-495A-93FC-0C247A3E6E5F", "kick": 0.1},
-        {"id": "e621e1f8-c36c-495a-93fc-0c247a3e6e5f", "kick": 0.2}],
-        "corners": [{"id": "E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}, {"id": "E621E1F8-C36C-495A-93FC-0C247A3E6E5F"}]})");
-    ASSERT_EQ(values.swings.size(), 2u);
-    EXPECT_EQ(values.swings[0].id.string(), "E621E1F8-C36C-495A-93FC-0C247A3E6E5F");
-    EXPECT_NE(values.swings[1].id, values.swings[0].id);
-    EXPECT_DOUBLE_EQ(values.swings[1].kick, 0.2);
-    ASSERT_EQ(values.corners.size(), 2u);
-    EXPECT_EQ(values.corners[0].id, values.swings[0].id);  // the two lists are separate namespaces
-    EXPECT_NE(values.corners[1].id, values.corners[0].id);
 }
 
 TEST(SettingsCodec, DocumentsThatAreNotObjectsOrNestDeeplyDoNotDecode) {

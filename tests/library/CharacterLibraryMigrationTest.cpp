@@ -65,7 +65,7 @@ class MigrationTest : public ::testing::Test {
     int changeCount = 0;
 };
 
-TEST_F(MigrationTest, EmptySeatsAndMissingCharactersLeaveTheirSwingsInOrder) {
+TEST_F(MigrationTest, EmptySeatsMissingCharactersAndTheirCornerSittersGoInOneChangePerList) {
     auto withFits = swingWith({"", "Robo", "Gone", "Cat"});
     withFits.fits.resize(4);
     store({withFits, swingWith({""}), swingWith({existing()}), swingWith({"Gone", missing()}),
@@ -75,18 +75,14 @@ TEST_F(MigrationTest, EmptySeatsAndMissingCharactersLeaveTheirSwingsInOrder) {
     EXPECT_EQ(settings.v().swings.front().id, withFits.id);
     EXPECT_EQ(settings.v().swings.front().fits.size(), 4u);  // left as it was
     EXPECT_EQ(changeCount, 1);
-}
-
-TEST_F(MigrationTest, CornerSittersWithoutAnExistingCharacterAreRemoved) {
+    // Corner sitters without an existing character are removed, in a change of their own.
     store({swingWith({"Robo"})},
           {cornerWith(""), cornerWith("Robo"), cornerWith(missing()), cornerWith(existing())});
     CharacterLibrary::migrateBuiltIn(settings);
     EXPECT_EQ(cornerCharacters(), (Names{"Robo", existing()}));
     EXPECT_EQ(swingCharacters(), (std::vector<Names>{{"Robo"}}));
     EXPECT_EQ(changeCount, 1);
-}
-
-TEST_F(MigrationTest, PruningSwingsAndCornersIsTwoChanges) {
+    // Pruning both swings and corners is two changes.
     store({swingWith({"Gone"})}, {cornerWith("Gone")});
     CharacterLibrary::migrateBuiltIn(settings);
     EXPECT_TRUE(settings.v().swings.empty());
@@ -94,15 +90,13 @@ TEST_F(MigrationTest, PruningSwingsAndCornersIsTwoChanges) {
     EXPECT_EQ(changeCount, 2);
 }
 
-TEST_F(MigrationTest, SettingsThatAreAllPresentAreNotTouched) {
+TEST_F(MigrationTest, SettingsThatAreAllPresentAreNotTouchedButAHiddenLibraryKeepsOnlyAbsolutePaths) {
     store({swingWith({"Robo", "Cat"}), swingWith({existing()})}, {cornerWith("Cat")});
     const auto before = settings.v();
     CharacterLibrary::migrateBuiltIn(settings);
     EXPECT_EQ(settings.v(), before);
     EXPECT_EQ(changeCount, 0);
-}
-
-TEST_F(MigrationTest, HiddenLibraryKeepsOnlyExistingAbsolutePaths) {
+    // A hidden library keeps only existing absolute paths.
     store({swingWith({"Robo"}), swingWith({existing(), "Cat"})},
           {cornerWith("Robo"), cornerWith(existing())});
     CharacterLibrary::hideLibrary = true;

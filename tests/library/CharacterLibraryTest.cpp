@@ -44,13 +44,11 @@ class CharacterLibraryTest : public ::testing::Test {
     ScopedEnvironment temporary;
 };
 
-TEST_F(CharacterLibraryTest, FolderFollowsXdgDataHomeAndIsCreatedOnDemand) {
+TEST_F(CharacterLibraryTest, FolderFollowsAnAbsoluteXdgDataHomeElseHomeAndIsCreatedOnDemand) {
     EXPECT_FALSE(std::filesystem::exists(folder()));
     EXPECT_EQ(CharacterLibrary::directory(), folder());
     EXPECT_TRUE(std::filesystem::is_directory(folder()));
-}
-
-TEST_F(CharacterLibraryTest, RelativeXdgDataHomeIsIgnoredForTheHomeFolder) {
+    // A relative one is ignored for the home folder.
     ScopedEnvironment relative("XDG_DATA_HOME", "relative/data");
     ScopedEnvironment home("HOME", (root.path() / "home").string());
     EXPECT_EQ(CharacterLibrary::directory(),
@@ -66,7 +64,7 @@ TEST_F(CharacterLibraryTest, ListsModelFilesByNameInCodePointOrder) {
     EXPECT_EQ(CharacterLibrary::names(), (Names{"B", "Robo", "a", "z", "z"}));
 }
 
-TEST_F(CharacterLibraryTest, UrlMatchesAnyExtensionButPrefersTheModelFile) {
+TEST_F(CharacterLibraryTest, UrlAndResolveFindModelsFirstAbsolutePathsAsTheyAreNothingWhenHidden) {
     writeFile(folder() / "notes.txt", "x");
     writeFile(folder() / "Robo.txt", "x");
     writeFile(folder() / "Robo.glb", "x");
@@ -74,25 +72,19 @@ TEST_F(CharacterLibraryTest, UrlMatchesAnyExtensionButPrefersTheModelFile) {
     EXPECT_EQ(CharacterLibrary::url("Robo"), folder() / "Robo.glb");
     EXPECT_EQ(CharacterLibrary::url("robo"), std::nullopt);
     EXPECT_EQ(CharacterLibrary::url("Missing"), std::nullopt);
-}
-
-TEST_F(CharacterLibraryTest, ResolveTakesAbsolutePathsAsTheyAreAndEmptyAsNothing) {
-    writeFile(folder() / "Robo.glb", "x");
+    // Resolve takes absolute paths as they are and empty as nothing.
     EXPECT_EQ(CharacterLibrary::resolve("/no/such/file.glb"), std::filesystem::path("/no/such/file.glb"));
     EXPECT_EQ(CharacterLibrary::resolve(""), std::nullopt);
     EXPECT_EQ(CharacterLibrary::resolve("Robo"), folder() / "Robo.glb");
     EXPECT_EQ(CharacterLibrary::resolve("../Robo"), std::nullopt);
-}
-
-TEST_F(CharacterLibraryTest, HiddenLibraryLooksEmptyButAbsolutePathsStillResolve) {
-    writeFile(folder() / "Robo.glb", "x");
+    // A hidden library looks empty, but absolute paths still resolve.
     CharacterLibrary::hideLibrary = true;
     EXPECT_TRUE(CharacterLibrary::names().empty());
     EXPECT_EQ(CharacterLibrary::url("Robo"), std::nullopt);
     EXPECT_EQ(CharacterLibrary::resolve("/abs/Robo.glb"), std::filesystem::path("/abs/Robo.glb"));
 }
 
-TEST_F(CharacterLibraryTest, AddingTheSameFileTwiceKeepsOneCopyWithTheNewestContents) {
+TEST_F(CharacterLibraryTest, AddingTheSameFileTwiceOrFromTheFolderKeepsOneCopyWithTheNewestContents) {
     writeFile(outside("Robo.glb"), "first");
     EXPECT_EQ(CharacterLibrary::add(outside("Robo.glb")), "Robo");
     writeFile(outside("Robo.glb"), "second");
@@ -100,6 +92,10 @@ TEST_F(CharacterLibraryTest, AddingTheSameFileTwiceKeepsOneCopyWithTheNewestCont
     EXPECT_EQ(folderEntries(), std::vector{folder() / "Robo.glb"});
     EXPECT_EQ(readFile(folder() / "Robo.glb"), "second");
     EXPECT_EQ(CharacterLibrary::names(), Names{"Robo"});
+    // Adding the file that is already in the folder keeps it.
+    EXPECT_EQ(CharacterLibrary::add(folder() / "Robo.glb"), "Robo");
+    EXPECT_EQ(readFile(folder() / "Robo.glb"), "second");
+    EXPECT_EQ(folderEntries().size(), 1u);
 }
 
 TEST_F(CharacterLibraryTest, FailedAddKeepsTheOldCharacterAndLeavesNoTemporary) {
@@ -135,31 +131,22 @@ TEST_F(CharacterLibraryTest, FolderThatCannotBeCreatedTakesNothingIn) {
     EXPECT_TRUE(scratchIsClean());
 }
 
-TEST_F(CharacterLibraryTest, AddingAFileThatIsAlreadyInTheFolderKeepsIt) {
-    writeFile(folder() / "Robo.glb", "precious");
-    EXPECT_EQ(CharacterLibrary::add(folder() / "Robo.glb"), "Robo");
-    EXPECT_EQ(readFile(folder() / "Robo.glb"), "precious");
-    EXPECT_EQ(folderEntries().size(), 1u);
-}
-
-TEST_F(CharacterLibraryTest, SourcesWithoutAFileNameAreRefused) {
-    writeFile(outside("x") / "Robo.glb", "x");
-    EXPECT_EQ(CharacterLibrary::add(outside("x") / ".."), std::nullopt);
-    EXPECT_EQ(CharacterLibrary::add(outside("x") / "."), std::nullopt);
-    EXPECT_EQ(CharacterLibrary::add(outside("x") / ""), std::nullopt);
-    EXPECT_TRUE(folderEntries().empty());
-}
-
-TEST_F(CharacterLibraryTest, AddKeepsTheFileNameAndDoesNotJudgeTheContents) {
+TEST_F(CharacterLibraryTest, AddKeepsTheFileNameWithoutJudgingTheContentsAndRefusesSourcesWithoutOne) {
     writeFile(outside("My Robot.v2.GLB"), "not really a model");
     EXPECT_EQ(CharacterLibrary::add(outside("My Robot.v2.GLB")), "My Robot.v2");
     EXPECT_EQ(readFile(folder() / "My Robot.v2.GLB"), "not really a model");
     struct stat status {};
     ASSERT_EQ(::stat((folder() / "My Robot.v2.GLB").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0644u);
+    // Sources without a file name are refused.
+    writeFile(outside("x") / "Robo.glb", "x");
+    EXPECT_EQ(CharacterLibrary::add(outside("x") / ".."), std::nullopt);
+    EXPECT_EQ(CharacterLibrary::add(outside("x") / "."), std::nullopt);
+    EXPECT_EQ(CharacterLibrary::add(outside("x") / ""), std::nullopt);
+    EXPECT_EQ(folderEntries().size(), 1u);
 }
 
-TEST_F(CharacterLibraryTest, PackInstallsOnlyItsVisibleGlbFiles) {
+TEST_F(CharacterLibraryTest, PackInstallsOnlyItsVisibleGlbFilesTheLastOfOneNameWinning) {
     TestZip zip;
     zip.file("pack/Robo.glb", "robo")
         .file("__MACOSX/pack/._Robo.glb", "resource fork")
@@ -170,12 +157,10 @@ TEST_F(CharacterLibraryTest, PackInstallsOnlyItsVisibleGlbFiles) {
     EXPECT_EQ(readFile(folder() / "Robo.glb"), "robo");
     EXPECT_EQ(CharacterLibrary::names(), (Names{"LOUD", "Robo"}));
     EXPECT_TRUE(scratchIsClean());
-}
-
-TEST_F(CharacterLibraryTest, SameNameInTwoFoldersOfAPackBecomesOneCharacterListedTwice) {
-    TestZip zip;
-    zip.file("a/Robo.glb", "first").file("b/Robo.glb", "second");
-    EXPECT_EQ(CharacterLibrary::installPack(zip.save(outside("pack.zip"))), (Names{"Robo", "Robo"}));
+    // The same name in two folders becomes one character, listed twice.
+    TestZip twice;
+    twice.file("a/Robo.glb", "first").file("b/Robo.glb", "second");
+    EXPECT_EQ(CharacterLibrary::installPack(twice.save(outside("twice.zip"))), (Names{"Robo", "Robo"}));
     EXPECT_EQ(readFile(folder() / "Robo.glb"), "second");
 }
 

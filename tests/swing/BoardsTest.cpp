@@ -139,7 +139,7 @@ TEST(Boards, AbsurdWidthsEndWithABoundedRowAndNonFiniteOnesGiveTheDefaultBoard) 
     EXPECT_EQ(nodesNamed(*build.node, "grab").size(), 1u);
 }
 
-TEST(Boards, SameSkinAndWidthAlwaysGiveIdenticalBoards) {
+TEST(Boards, SameSkinAndWidthGiveIdenticalBoardsAndSharedMaterialsAreMadeOnceUnderRaces) {
     for (SwingSkin skin : kAllSkins) {
         SCOPED_TRACE(static_cast<int>(skin));
         const SeatBuild first = SwingParts::buildBoard(skin, 1.35, {-0.35, 0.35}, 2.2);
@@ -149,9 +149,7 @@ TEST(Boards, SameSkinAndWidthAlwaysGiveIdenticalBoards) {
                     second.node->flattenedClone()->geometry()->mesh());
         EXPECT_EQ(first.ropes, second.ropes);
     }
-}
-
-TEST(SharedMaterials, AreCreatedOnceEvenWhenThreadsRaceForThem) {
+    // Shared materials are created once even when threads race for them.
     std::vector<std::thread> threads;
     std::vector<const Material*> seen(8);
     for (size_t i = 0; i < seen.size(); ++i)

@@ -8,15 +8,13 @@
 namespace plimsa {
 namespace {
 
-TEST(Rand48, MatchesTheCLibraryForSeveralSeeds) {
+TEST(Rand48, MatchesTheCLibrarySharesNoStateAndReseedingRestartsWithinTheUnitInterval) {
     for (long seed : {0L, 3L, 5L, 7L, 11L, 123456789L, -1L, 0x1234567890L}) {
         srand48(seed);
         Rand48 ours(seed);
         for (int i = 0; i < 2000; ++i) ASSERT_EQ(ours.next(), drand48()) << "seed " << seed << " draw " << i;
     }
-}
-
-TEST(Rand48, GeneratorsShareNoStateAndReseedingRestartsWithinTheUnitInterval) {
+    // Generators share no state; reseeding restarts; draws stay in [0, 1).
     Rand48 random(11);
     Rand48 twin(11);
     const double first = random.next();

@@ -84,7 +84,7 @@ TEST(RopeNode, EverySkinHangsItsPieceFromTheTopToTheBottom) {
     EXPECT_EQ(SwingParts::ropeNode(rope, SwingSkin::forest)->geometry()->materials().size(), 2u) << "leaves";
 }
 
-TEST(RopeNode, SlantedRopeTurnsTheChainOntoItsDirectionAndAPointGivesNoNaNs) {
+TEST(RopeNode, SlantedRopeTurnsTheChainOntoItsDirectionAPointGivesNoNaNsAndABarSpansItsEnds) {
     const Rope rope{{0.3f, 0.05f, 0.1f}, {0.9f, -1.5f, -0.2f}};
     auto node = SwingParts::ropeNode(rope, SwingSkin::classic);
     const glm::vec3 down = node->orientation() * glm::vec3(0, -1, 0);
@@ -97,6 +97,14 @@ TEST(RopeNode, SlantedRopeTurnsTheChainOntoItsDirectionAndAPointGivesNoNaNs) {
         const glm::quat q = node->orientation();
         EXPECT_TRUE(std::isfinite(q.w) && std::isfinite(q.x) && std::isfinite(q.y) && std::isfinite(q.z));
     }
+    // A bar is a cylinder from one point to another.
+    const glm::vec3 a(0.2f, 1.0f, -0.3f), b(-0.5f, -0.4f, 0.6f);
+    auto bar = SwingParts::bar(a, b, 0.02, SwingParts::steel());
+    EXPECT_EQ(bar->position(), (a + b) * 0.5f);
+    const glm::vec3 axis = bar->orientation() * glm::vec3(0, 1, 0);
+    EXPECT_NEAR(glm::dot(axis, glm::normalize(b - a)), 1.0f, 1e-5f);
+    EXPECT_NEAR(bar->geometry()->boundingBox().size().y, glm::distance(a, b), 1e-5f);
+    EXPECT_EQ(bar->geometry()->firstMaterial(), SwingParts::steel());
 }
 
 TEST(Liana, StrandsFromFiveHundredthsLeavesOnlyBeyondAQuarterPlacedAndTurnedAsAsked) {
@@ -121,16 +129,6 @@ TEST(Liana, StrandsFromFiveHundredthsLeavesOnlyBeyondAQuarterPlacedAndTurnedAsAs
     auto vine = SwingParts::liana(1.0, {0.5f, 0.05f, 0.0f}, turn);
     EXPECT_EQ(vine->position(), glm::vec3(0.5f, 0.05f, 0.0f));
     EXPECT_TRUE(testing::sameRotation(vine->orientation(), turn));
-}
-
-TEST(Bar, CylinderFromOnePointToAnother) {
-    const glm::vec3 a(0.2f, 1.0f, -0.3f), b(-0.5f, -0.4f, 0.6f);
-    auto node = SwingParts::bar(a, b, 0.02, SwingParts::steel());
-    EXPECT_EQ(node->position(), (a + b) * 0.5f);
-    const glm::vec3 axis = node->orientation() * glm::vec3(0, 1, 0);
-    EXPECT_NEAR(glm::dot(axis, glm::normalize(b - a)), 1.0f, 1e-5f);
-    EXPECT_NEAR(node->geometry()->boundingBox().size().y, glm::distance(a, b), 1e-5f);
-    EXPECT_EQ(node->geometry()->firstMaterial(), SwingParts::steel());
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ SeatLayout layoutForSizes(const std::vector<double>& sizes) {
     return SeatSizing::layout(static_cast<int>(sizes.size()), halfWidths);
 }
 
-TEST(SeatSizing, ResolveWidensTheBoardForCharactersDrawnLargerInAtMostThreeRounds) {
+TEST(SeatSizing, ResolveWidensTheBoardForCharactersDrawnLargerInAtMostThreeRoundsUnlessUnfloored) {
     const ScopedEnvironment floor("PLIMSA_NOFLOOR");
     std::vector<SeatLayout> asked;
     const auto resolution =
@@ -78,14 +78,12 @@ TEST(SeatSizing, ResolveWidensTheBoardForCharactersDrawnLargerInAtMostThreeRound
         {0.6, 0.6}, layoutForSizes, [&](size_t, const SeatLayout&) { return 0.7 + 0.1 * ++calls; });
     EXPECT_EQ(calls, 6);
     EXPECT_EQ(unsettled.layout, layoutForSizes(unsettled.effectiveSizes));
-}
-
-TEST(SeatSizing, ResolveWithoutFloorKeepsRequestsButStillPublishesMinimums) {
+    // Without the floor the requests are kept, but the minimums are still published.
     const ScopedEnvironment noFloor("PLIMSA_NOFLOOR", "1");
-    const auto resolution =
+    const auto lenient =
         SeatSizing::resolve({0.6}, layoutForSizes, [](size_t, const SeatLayout&) { return 0.83; });
-    EXPECT_EQ(resolution.effectiveSizes, (std::vector<double>{0.6}));
-    EXPECT_EQ(resolution.minimumSizes, (std::vector<double>{0.83}));
+    EXPECT_EQ(lenient.effectiveSizes, (std::vector<double>{0.6}));
+    EXPECT_EQ(lenient.minimumSizes, (std::vector<double>{0.83}));
 }
 
 }  // namespace

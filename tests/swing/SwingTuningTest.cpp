@@ -12,7 +12,7 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kDegrees = std::numbers::pi / 180;
 
-TEST(SwingTuning, EachOptionPassesWithinThePanelsBandAndIsHeldSafeOutsideIt) {
+TEST(SwingTuning, EachOptionAndFitPassesWithinItsBandAndIsHeldSafeOutsideIt) {
     using Field = double (*)(const SwingTuning&);
     const Field rope = [](const SwingTuning& t) { return t.ropeLength(); };
     const Field scale = [](const SwingTuning& t) { return t.swingScale(); };
@@ -57,9 +57,7 @@ TEST(SwingTuning, EachOptionPassesWithinThePanelsBandAndIsHeldSafeOutsideIt) {
         config.*c.option = c.value;
         EXPECT_NEAR(c.field(SwingTuning::from(config)), c.expected, 1e-9) << "value " << c.value;
     }
-}
-
-TEST(SwingTuning, FitsPassWithinTheirBandOnePerSeatAndNonFiniteSizesTakeTheDefault) {
+    // Fits pass within their band, one per seat; non-finite sizes take the default.
     SwingConfig config;
     config.fits = {{0.6, -0.2, 0.25}, {1.5, 0.2, -0.25}};
     EXPECT_EQ(SwingTuning::from(config).fits, config.fits);

@@ -55,7 +55,7 @@ TEST(SwingTextures, WoodIsTheSameOnEveryThreadOpaqueBrownWithDarkerGrainAlongX) 
     EXPECT_GT(differenceAlong(0, 2), 2 * differenceAlong(2, 0));
 }
 
-TEST(SwingTextures, MarbleIsDarkWithPaleVeinsAndLeafGreenOnTransparentWithADarkerMidrib) {
+TEST(SwingTextures, MarbleIsDarkWithPaleVeinsLeafGreenWithADarkerMidribAndBadSizesBlank) {
     const Image marble = SwingParts::marbleImage(1024);
     ASSERT_EQ(marble.width, 1024);
     EXPECT_LT(meanChannel(marble, 0), 60);
@@ -80,9 +80,7 @@ TEST(SwingTextures, MarbleIsDarkWithPaleVeinsAndLeafGreenOnTransparentWithADarke
     for (int y = 0; y < 128; y += 7)
         for (int x = 0; x < 60; x += 5)
             ASSERT_NEAR(leaf.pixel(x, y)[3], leaf.pixel(127 - x, y)[3], 2) << x << "," << y;
-}
-
-TEST(SwingTextures, ImpossibleSizesGiveBlankImagesNotCrashes) {
+    // Impossible sizes give blank images, not crashes.
     EXPECT_TRUE(SwingParts::woodImage(0).isEmpty());
     EXPECT_TRUE(SwingParts::marbleImage(-5).isEmpty());
     const Image small = SwingParts::woodImage(1);

@@ -16,14 +16,12 @@ SwingExtent straightSwing() {
     return swing;
 }
 
-TEST(WindowSizing, HangingStillNeedsRoomForFeetHeadAndBoardAndAnEmptyRangeOnlyTheRope) {
+TEST(WindowSizing, HangingStillNeedsRoomForFeetHeadAndBoardAndSmallSwingsTheMinimumWindow) {
     // Feet 3.1 below the bar plus 0.3 -> 3.4 units; board ends 1.4 out plus 0.4 each side -> 3.6 units.
     EXPECT_EQ(WindowSizing::requiredSize(straightSwing(), 0.0, std::nullopt), (WindowSize{432, 408}));
     // -1 rad either way is no range at all: the depth of the rope and a narrow window.
     EXPECT_EQ(WindowSizing::requiredSize(straightSwing(), -1.0, std::nullopt), (WindowSize{420, 354}));
-}
-
-TEST(WindowSizing, SmallSwingsGetTheMinimumWindowForTheirScaleAndSeats) {
+    // Small swings get the minimum window for their scale and seats.
     SwingExtent tiny = straightSwing();
     tiny.ropeLength = 0.25;
     tiny.largestSize = 0.05;

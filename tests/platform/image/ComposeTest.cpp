@@ -11,7 +11,7 @@ Image onePixel(std::initializer_list<uint8_t> rgba, bool premultiplied) {
     return image;
 }
 
-TEST(Compose, TransparentPixelsShowTheGreyOfTheClampedWhiteLevelAndEmptyImagesStayEmpty) {
+TEST(Compose, OverTheGreyOfTheClampedWhiteLevelOpaqueIsKeptAndTheRestBlendsSourceOver) {
     const Image result = composeOverGrey(Image(4, 3, true));
     ASSERT_EQ(result.width, 4);
     ASSERT_EQ(result.height, 3);
@@ -21,9 +21,6 @@ TEST(Compose, TransparentPixelsShowTheGreyOfTheClampedWhiteLevelAndEmptyImagesSt
     EXPECT_EQ(composeOverGrey(Image(1, 1, true), 0.0).pixels[0], 0);
     EXPECT_EQ(composeOverGrey(Image(1, 1, true), 7.0).pixels[0], 255);
     EXPECT_TRUE(composeOverGrey(Image()).isEmpty());
-}
-
-TEST(Compose, OpaqueKeptPartialBlendedSourceOverStraightPremultipliedAndOverflowClamped) {
     EXPECT_EQ(composeOverGrey(onePixel({10, 20, 30, 255}, true)).pixels,
               (std::vector<uint8_t>{10, 20, 30, 255}));
     // Premultiplied white at half alpha: 128 + 140 * 127 / 255.

@@ -56,7 +56,7 @@ TEST(DrawList, SkipsHiddenSubtreesInvisibleMaterialsAndEmptyGeometry) {
     EXPECT_EQ(list.ambient, glm::vec3(0.0f));
 }
 
-TEST(DrawList, LightsBecomeLinearRadianceInWorldSpace) {
+TEST(DrawList, LightsBecomeLinearRadianceInWorldSpaceKeepingTheBrightestDirectionalOnes) {
     std::shared_ptr<Scene> scene = Scene::make();
     for (float intensity : {500.0f, 250.0f}) {
         std::shared_ptr<Node> node = Node::make();
@@ -74,18 +74,16 @@ TEST(DrawList, LightsBecomeLinearRadianceInWorldSpace) {
     ASSERT_EQ(list.directionalLights.size(), 1u);
     EXPECT_NEAR(list.directionalLights[0].direction.x, -1.0f, 1e-5f);
     EXPECT_NEAR(list.directionalLights[0].radiance.g, 2.0f * 0.214041f, 1e-3f) << "sRGB 0.5 is linear 0.214";
-}
-
-TEST(DrawList, KeepsTheBrightestDirectionalLightsWhenThereAreTooMany) {
-    std::shared_ptr<Scene> scene = Scene::make();
+    // With too many directional lights the brightest are kept.
+    std::shared_ptr<Scene> crowded = Scene::make();
     for (int i = 0; i < 12; ++i) {
         std::shared_ptr<Node> node = Node::make();
         node->setLight(Light::make(LightType::directional, 100.0f * (i + 1)));
-        scene->rootNode().addChildNode(node);
+        crowded->rootNode().addChildNode(node);
     }
-    const DrawList list = DrawList::gather(*scene, kCameraAtPlusZ);
-    ASSERT_EQ(list.directionalLights.size(), DrawList::kMaxDirectionalLights);
-    for (const DirectionalLight& light : list.directionalLights) EXPECT_GE(light.radiance.r, 0.49f);
+    const DrawList brightest = DrawList::gather(*crowded, kCameraAtPlusZ);
+    ASSERT_EQ(brightest.directionalLights.size(), DrawList::kMaxDirectionalLights);
+    for (const DirectionalLight& light : brightest.directionalLights) EXPECT_GE(light.radiance.r, 0.49f);
 }
 
 TEST(DrawList, SkinnedDrawsGetTheirOwnSliceOfTheJointPalette) {

@@ -22,19 +22,14 @@ BoundingBox boxAround(glm::vec3 centre, float half) {
 const glm::mat4 kOrtho = glm::ortho(-1.0f, 1.0f, -1.0f, 1.0f, 0.1f, 10.0f) *
                          glm::lookAt(glm::vec3(0, 0, 5), glm::vec3(0), glm::vec3(0, 1, 0));
 
-TEST(ScreenRect, CoversTheProjectedBoxWithAMarginClippedToTheView) {
+TEST(ScreenRect, CoversTheProjectedBoxWithAMarginClippedToTheViewNothingOutsideAndAllWhenUnsure) {
     const ScreenRect rect = ScreenRect::covering(boxAround({0.5f, 0.5f, 0}, 0.1f), kOrtho, 100, 50, 2);
     EXPECT_EQ(rect, (ScreenRect{68, 33, 14, 9}));
     const ScreenRect edge = ScreenRect::covering(boxAround({1.0f, -1.0f, 0}, 0.2f), kOrtho, 100, 50, 0);
     EXPECT_EQ(edge, (ScreenRect{90, 0, 10, 5}));
-}
-
-TEST(ScreenRect, EmptyBoxOrOneOutsideTheViewCoversNothing) {
     EXPECT_TRUE(ScreenRect::covering(BoundingBox{}, kOrtho, 100, 50).isEmpty());
     EXPECT_TRUE(ScreenRect::covering(boxAround({5, 0, 0}, 0.5f), kOrtho, 100, 50).isEmpty());
-}
-
-TEST(ScreenRect, BoxReachingBehindThePerspectiveEyeOrNotFiniteCoversEverything) {
+    // A box reaching behind the perspective eye, or not finite, covers everything.
     const glm::mat4 perspective = glm::perspective(0.8f, 2.0f, 0.1f, 50.0f) *
                                   glm::lookAt(glm::vec3(0, 0, 5), glm::vec3(0), glm::vec3(0, 1, 0));
     const ScreenRect whole{0, 0, 100, 50};

@@ -28,7 +28,7 @@ glm::vec3 directionAt(float elevation, float azimuth) {
             std::cos(elevation) * std::sin(azimuth)};
 }
 
-TEST(Sky, RadianceIsFiniteNonNegativeAndBluerOverheadThanAtTheHorizon) {
+TEST(Sky, RadianceIsFiniteNonNegativeBluerOverheadAndSaneForAbsurdParameters) {
     const Sky sky(small());
     for (int i = 0; i < 24; ++i)
         for (int j = 0; j < 12; ++j) {
@@ -41,18 +41,28 @@ TEST(Sky, RadianceIsFiniteNonNegativeAndBluerOverheadThanAtTheHorizon) {
     const glm::vec3 horizon = sky.radiance(directionAt(0.02f, 0.0f));
     EXPECT_GT(zenith.b / zenith.r, horizon.b / horizon.r);
     EXPECT_GT(zenith.b, zenith.r);
+    // Out of range or non-finite parameters fall back to sane values.
+    SkyParameters odd = small();
+    odd.turbidity = std::numeric_limits<float>::quiet_NaN();
+    odd.sunElevation = 7.0f;
+    odd.groundAlbedo = -std::numeric_limits<float>::infinity();
+    odd.faceSize = -5;
+    const Sky oddSky(odd);
+    EXPECT_EQ(oddSky.faceSize(0), 32);
+    EXPECT_NEAR(oddSky.sunDirection().y, 1.0f, 1e-4f);
+    for (glm::vec3 d : {glm::vec3(0, 1, 0), glm::vec3(1, 0, 0), glm::vec3(0, -1, 0)}) {
+        const glm::vec3 value = oddSky.radiance(d);
+        EXPECT_TRUE(std::isfinite(value.r + value.g + value.b));
+    }
 }
 
-TEST(Sky, SunSideIsBrighterAndTheSunStandsAtTheRequestedElevation) {
+TEST(Sky, SunSideIsBrighterTheSunAtItsElevationAndAWhiteSurfaceFacingUpBrightNotOverexposed) {
     const Sky sky(small());
     const glm::vec3 sun = sky.sunDirection();
     EXPECT_NEAR(std::asin(sun.y), 0.7f * kPi / 2, 1e-4f);
     const glm::vec3 opposite = glm::normalize(glm::vec3(-sun.x, sun.y, -sun.z));
     EXPECT_GT(luminance(sky.radiance(sun)), 2.0f * luminance(sky.radiance(opposite)));
-}
-
-TEST(Sky, IsExposedSoThatAWhiteSurfaceFacingUpIsBrightButNotOverexposed) {
-    const Sky sky(small());
+    // Exposed so that a white surface facing up is bright but not overexposed.
     EXPECT_NEAR(luminance(sky.diffuse({0, 1, 0})), 0.8f, 0.08f);
     const glm::vec3 ground = sky.radiance({0, -1, 0});
     EXPECT_NEAR(luminance(ground), 0.9f * 0.8f, 0.05f) << "the ground reflects the sky with albedo 0.9";
@@ -79,7 +89,7 @@ TEST(Sky, SphericalHarmonicDiffuseMatchesDirectIntegration) {
     }
 }
 
-TEST(Sky, RougherLevelsAreSmallerAndSmootherButKeepTheirEnergy) {
+TEST(Sky, RougherLevelsAreSmallerAndSmootherAndASharedSkyIsBuiltOncePerParameterSet) {
     const Sky sky(small());
     auto stats = [&](int level, float& mean, float& spread) {
         const std::vector<float>& data = sky.level(level);
@@ -102,24 +112,7 @@ TEST(Sky, RougherLevelsAreSmallerAndSmootherButKeepTheirEnergy) {
     EXPECT_EQ(sky.level(1).size(), 6u * 16 * 16 * 3);
     EXPECT_LT(spreadLast, 0.6f * spread0);
     EXPECT_NEAR(meanLast, mean0, 0.15f * mean0);
-}
-
-TEST(Sky, OutOfRangeOrNonFiniteParametersFallBackToSaneValues) {
-    SkyParameters odd = small();
-    odd.turbidity = std::numeric_limits<float>::quiet_NaN();
-    odd.sunElevation = 7.0f;
-    odd.groundAlbedo = -std::numeric_limits<float>::infinity();
-    odd.faceSize = -5;
-    const Sky sky(odd);
-    EXPECT_EQ(sky.faceSize(0), 32);
-    EXPECT_NEAR(sky.sunDirection().y, 1.0f, 1e-4f);
-    for (glm::vec3 d : {glm::vec3(0, 1, 0), glm::vec3(1, 0, 0), glm::vec3(0, -1, 0)}) {
-        const glm::vec3 value = sky.radiance(d);
-        EXPECT_TRUE(std::isfinite(value.r + value.g + value.b));
-    }
-}
-
-TEST(Sky, SharedSkyIsBuiltOncePerParameterSetEvenWhenThreadsRace) {
+    // A shared sky is built once per parameter set, even when threads race.
     const Sky* seen[4] = {};
     std::vector<std::thread> threads;
     for (int i = 0; i < 4; ++i) threads.emplace_back([&seen, i] { seen[i] = &Sky::shared(small()); });

@@ -40,15 +40,7 @@ TEST_F(SnapshotRendererTest, LitBoxIsOpaqueOnAClearBackgroundWithTheLitFaceBrigh
     EXPECT_GT(luminance(side), 10.0f) << "ambient light reaches the face turned away";
 }
 
-TEST_F(SnapshotRendererTest, RowsComeBackTopToBottom) {
-    TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
-    s.add(Primitives::plane(2, 1), unlit({1, 1, 1, 1}), {0, 0.5f, 0});  // fills the upper half
-    const Image image = render(s, 32, 32);
-    EXPECT_EQ(at(image, {16, 4}).a, 255);
-    EXPECT_EQ(at(image, {16, 28}).a, 0);
-}
-
-TEST_F(SnapshotRendererTest, MultisamplingGivesIntermediateAlphaOnEdgesOnly) {
+TEST_F(SnapshotRendererTest, RowsComeBackTopToBottomAndMultisamplingSoftensEdgesOnly) {
     TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
     s.add(Primitives::box(1, 1, 1, 0), unlit({1, 1, 1, 1}))->setEulerAngles({0, 0, 0.4f});
     const Image aliased = render(s, 64, 64, 1);
@@ -57,6 +49,12 @@ TEST_F(SnapshotRendererTest, MultisamplingGivesIntermediateAlphaOnEdgesOnly) {
     EXPECT_GT(countPixels(smooth, isPartial), 40);
     // Coverage is about the same; only the edges soften.
     EXPECT_NEAR(countPixels(smooth, isCovered), countPixels(aliased, isCovered), 200);
+    // Rows come back top to bottom.
+    TestScene upper({0, 0, 5}, {0, 0, 0}, 1.0f);
+    upper.add(Primitives::plane(2, 1), unlit({1, 1, 1, 1}), {0, 0.5f, 0});  // fills the upper half
+    const Image rows = render(upper, 32, 32);
+    EXPECT_EQ(at(rows, {16, 4}).a, 255);
+    EXPECT_EQ(at(rows, {16, 28}).a, 0);
 }
 
 TEST_F(SnapshotRendererTest, ASmallObjectLeavesNothingOfTheLastFrameAroundIt) {
@@ -83,7 +81,7 @@ TEST_F(SnapshotRendererTest, ObjectsAroundTheEyeAreDrawnWherePartlyInView) {
     EXPECT_EQ(countPixels(render(s, 16, 16), isCovered), 256);
 }
 
-TEST_F(SnapshotRendererTest, RefusesSizesItCannotRenderAndCarriesOn) {
+TEST_F(SnapshotRendererTest, RefusesSizesItCannotRenderCarriesOnAndNeedsNoCamera) {
     TestScene s;
     s.add(Primitives::box(1, 1, 1, 0), unlit({1, 1, 1, 1}));
     EXPECT_FALSE(renderer().snapshot(*s.scene, *s.camera, 0, 16, 1, 0.0));
@@ -94,15 +92,11 @@ TEST_F(SnapshotRendererTest, RefusesSizesItCannotRenderAndCarriesOn) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, 16);
     EXPECT_EQ(at(*image, {8, 8}).a, 255);
-}
-
-TEST_F(SnapshotRendererTest, PointOfViewWithoutCameraUsesADefaultOne) {
-    TestScene s;
-    s.add(Primitives::box(1, 1, 1, 0), unlit({1, 1, 1, 1}));
+    // A point of view without a camera uses a default one.
     std::shared_ptr<Node> eye = Node::make();
     eye->setPosition({0, 0, 4});
     s.scene->rootNode().addChildNode(eye);
-    std::optional<Image> image = renderer().snapshot(*s.scene, *eye, 32, 32, 1, 0.0);
+    image = renderer().snapshot(*s.scene, *eye, 32, 32, 1, 0.0);
     ASSERT_TRUE(image);
     EXPECT_EQ(at(*image, {16, 16}).a, 255);
 }
@@ -184,7 +178,7 @@ TEST_F(SnapshotRendererTest, SkinnedMeshDeformsWhenItsJointTurns) {
     EXPECT_EQ(countPixels(render(s, 64, 64), isCovered), 0);
 }
 
-TEST_F(SnapshotRendererTest, GpuCopiesAreSharedAndFreedOnceTheirObjectsAreGoneOrLongUnused) {
+TEST_F(SnapshotRendererTest, GpuCopiesAreSharedFreedOnceGoneOrLongUnusedAndRenewedWhenEdited) {
     TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
     std::shared_ptr<Material> textured = unlit({1, 1, 1, 1});
     textured->setDiffuseImage(Texture::make(Image(2, 2)));
@@ -215,17 +209,15 @@ TEST_F(SnapshotRendererTest, GpuCopiesAreSharedAndFreedOnceTheirObjectsAreGoneOr
     box->setHidden(false);
     EXPECT_EQ(at(render(s, 4, 4), {2, 2}).a, 255) << "drawn again from a fresh copy";
     EXPECT_EQ(cache.cachedGeometryCount(), 1u);
-}
-
-TEST_F(SnapshotRendererTest, EditedMeshIsUploadedAgain) {
-    TestScene s({0, 0, 5}, {0, 0, 0}, 2.0f);
-    std::shared_ptr<Node> node = s.add(Primitives::plane(1, 1), unlit({1, 1, 1, 1}));
-    const glm::ivec2 right = s.pixelOf({1.5f, 0, 0}, 64, 64);
-    EXPECT_EQ(at(render(s, 64, 64), right).a, 0);
-    MeshData mesh = node->geometry()->mesh();
+    // An edited mesh is uploaded again.
+    TestScene edited({0, 0, 5}, {0, 0, 0}, 2.0f);
+    std::shared_ptr<Node> moved = edited.add(Primitives::plane(1, 1), unlit({1, 1, 1, 1}));
+    const glm::ivec2 right = edited.pixelOf({1.5f, 0, 0}, 64, 64);
+    EXPECT_EQ(at(render(edited, 64, 64), right).a, 0);
+    MeshData mesh = moved->geometry()->mesh();
     for (glm::vec3& p : mesh.positions) p.x += 1.5f;
-    node->geometry()->setMesh(mesh);
-    EXPECT_EQ(at(render(s, 64, 64), right).a, 255);
+    moved->geometry()->setMesh(mesh);
+    EXPECT_EQ(at(render(edited, 64, 64), right).a, 255);
 }
 
 TEST_F(SnapshotRendererTest, DegenerateScenesRenderWithoutHarm) {

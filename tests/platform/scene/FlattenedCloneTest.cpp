@@ -98,7 +98,7 @@ TEST(FlattenedClone, NormalsFollowNonUniformScaleAndMirroringKeepsFrontFaces) {
     }
 }
 
-TEST(FlattenedClone, LeavesOutHiddenSubtreesAndKeepsThePivot) {
+TEST(FlattenedClone, LeavesOutHiddenSubtreesKeepsThePivotAndDropsSkinsMakingMissingNormals) {
     auto original = Node::make("parts");
     original->setPivot(glm::translate(glm::mat4(1.0f), glm::vec3(0, -0.5f, 0)));
     auto hiddenParent = Node::make();
@@ -114,17 +114,15 @@ TEST(FlattenedClone, LeavesOutHiddenSubtreesAndKeepsThePivot) {
     EXPECT_EQ(clone->geometry()->vertexCount(), shown->geometry()->vertexCount());
     EXPECT_EQ(clone->pivot(), original->pivot());
     EXPECT_TRUE(near(clone->convertPosition({0, -0.5f, 0}, nullptr), {0, 0, 0}));
-}
-
-TEST(FlattenedClone, SkinnedPartsLoseTheirSkinAndMissingNormalsAreMade) {
+    // Skinned parts lose their skin and missing normals are made.
     MeshData mesh;
     mesh.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
     mesh.joints = {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}};
     mesh.weights = {{1, 0, 0, 0}, {1, 0, 0, 0}, {1, 0, 0, 0}};
     mesh.elements = {GeometryElement{{0, 1, 2}}};
-    auto original = Node::make(Geometry::make(mesh));
-    const auto clone = original->flattenedClone();
-    const MeshData& merged = clone->geometry()->mesh();
+    auto skinned = Node::make(Geometry::make(mesh));
+    const auto bare = skinned->flattenedClone();
+    const MeshData& merged = bare->geometry()->mesh();
     EXPECT_TRUE(merged.joints.empty());
     EXPECT_TRUE(merged.weights.empty());
     ASSERT_EQ(merged.normals.size(), 3u);

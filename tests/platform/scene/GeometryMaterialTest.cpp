@@ -21,7 +21,7 @@ MeshData triangleWithExtras() {
     return mesh;
 }
 
-TEST(Geometry, SanitizesDataFromUntrustedFiles) {
+TEST(Geometry, SanitizesDataFromUntrustedFilesAndDescribesThePresentArrays) {
     MeshData mesh = triangleWithExtras();
     mesh.texcoords = {{0, 0}};                                 // wrong length: dropped
     mesh.joints = {{0, 0, 0, 0}, {0, 0, 0, 0}, {0, 0, 0, 0}};  // without weights: dropped
@@ -40,21 +40,18 @@ TEST(Geometry, SanitizesDataFromUntrustedFiles) {
     EXPECT_TRUE(near(geometry->boundingBox().max, {1, 2, 0}));
     MeshData fine = triangleWithExtras();
     EXPECT_TRUE(fine.sanitize());
-}
-
-TEST(Geometry, SourcesDescribeThePresentArrays) {
-    MeshData mesh = triangleWithExtras();
-    mesh.weights = {{1, 0, 0, 0}, {0.5f, 0.5f, 0, 0}, {std::nanf(""), -1, 0, 0}};
-    mesh.joints = {{0, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 0, 0}};
-    const auto geometry = Geometry::make(mesh);
-    const auto sources = geometry->geometrySources();
+    // The sources describe the arrays that are present.
+    fine.weights = {{1, 0, 0, 0}, {0.5f, 0.5f, 0, 0}, {std::nanf(""), -1, 0, 0}};
+    fine.joints = {{0, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 0, 0}};
+    const auto skinned = Geometry::make(fine);
+    const auto sources = skinned->geometrySources();
     ASSERT_EQ(sources.size(), 4u);
     EXPECT_EQ(sources[0].description(), "vertex x 3");
     EXPECT_EQ(sources[2].description(), "boneIndices x 3");
-    EXPECT_EQ(geometry->mesh().weights[2], glm::vec4(0.0f));  // unusable weights are zeroed, not kept
+    EXPECT_EQ(skinned->mesh().weights[2], glm::vec4(0.0f));  // unusable weights are zeroed, not kept
 }
 
-TEST(Geometry, IdentityIsStableAndRevisionsCountChanges) {
+TEST(Geometry, IdentityIsStableRevisionsCountChangesAndMaterialsCycleWithoutRunningOut) {
     const auto a = Primitives::sphere(1, 8);
     const auto b = Primitives::sphere(1, 8);
     EXPECT_NE(a->identity(), b->identity());
@@ -68,9 +65,7 @@ TEST(Geometry, IdentityIsStableAndRevisionsCountChanges) {
     EXPECT_GT(a->revision(), revision);
     EXPECT_EQ(a->identity(), identity);
     EXPECT_TRUE(near(a->boundingBox().max, {1, 2, 0}));
-}
-
-TEST(Geometry, MaterialsCycleOverElementsAndNeverRunOut) {
+    // Materials cycle over the elements and never run out.
     MeshData mesh = triangleWithExtras();
     mesh.elements.push_back(mesh.elements.front());
     mesh.elements.push_back(mesh.elements.front());

@@ -31,16 +31,12 @@ struct SmallTree {
     }
 };
 
-TEST(NodeHierarchy, FindByNameIsDepthFirstParentsBeforeChildren) {
+TEST(NodeHierarchy, FindByNameAndWalksAreDepthFirstParentsBeforeChildrenAndStopEarly) {
     SmallTree tree;
     EXPECT_EQ(tree.root->childNodeWithName("x"), tree.deep);
     EXPECT_EQ(tree.root->childNodeWithName("x", false), tree.b);
     EXPECT_EQ(tree.root->childNodeWithName("root"), nullptr);  // the node itself is not a child
     EXPECT_EQ(tree.root->childNodeWithName("missing"), nullptr);
-}
-
-TEST(NodeHierarchy, WalkVisitsInOrderAndStopsEarly) {
-    SmallTree tree;
     std::vector<Node*> visited;
     tree.root->enumerateHierarchy([&](Node& node, bool&) { visited.push_back(&node); });
     EXPECT_EQ(visited, (std::vector<Node*>{tree.root.get(), tree.a.get(), tree.a1.get(), tree.deep.get(),
@@ -53,7 +49,7 @@ TEST(NodeHierarchy, WalkVisitsInOrderAndStopsEarly) {
     EXPECT_EQ(visited, (std::vector<Node*>{tree.a.get(), tree.a1.get()}));
 }
 
-TEST(NodeHierarchy, VisitorMayDetachNodesSafely) {
+TEST(NodeHierarchy, VisitorMayDetachNodesAndANodeMayDropItsLastReferenceSafely) {
     SmallTree tree;
     std::weak_ptr<Node> watchDeep = tree.deep;
     tree.deep.reset();
@@ -69,9 +65,21 @@ TEST(NodeHierarchy, VisitorMayDetachNodesSafely) {
     tree.a1.reset();
     tree.a.reset();
     EXPECT_TRUE(watchDeep.expired());
+    // Removing the last reference from within the node is safe too.
+    auto parent = Node::make();
+    std::weak_ptr<Node> watch;
+    {
+        auto child = Node::make();
+        watch = child;
+        parent->addChildNode(child);
+    }
+    Node* raw = watch.lock().get();
+    raw->removeFromParentNode();  // drops the last reference while running on the node
+    EXPECT_TRUE(watch.expired());
+    EXPECT_TRUE(parent->childNodes().empty());
 }
 
-TEST(NodeHierarchy, AddingMovesAndRefusesCycles) {
+TEST(NodeHierarchy, AddingMovesAndRefusesCyclesAndInsertReordersWithinTheSameParent) {
     SmallTree tree;
     EXPECT_FALSE(tree.a1->addChildNode(tree.root));
     EXPECT_FALSE(tree.a->addChildNode(tree.a));
@@ -82,24 +90,22 @@ TEST(NodeHierarchy, AddingMovesAndRefusesCycles) {
     EXPECT_EQ(namesOf(tree.a->childNodes()), (std::vector<std::string>{"x"}));
     EXPECT_TRUE(tree.root->isAncestorOrSelf(tree.deep.get()));
     EXPECT_FALSE(tree.a->isAncestorOrSelf(tree.deep.get()));
-}
-
-TEST(NodeHierarchy, InsertReordersWithinTheSameParent) {
-    auto root = Node::make();
+    // Insert reorders within the same parent.
+    auto parent = Node::make();
     std::vector<std::shared_ptr<Node>> kids;
     for (const char* name : {"0", "1", "2", "3"}) {
         kids.push_back(Node::make(name));
-        root->addChildNode(kids.back());
+        parent->addChildNode(kids.back());
     }
-    root->insertChildNode(kids[0], 3);
-    EXPECT_EQ(namesOf(root->childNodes()), (std::vector<std::string>{"1", "2", "0", "3"}));
-    root->insertChildNode(kids[3], 0);
-    EXPECT_EQ(namesOf(root->childNodes()), (std::vector<std::string>{"3", "1", "2", "0"}));
-    root->insertChildNode(kids[1], 99);
-    EXPECT_EQ(namesOf(root->childNodes()), (std::vector<std::string>{"3", "2", "0", "1"}));
+    parent->insertChildNode(kids[0], 3);
+    EXPECT_EQ(namesOf(parent->childNodes()), (std::vector<std::string>{"1", "2", "0", "3"}));
+    parent->insertChildNode(kids[3], 0);
+    EXPECT_EQ(namesOf(parent->childNodes()), (std::vector<std::string>{"3", "1", "2", "0"}));
+    parent->insertChildNode(kids[1], 99);
+    EXPECT_EQ(namesOf(parent->childNodes()), (std::vector<std::string>{"3", "2", "0", "1"}));
 }
 
-TEST(NodeHierarchy, ParentGoingAwayOrphansChildren) {
+TEST(NodeHierarchy, ParentGoingAwayOrphansChildrenAndDeepTreesGoWithoutRecursion) {
     auto child = Node::make();
     {
         auto parent = Node::make();
@@ -109,10 +115,8 @@ TEST(NodeHierarchy, ParentGoingAwayOrphansChildren) {
     }
     EXPECT_EQ(child->parent(), nullptr);
     EXPECT_FLOAT_EQ(child->worldPosition().x, 0.0f);
-}
 
-TEST(NodeHierarchy, VeryDeepHierarchiesBuildAndTearDownWithoutRecursion) {
-    auto root = Node::make("root");
+    auto root = Node::make("root");  // deep hierarchies build and tear down without recursion
     std::weak_ptr<Node> deepest;
     {
         auto tip = root;
@@ -127,20 +131,6 @@ TEST(NodeHierarchy, VeryDeepHierarchiesBuildAndTearDownWithoutRecursion) {
     EXPECT_EQ(root->childNodeWithName("tip"), deepest.lock());
     root.reset();  // one nested destructor per level would overflow the stack here
     EXPECT_TRUE(deepest.expired());
-}
-
-TEST(NodeHierarchy, RemovingTheLastReferenceFromWithinIsSafe) {
-    auto parent = Node::make();
-    std::weak_ptr<Node> watch;
-    {
-        auto child = Node::make();
-        watch = child;
-        parent->addChildNode(child);
-    }
-    Node* raw = watch.lock().get();
-    raw->removeFromParentNode();  // drops the last reference while running on the node
-    EXPECT_TRUE(watch.expired());
-    EXPECT_TRUE(parent->childNodes().empty());
 }
 
 }  // namespace

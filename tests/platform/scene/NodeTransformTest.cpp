@@ -52,7 +52,7 @@ TEST(NodeTransform, EulerAnglesReadBackAsSetAndAfterOrientationChanges) {
     EXPECT_TRUE(near(node->eulerAngles(), {-3.1f, 0.4f, 0.0f}));
 }
 
-TEST(NodeTransform, PivotMovesGeometryNotTheNode) {
+TEST(NodeTransform, PivotMovesGeometryNotTheNodeUnlessItIsSingular) {
     const float s = 0.2f;
     auto parent = Node::make();
     auto leaf = Node::make(Primitives::plane(0.6f * s, s));
@@ -67,16 +67,12 @@ TEST(NodeTransform, PivotMovesGeometryNotTheNode) {
     leaf->setEulerAngles({kPi / 2, 0, 0});
     EXPECT_TRUE(near(leaf->convertPosition({0, -s / 2, 0}, nullptr), {0, 1, 0}));
     EXPECT_TRUE(near(leaf->convertPosition({0, s / 2, 0}, nullptr), {0, 1, s}));
+    // A singular pivot is ignored.
+    leaf->setPivot(glm::scale(glm::mat4(1.0f), glm::vec3(0.0f)));
+    EXPECT_EQ(leaf->pivot(), glm::translate(glm::mat4(1.0f), glm::vec3(0, -s / 2, 0)));
 }
 
-TEST(NodeTransform, SingularPivotIsIgnored) {
-    auto node = Node::make();
-    node->setPivot(glm::scale(glm::mat4(1.0f), glm::vec3(0.0f)));
-    EXPECT_EQ(node->pivot(), glm::mat4(1.0f));
-    EXPECT_TRUE(near(node->worldPosition(), {0, 0, 0}));
-}
-
-TEST(NodeTransform, WorldTransformFollowsAncestorsAndReparenting) {
+TEST(NodeTransform, WorldTransformFollowsAncestorsReparentingAndInteriorChangesOfDeepChains) {
     auto a = Node::make("a");
     auto b = Node::make("b");
     auto child = Node::make("child");
@@ -96,9 +92,7 @@ TEST(NodeTransform, WorldTransformFollowsAncestorsAndReparenting) {
     EXPECT_TRUE(near(child->worldPosition(), {0, 2, -5}));
     child->removeFromParentNode();
     EXPECT_TRUE(near(child->worldPosition(), {0, 1, 0}));
-}
-
-TEST(NodeTransform, DeepChainStaysConsistentAfterInteriorChange) {
+    // A deep chain stays consistent after an interior change.
     std::vector<std::shared_ptr<Node>> chain{Node::make()};
     for (int i = 0; i < 100; ++i) {  // deeper than the inline ancestor buffer
         auto next = Node::make();
@@ -136,7 +130,7 @@ TEST(NodeTransform, ConversionsBetweenNodesRoundTrip) {
     EXPECT_TRUE(near(a->convertVectorFrom(v, nullptr), {1, 0, 0}, 1e-5f));
 }
 
-TEST(NodeTransform, WorldSettersInvertTheParent) {
+TEST(NodeTransform, WorldSettersInvertTheParentAndSetTransformDecomposesKeepingThePivot) {
     auto parent = Node::make();
     parent->setPosition({3, 0, 0});
     parent->setEulerAngles({0, kPi / 2, 0});
@@ -147,9 +141,7 @@ TEST(NodeTransform, WorldSettersInvertTheParent) {
     const glm::quat target = glm::angleAxis(0.4f, glm::vec3(0, 0, 1));
     child->setWorldOrientation(target);
     EXPECT_TRUE(sameRotation(child->worldOrientation(), target));
-}
-
-TEST(NodeTransform, SetTransformDecomposesAndKeepsPivot) {
+    // setTransform decomposes and keeps the pivot.
     auto node = Node::make();
     const glm::mat4 pivot = glm::translate(glm::mat4(1.0f), glm::vec3(0, -0.5f, 0));
     node->setPivot(pivot);
@@ -164,7 +156,7 @@ TEST(NodeTransform, SetTransformDecomposesAndKeepsPivot) {
         EXPECT_TRUE(near(glm::vec3(back[c]), glm::vec3((m * glm::inverse(pivot))[c]), 1e-4f));
 }
 
-TEST(NodeTransform, NonFiniteValuesAreRefused) {
+TEST(NodeTransform, NonFiniteValuesAreRefusedAndLookAtPointsMinusZAtTheTarget) {
     auto node = Node::make();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     node->setPosition({nan, 0, 0});
@@ -174,17 +166,15 @@ TEST(NodeTransform, NonFiniteValuesAreRefused) {
     EXPECT_TRUE(near(node->worldPosition(), {0, 0, 0}));
     EXPECT_TRUE(near(node->scale(), {1, 1, 1}));
     EXPECT_TRUE(sameRotation(node->orientation(), glm::quat(1, 0, 0, 0)));
-}
-
-TEST(NodeTransform, LookAtPointsMinusZAtTheTarget) {
-    auto node = Node::make();
-    node->setPosition({1, 1, 5});
-    node->lookAt({1, 0, 0});
-    const glm::vec3 front = node->convertVector({0, 0, -1}, nullptr);
+    // lookAt points -Z at the target.
+    auto looker = Node::make();
+    looker->setPosition({1, 1, 5});
+    looker->lookAt({1, 0, 0});
+    const glm::vec3 front = looker->convertVector({0, 0, -1}, nullptr);
     EXPECT_TRUE(near(front, glm::normalize(glm::vec3(0, -1, -5)), 1e-5f));
-    EXPECT_NEAR(node->convertVector({1, 0, 0}, nullptr).y, 0.0f, 1e-5f);  // no roll
-    node->lookAt(node->worldPosition());                                  // degenerate: unchanged
-    EXPECT_TRUE(near(node->convertVector({0, 0, -1}, nullptr), front, 1e-5f));
+    EXPECT_NEAR(looker->convertVector({1, 0, 0}, nullptr).y, 0.0f, 1e-5f);  // no roll
+    looker->lookAt(looker->worldPosition());                                // degenerate: unchanged
+    EXPECT_TRUE(near(looker->convertVector({0, 0, -1}, nullptr), front, 1e-5f));
 }
 
 }  // namespace

@@ -116,7 +116,7 @@ TEST(Primitives, EveryShapeIsClosedWithConsistentNormalsInItsDocumentedBox) {
     }
 }
 
-TEST(Primitives, ChamferReallyRoundsEdgesAndCorners) {
+TEST(Primitives, ChamferReallyRoundsEdgesAndCornersAndDegenerateSizesGiveValidShapes) {
     const float r = 0.1f;
     const auto box = Primitives::box(1.0f, 0.6f, 0.4f, r);
     const glm::vec3 inner(0.4f, 0.2f, 0.1f);
@@ -131,6 +131,17 @@ TEST(Primitives, ChamferReallyRoundsEdgesAndCorners) {
         rounded += std::max({n.x, n.y, n.z}) < 0.999f;
     }
     EXPECT_GT(rounded, 100u);  // many normals between the face directions: a real curve, not a bevel
+    // Degenerate sizes give empty but valid shapes.
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const auto& geometry : {Primitives::box(-1, nan, 2, 0.3f), Primitives::sphere(0.0f, -5),
+                                 Primitives::cylinder(nan, 1.0f, 1 << 30, -1), Primitives::torus(1, 0, 3, 3),
+                                 Primitives::cone(0, 0, 1), Primitives::plane(1, 1, 0, 100000)}) {
+        ASSERT_NE(geometry, nullptr);
+        EXPECT_LE(geometry->vertexCount(), 2'200'000u);
+        for (const glm::vec3& p : geometry->mesh().positions)
+            ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+        EXPECT_FALSE(std::isnan(enclosedVolume(*geometry)));
+    }
 }
 
 TEST(Primitives, BoxFrontAndPlaneMapTheWholeTextureUpright) {
@@ -150,7 +161,7 @@ TEST(Primitives, BoxFrontAndPlaneMapTheWholeTextureUpright) {
     for (const glm::vec3& n : plane->mesh().normals) EXPECT_EQ(n, glm::vec3(0, 0, 1));
 }
 
-TEST(Primitives, ConePointsItsTipDownWithSlantedSides) {
+TEST(Primitives, ConePointsItsTipDownAndSphereAndTorusVerticesLieOnTheirSurfaces) {
     const auto cone = Primitives::cone(0.018f, 0.0f, 0.2f);
     const MeshData& mesh = cone->mesh();
     int tip = 0, sides = 0;
@@ -166,27 +177,12 @@ TEST(Primitives, ConePointsItsTipDownWithSlantedSides) {
     }
     EXPECT_GT(tip, 0);
     EXPECT_GT(sides, 0);
-}
-
-TEST(Primitives, SphereAndTorusVerticesLieOnTheirSurfaces) {
+    // Sphere and torus vertices lie on their surfaces.
     const auto sphere = Primitives::sphere(0.045f), torus = Primitives::torus(0.026f, 0.007f, 24, 10);
     for (const glm::vec3& p : sphere->mesh().positions) ASSERT_NEAR(glm::length(p), 0.045f, 1e-6f);
     for (const glm::vec3& p : torus->mesh().positions) {
         const glm::vec3 ring = glm::normalize(glm::vec3(p.x, 0, p.z)) * 0.026f;  // in the XZ plane
         ASSERT_NEAR(glm::length(p - ring), 0.007f, 1e-6f);
-    }
-}
-
-TEST(Primitives, DegenerateSizesGiveEmptyButValidShapes) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    for (const auto& geometry : {Primitives::box(-1, nan, 2, 0.3f), Primitives::sphere(0.0f, -5),
-                                 Primitives::cylinder(nan, 1.0f, 1 << 30, -1), Primitives::torus(1, 0, 3, 3),
-                                 Primitives::cone(0, 0, 1), Primitives::plane(1, 1, 0, 100000)}) {
-        ASSERT_NE(geometry, nullptr);
-        EXPECT_LE(geometry->vertexCount(), 2'200'000u);
-        for (const glm::vec3& p : geometry->mesh().positions)
-            ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
-        EXPECT_FALSE(std::isnan(enclosedVolume(*geometry)));
     }
 }
 

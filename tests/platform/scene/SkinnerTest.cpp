@@ -49,18 +49,13 @@ struct Leg {
     }
 };
 
-TEST(Skinner, RestPoseLeavesVerticesInPlace) {
+TEST(Skinner, RestPoseLeavesVerticesInPlaceAndEachMovesWithItsJoints) {
     Leg leg;
     const Geometry& geometry = *leg.mesh->geometry();
     for (size_t i = 0; i < geometry.vertexCount(); ++i)
         ASSERT_TRUE(near(leg.skinner->skinnedPosition(geometry, i), geometry.mesh().positions[i], 1e-6f));
     EXPECT_EQ(leg.skinner->skeleton(), leg.thigh);
     EXPECT_EQ(leg.skinner->bones(), (std::vector<std::shared_ptr<Node>>{leg.thigh, leg.shin}));
-}
-
-TEST(Skinner, VertexMovesWithItsJoint) {
-    Leg leg;
-    const Geometry& geometry = *leg.mesh->geometry();
     leg.shin->setEulerAngles({glm::half_pi<float>(), 0, 0});  // bend the knee: the shin points toward +Z
     // The foot vertex (y = 2) is wholly on the shin: it swings to z = 1 at knee height.
     EXPECT_TRUE(near(leg.skinner->skinnedPosition(geometry, 16), {0.1f, 1, 1}, 1e-5f));
@@ -75,22 +70,7 @@ TEST(Skinner, VertexMovesWithItsJoint) {
     EXPECT_TRUE(near(leg.skinner->skinnedPosition(geometry, 16), {0.1f, 1, 4}, 1e-5f));
 }
 
-TEST(Skinner, MissingBonesAndBadIndicesFallBackToRest) {
-    Leg leg;
-    const Geometry& geometry = *leg.mesh->geometry();
-    std::vector<glm::mat4> joints;
-    leg.skinner->jointMatrices(joints);
-    joints.resize(1);  // joint 1 now out of range: its share stays at the bind position
-    leg.shin->setEulerAngles({glm::half_pi<float>(), 0, 0});
-    EXPECT_TRUE(near(leg.skinner->skinnedPosition(geometry, 16, joints), {0.1f, 2, 0}, 1e-6f));
-    EXPECT_TRUE(near(leg.skinner->skinnedPosition(geometry, 9999), {0, 0, 0}));
-    leg.shin->removeFromParentNode();
-    leg.shin.reset();
-    EXPECT_EQ(leg.skinner->bones()[1], nullptr);
-    EXPECT_TRUE(near(leg.skinner->skinnedPosition(geometry, 16), {0.1f, 2, 0}, 1e-6f));
-}
-
-TEST(Skinner, WorldBoundingBoxContainsEveryPose) {
+TEST(Skinner, WorldBoundingBoxContainsEveryPoseAndMissingBonesOrBadIndicesFallBackToRest) {
     Leg leg;
     const Geometry& geometry = *leg.mesh->geometry();
     std::mt19937 random(5);
@@ -108,6 +88,19 @@ TEST(Skinner, WorldBoundingBoxContainsEveryPose) {
         }
         EXPECT_LT(glm::length(box.size()), 6.0f);  // and stays tight: the leg is 2.02 long
     }
+    // Missing bones and bad indices fall back to the rest position.
+    leg.root->setPosition({0, 0, 0});
+    leg.thigh->setEulerAngles({0, 0, 0});
+    std::vector<glm::mat4> joints;
+    leg.skinner->jointMatrices(joints);
+    joints.resize(1);  // joint 1 now out of range: its share stays at the bind position
+    leg.shin->setEulerAngles({glm::half_pi<float>(), 0, 0});
+    EXPECT_TRUE(near(leg.skinner->skinnedPosition(geometry, 16, joints), {0.1f, 2, 0}, 1e-6f));
+    EXPECT_TRUE(near(leg.skinner->skinnedPosition(geometry, 9999), {0, 0, 0}));
+    leg.shin->removeFromParentNode();
+    leg.shin.reset();
+    EXPECT_EQ(leg.skinner->bones()[1], nullptr);
+    EXPECT_TRUE(near(leg.skinner->skinnedPosition(geometry, 16), {0.1f, 2, 0}, 1e-6f));
 }
 
 }  // namespace

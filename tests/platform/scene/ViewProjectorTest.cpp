@@ -34,7 +34,7 @@ struct View {
     }
 };
 
-TEST(ViewProjector, ProjectAndUnprojectAreInverses) {
+TEST(ViewProjector, ProjectAndUnprojectAreInversesAndDegenerateViewsStayFinite) {
     View view;
     view.cameraNode->setEulerAngles({-0.2f, 0.3f, 0});
     for (const bool orthographic : {false, true}) {
@@ -47,9 +47,23 @@ TEST(ViewProjector, ProjectAndUnprojectAreInverses) {
         const glm::vec3 world(0.3f, -1.2f, 2.0f);
         EXPECT_TRUE(near(projector.unprojectPoint(projector.projectPoint(world)), world, 1e-3f));
     }
+    // Degenerate views stay finite.
+    view.camera->usesOrthographicProjection = false;
+    view.camera->zNear = 0;
+    view.camera->zFar = -1;
+    view.camera->fieldOfView = 0;
+    const ViewProjector degenerate(*view.cameraNode, {0, -5});
+    const glm::vec3 p = degenerate.projectPoint({0, 0, 0});
+    EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
+    const glm::vec3 back = degenerate.unprojectPoint({0.5f, 0.5f, 0.5f});
+    EXPECT_TRUE(std::isfinite(back.x) && std::isfinite(back.y) && std::isfinite(back.z));
+    auto bare = Node::make();  // no camera: a default one
+    bare->setPosition({0, 0, 5});
+    EXPECT_TRUE(near(ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}),
+                     {50, 50, ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}).z}));
 }
 
-TEST(ViewProjector, OriginIsBottomLeftAndDepthRunsNearToFar) {
+TEST(ViewProjector, OriginIsBottomLeftDepthRunsNearToFarAndOrthographicScaleIsHalfTheHeight) {
     View view;
     const ViewProjector projector(*view.cameraNode, {400, 300});
     EXPECT_TRUE(near(projector.projectPoint({0, 0, 0}), {200, 150, projector.projectPoint({0, 0, 0}).z}));
@@ -60,17 +74,14 @@ TEST(ViewProjector, OriginIsBottomLeftAndDepthRunsNearToFar) {
     EXPECT_NEAR(projector.projectPoint({0, 0, 10 - 0.1f}).z, 0.0f, 1e-4f);
     EXPECT_NEAR(projector.projectPoint({0, 0, 10 - 100.0f}).z, 1.0f, 1e-4f);
     EXPECT_LT(projector.projectPoint({0, 0, 5}).z, projector.projectPoint({0, 0, -5}).z);
-}
-
-TEST(ViewProjector, OrthographicScaleIsHalfTheVisibleHeight) {
-    View view;
+    // Orthographic: the scale is half the visible height.
     view.camera->usesOrthographicProjection = true;
     view.camera->orthographicScale = 2.5f;
     view.cameraNode->setPosition({0, 2.5f, 6});
-    const ViewProjector projector(*view.cameraNode, {200, 400});
-    EXPECT_NEAR(projector.projectPoint({0, 0, 0}).y, 0.0f, 1e-3f);  // the floor at the bottom edge
-    EXPECT_NEAR(projector.projectPoint({0, 5, 0}).y, 400.0f, 1e-3f);
-    EXPECT_NEAR(projector.projectPoint({1.25f, 0, 0}).x, 200.0f, 1e-3f);  // width follows the aspect
+    const ViewProjector ortho(*view.cameraNode, {200, 400});
+    EXPECT_NEAR(ortho.projectPoint({0, 0, 0}).y, 0.0f, 1e-3f);  // the floor at the bottom edge
+    EXPECT_NEAR(ortho.projectPoint({0, 5, 0}).y, 400.0f, 1e-3f);
+    EXPECT_NEAR(ortho.projectPoint({1.25f, 0, 0}).x, 200.0f, 1e-3f);  // width follows the aspect
 }
 
 TEST(ViewProjector, HitTestFindsTheFrontNodeFirstAndSkipsHiddenSubtrees) {
@@ -155,22 +166,6 @@ TEST(ViewProjector, HitTestsFollowASkinnedMeshIntoItsPose) {
     EXPECT_EQ(projector.hitTest(*view.root, {centre.x, centre.y}, precise).size(), 1u);
     EXPECT_EQ(projector.hitTest(*view.root, {corner.x, corner.y}).size(), 1u);
     EXPECT_TRUE(projector.hitTest(*view.root, {corner.x, corner.y}, precise).empty());
-}
-
-TEST(ViewProjector, DegenerateViewsStayFinite) {
-    View view;
-    view.camera->zNear = 0;
-    view.camera->zFar = -1;
-    view.camera->fieldOfView = 0;
-    const ViewProjector projector(*view.cameraNode, {0, -5});
-    const glm::vec3 p = projector.projectPoint({0, 0, 0});
-    EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z));
-    const glm::vec3 back = projector.unprojectPoint({0.5f, 0.5f, 0.5f});
-    EXPECT_TRUE(std::isfinite(back.x) && std::isfinite(back.y) && std::isfinite(back.z));
-    auto bare = Node::make();  // no camera: SceneKit's default camera
-    bare->setPosition({0, 0, 5});
-    EXPECT_TRUE(near(ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}),
-                     {50, 50, ViewProjector(*bare, {100, 100}).projectPoint({0, 0, 0}).z}));
 }
 
 }  // namespace
