@@ -33,7 +33,7 @@ SwingConfig withoutId(SwingConfig config) {
     return config;
 }
 
-TEST(SnapshotForms, TriedInOrderScanCornerPreviewSnapshotSkippingThoseMissingValuesElseTheApplication) {
+TEST(SnapshotForms, TriedInOrderSkippingThoseMissingValuesAndTheCornerReadsModelAndSide) {
     for (const Arguments& arguments : {Arguments{},
                                        {"--panel", "--store-test"},
                                        {"--snapshot"},
@@ -53,9 +53,7 @@ TEST(SnapshotForms, TriedInOrderScanCornerPreviewSnapshotSkippingThoseMissingVal
     EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c.png", "--scan-min"})).out, "c.png");
     EXPECT_TRUE(std::holds_alternative<PreviewRequest>(*parse({"--preview", "m.glb", "p.png", "--corner"})));
     EXPECT_EQ(std::get<SwingRequest>(*parse({"--snapshot", "s.png", "--preview", "m.glb"})).out, "s.png");
-}
-
-TEST(SnapshotForms, CornerReadsModelAndOnlyTheFirstSideLeftChangesTheSide) {
+    // The corner form reads a model, and only a first side of "left" changes the side.
     EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c.png"})),
               (CornerRequest{"c.png", "", CornerSide::right}));
     EXPECT_EQ(std::get<CornerRequest>(*parse({"--corner", "c.png", "--side", "left", "--model", "Robo"})),
@@ -158,7 +156,7 @@ TEST(SwingOptions, NamedOptionsTakeKnownNamesTheFirstOccurrenceStyleBeforeSetsAn
     for (const auto& [value, look] : cases) EXPECT_EQ(swing({"--look", value}).look, look) << value;
 }
 
-TEST(DecimalTextTest, WholeTextMustBeTheNumber) {
+TEST(DecimalTextTest, WholeTextMustBeTheNumberAndAFlagIsTheArgumentAfterItsFirstOccurrence) {
     const std::pair<const char*, std::optional<double>> doubles[] = {
         {"2", 2.0}, {"+2.5", 2.5}, {"-1e-2", -0.01}, {".5", 0.5}};
     for (const auto& [text, value] : doubles) EXPECT_EQ(DecimalText::parseDouble(text), value) << text;
@@ -168,9 +166,7 @@ TEST(DecimalTextTest, WholeTextMustBeTheNumber) {
         EXPECT_EQ(DecimalText::parseInt(text), value) << text;
     for (const char* bad : {"", "2.0", " 2", "2 ", "1e2", "99999999999"})
         EXPECT_FALSE(DecimalText::parseInt(bad)) << '"' << bad << '"';
-}
-
-TEST(SnapshotArgumentsTest, FlagIsTheArgumentAfterTheFirstOccurrence) {
+    // A flag is the argument after its first occurrence.
     const SnapshotArguments arguments({"--a", "1", "--b", "--a", "2", "--c"});
     EXPECT_EQ(arguments.flag("--a"), std::optional<std::string>("1"));
     EXPECT_EQ(arguments.flag("--b"), std::optional<std::string>("--a"));

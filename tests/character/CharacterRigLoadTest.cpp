@@ -65,7 +65,7 @@ class CharacterRigLoad : public ::testing::Test {
     testing::TemporaryFolder temporary;
 };
 
-TEST_F(CharacterRigLoad, RequiredPartsAloneMakeAFigureWithTheStandardArmAndNoFigureWithoutOne) {
+TEST_F(CharacterRigLoad, RequiredPartsMakeAFigureWithAStandardArmOrOneAsLongAsItsHandAndNoneWithoutOne) {
     const auto rig = CharacterRig::load(writeFigure("figure.gltf", FigureFile::required()));
     ASSERT_TRUE(rig);
     EXPECT_EQ(rig->root()->name(), "Root");
@@ -88,20 +88,18 @@ TEST_F(CharacterRigLoad, RequiredPartsAloneMakeAFigureWithTheStandardArmAndNoFig
         parts[skip].name = "Other";
         EXPECT_FALSE(CharacterRig::load(writeFigure("figure.gltf", parts))) << required[skip].name;
     }
-}
-
-TEST_F(CharacterRigLoad, HandPositionGivesTheArmLengthLeftHandFirst) {
-    auto parts = FigureFile::required();
-    parts.push_back({"ArmL", "Torso", {-0.3f, 0.4f, 0}});
-    parts.push_back({"ArmR", "Torso", {0.3f, 0.4f, 0}});
-    parts.push_back({"HandR", "ArmR", {0, 0.8f, 0}});
-    auto rightOnly = CharacterRig::load(writeFigure("right.gltf", parts));
+    // A hand position gives the arm length, the left hand first.
+    auto armed = FigureFile::required();
+    armed.push_back({"ArmL", "Torso", {-0.3f, 0.4f, 0}});
+    armed.push_back({"ArmR", "Torso", {0.3f, 0.4f, 0}});
+    armed.push_back({"HandR", "ArmR", {0, 0.8f, 0}});
+    auto rightOnly = CharacterRig::load(writeFigure("right.gltf", armed));
     ASSERT_TRUE(rightOnly);
     EXPECT_NEAR(rightOnly->armLength(), 0.8, 1e-6);
     EXPECT_EQ(rightOnly->parts().arms.size(), 2u);
 
-    parts.push_back({"HandL", "ArmL", {0, 0.7f, 0}});
-    auto both = CharacterRig::load(writeFigure("both.gltf", parts));
+    armed.push_back({"HandL", "ArmL", {0, 0.7f, 0}});
+    auto both = CharacterRig::load(writeFigure("both.gltf", armed));
     ASSERT_TRUE(both);
     EXPECT_NEAR(both->armLength(), 0.7, 1e-6);
 }

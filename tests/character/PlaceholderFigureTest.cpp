@@ -138,7 +138,7 @@ TEST_F(PlaceholderFigure, LegsKickTorsoLeansHeadTurnsAndEyesBlinkByTheirOwnAmoun
     EXPECT_TRUE(near(part("Head")->scale(), {1, 1, 1}, kTolerance)) << "head";
 }
 
-TEST_F(PlaceholderFigure, DefaultPosePutsEachHandOnItsOwnChainAndNoChainsMeanTheStandardOne) {
+TEST_F(PlaceholderFigure, HandsHoldTheirOwnChainsTheStandardOneWithoutAndArmsAimWhereAStraightArmMeetsIt) {
     rig->apply(CharacterPose{}, *frame);
     EXPECT_NEAR(hand(0).x, -0.42f, kTolerance);
     EXPECT_NEAR(hand(1).x, 0.42f, kTolerance);
@@ -151,9 +151,7 @@ TEST_F(PlaceholderFigure, DefaultPosePutsEachHandOnItsOwnChainAndNoChainsMeanThe
     none.chainXs.clear();
     rig->apply(none, *frame);
     EXPECT_NEAR(hand(1).x, 0.42f, kTolerance) << "no chains: the standard right chain";
-}
-
-TEST_F(PlaceholderFigure, ArmAimsWhereAStraightArmMeetsTheChainOrJustAboveTheShoulder) {
+    // An arm aims where a straight arm meets the chain, or just above the shoulder.
     CharacterPose pose;
     pose.chainXs = {0.39};  // 0.1 beside the right shoulder, 0.68 beyond the left arm's reach
     rig->apply(pose, *frame);

@@ -98,7 +98,7 @@ TEST(Pendulum, PushesFromOtherThreadsBetweenStepsAreNeverLost) {
     EXPECT_DOUBLE_EQ(pendulum.omega(), kThreads * kPushes);
 }
 
-TEST(Pendulum, CruiseOfHalfATurnLoopsOverTheBarWithThetaWrapping) {
+TEST(Pendulum, CruiseOfHalfATurnLoopsOverTheBarAndThePredictedAmplitudeStaysWithinItsBounds) {
     const PendulumSettings loop = settings(true, 180.0);
     Pendulum pendulum;
     bool wrapped = false;
@@ -118,17 +118,15 @@ TEST(Pendulum, CruiseOfHalfATurnLoopsOverTheBarWithThetaWrapping) {
         previous = theta;
     }
     EXPECT_TRUE(wrapped);
-}
-
-TEST(Pendulum, PredictedAmplitudeStaysWithinItsBounds) {
+    // The predicted amplitude stays within its bounds.
     for (const double cruise : {0.0, 3.0, 32.0, 90.0, 170.0, 180.0, 360.0})
         for (const double theta : {-3.0, -1.0, 0.0, 0.4, 2.0, 3.1})
             for (const double omega : {-9.0, -1.0, 0.0, 0.3, 5.0}) {
-                Pendulum pendulum;
-                pendulum.setTheta(theta);
-                pendulum.setOmega(omega);
+                Pendulum probe;
+                probe.setTheta(theta);
+                probe.setOmega(omega);
                 const PendulumSettings s = settings(false, cruise);
-                const double predicted = pendulum.predictedAmplitude(s);
+                const double predicted = probe.predictedAmplitude(s);
                 EXPECT_LE(predicted, kPi);
                 EXPECT_GE(predicted, std::min(0.1 + 1.15 * s.cruiseAmplitude, kPi) - 1e-12);
                 EXPECT_GE(predicted, std::min(1.15 * std::abs(theta) + 0.1, kPi) - 1e-9)

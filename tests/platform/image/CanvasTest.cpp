@@ -52,7 +52,7 @@ TEST(Canvas, StartsTransparentConvertsToRgbaRowsTopDownWhicheverTheOriginAndFill
     EXPECT_EQ(filled.toImage(), Image(2, 2, true));
 }
 
-TEST(Canvas, QuadraticCurvesCloseAFilledShapeAndRulesDiffer) {
+TEST(Canvas, CurvesFillClosedShapesByEitherRuleStrokesCoverTheirWidthAndGradientsRunAlong) {
     // A lens from (10, 2) to (10, 18) bulging both ways: its middle is covered, its corners are not.
     Canvas canvas(20, 20);
     canvas.moveTo(10, 2);
@@ -77,18 +77,16 @@ TEST(Canvas, QuadraticCurvesCloseAFilledShapeAndRulesDiffer) {
     EXPECT_EQ(nonZero.toImage().pixel(10, 10)[3], 255);
     EXPECT_EQ(evenOdd.toImage().pixel(10, 10)[3], 0);
     EXPECT_EQ(evenOdd.toImage().pixel(4, 10)[3], 255);
-}
-
-TEST(Canvas, StrokeCoversItsWidthOnlyAndGradientsRunFromFirstToLastStop) {
-    Canvas canvas(20, 20);
-    canvas.moveTo(0, 10);
-    canvas.lineTo(20, 10);
-    canvas.strokePath(kBlue, 4);
-    Image image = canvas.toImage();
-    EXPECT_EQ(image.pixel(5, 9)[3], 255);
-    EXPECT_EQ(image.pixel(5, 11)[3], 255);
-    EXPECT_EQ(image.pixel(5, 6)[3], 0);
-    EXPECT_EQ(image.pixel(5, 14)[3], 0);
+    // A stroke covers its width only; gradients run from the first to the last stop.
+    Canvas line(20, 20);
+    line.moveTo(0, 10);
+    line.lineTo(20, 10);
+    line.strokePath(kBlue, 4);
+    Image stroked = line.toImage();
+    EXPECT_EQ(stroked.pixel(5, 9)[3], 255);
+    EXPECT_EQ(stroked.pixel(5, 11)[3], 255);
+    EXPECT_EQ(stroked.pixel(5, 6)[3], 0);
+    EXPECT_EQ(stroked.pixel(5, 14)[3], 0);
     // Gradients run from the first to the last stop.
     const std::vector<Canvas::GradientStop> stops{{0, kRed}, {1, kBlue}};
     Canvas linear(64, 4);

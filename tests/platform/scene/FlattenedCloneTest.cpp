@@ -26,7 +26,7 @@ std::vector<glm::vec3> worldVertices(Node& root) {
     return result;
 }
 
-TEST(FlattenedClone, KeepsWorldSpaceVerticesAndGroupsByMaterial) {
+TEST(FlattenedClone, KeepsWorldSpaceVerticesGroupsByMaterialAndNormalsFollowScaleAndMirroring) {
     auto parent = Node::make();
     parent->setPosition({0.5f, -1, 2});
     auto original = Node::make("links");
@@ -65,19 +65,17 @@ TEST(FlattenedClone, KeepsWorldSpaceVerticesAndGroupsByMaterial) {
     EXPECT_EQ(merged.materials()[1], other);
     EXPECT_EQ(merged.elements()[0].primitiveCount(), 3 * link->elements()[0].primitiveCount());
     EXPECT_EQ(merged.mesh().texcoords.size(), merged.vertexCount());
-}
-
-TEST(FlattenedClone, NormalsFollowNonUniformScaleAndMirroringKeepsFrontFaces) {
-    auto original = Node::make();
+    // Normals follow a non-uniform scale; mirroring keeps the front faces.
+    auto mixed = Node::make();
     auto squashed = Node::make(Primitives::sphere(1.0f, 16));
     squashed->setScale({2.0f, 0.5f, 1.0f});
     auto mirrored = Node::make(Primitives::box(1, 1, 1, 0));
     mirrored->setScale({-1.0f, 1.0f, 1.0f});
     mirrored->setPosition({5, 0, 0});
-    original->addChildNode(squashed);
-    original->addChildNode(mirrored);
-    const auto clone = original->flattenedClone();
-    const MeshData& mesh = clone->geometry()->mesh();
+    mixed->addChildNode(squashed);
+    mixed->addChildNode(mirrored);
+    const auto mixedClone = mixed->flattenedClone();
+    const MeshData& mesh = mixedClone->geometry()->mesh();
     size_t onEllipsoid = 0;
     for (size_t i = 0; i < mesh.vertexCount(); ++i) {
         const glm::vec3 p = mesh.positions[i];

@@ -81,7 +81,7 @@ TEST(Geometry, IdentityIsStableRevisionsCountChangesAndMaterialsCycleWithoutRunn
     EXPECT_EQ(geometry->materialForElement(1), blue);
 }
 
-TEST(Material, SettersBumpRevisionAndClampValues) {
+TEST(Material, SettersBumpRevisionAndClampValuesAndBlendingFollowsTransparencyAndTextureAlpha) {
     const auto material = Material::make();
     uint64_t revision = material->revision();
     const auto bumped = [&] {
@@ -106,33 +106,31 @@ TEST(Material, SettersBumpRevisionAndClampValues) {
     const auto copy = material->copy();
     EXPECT_NE(copy->identity(), material->identity());
     EXPECT_FLOAT_EQ(copy->roughness(), 1.0f);
-}
-
-TEST(Material, BlendingFollowsTransparencyAndTextureAlpha) {
-    const auto material = Material::make();
-    material->setTransparency(0.82f);
-    EXPECT_TRUE(material->needsBlending());
-    material->setTransparency(1.0f);
+    // Blending follows the transparency and the texture alpha.
+    const auto blend = Material::make();
+    blend->setTransparency(0.82f);
+    EXPECT_TRUE(blend->needsBlending());
+    blend->setTransparency(1.0f);
     Image leaf(2, 2);
     leaf.pixels.assign(16, 255);
     leaf.pixels[3] = 0;  // one transparent pixel
     const auto texture = Texture::make(leaf, "leaf");
-    material->setDiffuseImage(texture);
-    EXPECT_TRUE(material->needsBlending());
-    material->setTransparencyMode(TransparencyMode::opaque);
-    EXPECT_FALSE(material->needsBlending());
-    material->setTransparencyMode(TransparencyMode::aOne);
-    material->setAlphaCutoff(0.5f);
-    EXPECT_FALSE(material->needsBlending());
-    material->setAlphaCutoff(std::nullopt);
+    blend->setDiffuseImage(texture);
+    EXPECT_TRUE(blend->needsBlending());
+    blend->setTransparencyMode(TransparencyMode::opaque);
+    EXPECT_FALSE(blend->needsBlending());
+    blend->setTransparencyMode(TransparencyMode::aOne);
+    blend->setAlphaCutoff(0.5f);
+    EXPECT_FALSE(blend->needsBlending());
+    blend->setAlphaCutoff(std::nullopt);
     const uint64_t textureRevision = texture->revision();
     leaf.pixels[3] = 255;
     texture->setImage(leaf);
     EXPECT_GT(texture->revision(), textureRevision);
-    EXPECT_FALSE(material->needsBlending());
-    material->setDiffuseColor({1, 1, 1, 0.5f});  // replaces the image
-    EXPECT_FALSE(material->diffuse().hasImage());
-    EXPECT_TRUE(material->needsBlending());
+    EXPECT_FALSE(blend->needsBlending());
+    blend->setDiffuseColor({1, 1, 1, 0.5f});  // replaces the image
+    EXPECT_FALSE(blend->diffuse().hasImage());
+    EXPECT_TRUE(blend->needsBlending());
 }
 
 }  // namespace

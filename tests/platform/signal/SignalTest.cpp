@@ -52,7 +52,7 @@ TEST(Signal, DestroyedConnectionIsNeverCalledAgainAndItsCaptureIsReleasedOnTheNe
     EXPECT_TRUE(watch.expired());
 }
 
-TEST(Signal, SlotMayDisconnectItselfOrALaterSlotDuringEmission) {
+TEST(Signal, SlotMayDisconnectItselfOrALaterSlotOrDestroyTheSignalDuringEmission) {
     Signal<> signal;
     int calls = 0;
     Connection self;
@@ -72,6 +72,17 @@ TEST(Signal, SlotMayDisconnectItselfOrALaterSlotDuringEmission) {
     later = signal.connect([&] { laterCalled = true; });
     signal.publish();
     EXPECT_FALSE(laterCalled);
+    // A slot may even destroy the signal it is called from.
+    auto owned = std::make_unique<Signal<>>();
+    int afterwards = 0;
+    auto destroyer = owned->connect([&] { owned.reset(); });
+    auto next = owned->connect([&] { ++afterwards; });
+    owned->publish();
+    EXPECT_EQ(owned, nullptr);
+    // The second slot was still connected when the signal went away mid-emission; it may run once.
+    EXPECT_LE(afterwards, 1);
+    destroyer.disconnect();  // the signal is gone: a harmless no-op
+    EXPECT_FALSE(next.connected());
 }
 
 TEST(Signal, SlotConnectedDuringEmissionWaitsForTheNextOneAndASlotMayEmitRecursively) {
@@ -94,19 +105,6 @@ TEST(Signal, SlotConnectedDuringEmissionWaitsForTheNextOneAndASlotMayEmitRecursi
     });
     counting.publish(0);
     EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3}));
-}
-
-TEST(Signal, SlotMayDestroyTheSignalItIsCalledFrom) {
-    auto signal = std::make_unique<Signal<>>();
-    int afterwards = 0;
-    auto destroyer = signal->connect([&] { signal.reset(); });
-    auto next = signal->connect([&] { ++afterwards; });
-    signal->publish();
-    EXPECT_EQ(signal, nullptr);
-    // The second slot was still connected when the signal went away mid-emission; it may run once.
-    EXPECT_LE(afterwards, 1);
-    destroyer.disconnect();  // the signal is gone: a harmless no-op
-    EXPECT_FALSE(next.connected());
 }
 
 }  // namespace
