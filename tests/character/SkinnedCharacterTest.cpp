@@ -110,7 +110,7 @@ std::vector<std::string> quickHumanoids() {
 
 INSTANTIATE_TEST_SUITE_P(GeneratedSet, EveryRig, ::testing::ValuesIn(quickHumanoids()), rigName);
 
-TEST(SkinnedCharacterLoad, AdoptsTheWholeSceneUnderRootAndModel) {
+TEST(SkinnedCharacterLoad, AdoptsTheWholeSceneUnderRootAndModelAndPlacesABonelessOneByItsMeshes) {
     const GltfLoadResult loaded = GltfLoader().loadFile(TestHumanoids::path("humanoid-mixamo-colon.glb"));
     ASSERT_TRUE(loaded);
     const size_t topLevel = loaded.scene->rootNode().childNodes().size();
@@ -120,29 +120,27 @@ TEST(SkinnedCharacterLoad, AdoptsTheWholeSceneUnderRootAndModel) {
     ASSERT_EQ(character.root()->childNodes().size(), 1u);
     EXPECT_EQ(character.root()->childNodes().front(), character.model());
     EXPECT_EQ(character.model()->childNodes().size(), topLevel);
-}
-
-TEST(SkinnedCharacterLoad, ModelWithoutBonesIsPlacedByItsMeshesAlone) {
-    const auto character = humanoid("humanoid-no-bones.glb");
-    ASSERT_NE(character, nullptr);
-    EXPECT_EQ(character->bones().hips, nullptr);
-    EXPECT_TRUE(character->bones().legs.empty());
-    EXPECT_TRUE(character->bones().arms.empty());
-    EXPECT_EQ(character->headNode(), character->root());
-    EXPECT_EQ(character->bodyHalfWidth(), 0.45);
-    EXPECT_TRUE(character->shoulders().empty());
-    EXPECT_EQ(character->armReach(), 0.55);
-    EXPECT_NEAR(character->fit().baseScale, kScale, 1e-4);
+    // A model without bones is placed by its meshes alone.
+    const auto boneless = humanoid("humanoid-no-bones.glb");
+    ASSERT_NE(boneless, nullptr);
+    EXPECT_EQ(boneless->bones().hips, nullptr);
+    EXPECT_TRUE(boneless->bones().legs.empty());
+    EXPECT_TRUE(boneless->bones().arms.empty());
+    EXPECT_EQ(boneless->headNode(), boneless->root());
+    EXPECT_EQ(boneless->bodyHalfWidth(), 0.45);
+    EXPECT_TRUE(boneless->shoulders().empty());
+    EXPECT_EQ(boneless->armReach(), 0.55);
+    EXPECT_NEAR(boneless->fit().baseScale, kScale, 1e-4);
     // Seated without hips: the model's origin (its feet) sits 0.08 of its bone height above the seat.
-    const BoundingBox seated = drawnBounds(*character);
+    const BoundingBox seated = drawnBounds(*boneless);
     EXPECT_NEAR(seated.max.y - seated.min.y, 2.3f, 1e-3f);
     EXPECT_GT(seated.min.y, 0.0f);
     // Posing moves nothing but size and place.
     auto frame = Node::make();
     CharacterPose pose;
     pose.leg = 0.8;
-    character->apply(pose, *frame);
-    const BoundingBox posed = drawnBounds(*character);
+    boneless->apply(pose, *frame);
+    const BoundingBox posed = drawnBounds(*boneless);
     EXPECT_NEAR(posed.min.y, seated.min.y, 1e-4f);
     EXPECT_NEAR(posed.max.z, seated.max.z, 1e-4f);
 }

@@ -78,7 +78,7 @@ TEST(Boards, EveryBoardIsOneGrabBodySpanningTheWidthWithItsPartsAlongIt) {
     }
 }
 
-TEST(Boards, PlanksScaleTheirTextureToTheirOwnWidthAndShareOnePaintedImage) {
+TEST(Boards, PlanksScaleTheirTextureToTheirOwnWidthAndIciclesHangUnderTheSlabWithinTheBoard) {
     struct Case {
         std::shared_ptr<Node> (*build)(double, const std::vector<double>&);
         bool sharesWoodImage;  // the same image object, not only the same bytes
@@ -94,9 +94,7 @@ TEST(Boards, PlanksScaleTheirTextureToTheirOwnWidthAndShareOnePaintedImage) {
         EXPECT_EQ(wideWood->diffuse().image == SwingParts::wood()->diffuse().image, c.sharesWoodImage);
         EXPECT_TRUE(wideWood->diffuse().image->image() == SwingParts::wood()->diffuse().image->image());
     }
-}
-
-TEST(Boards, IcicleRowHangsUnderTheSlabWithinTheBoard) {
+    // The icicle row hangs under the slab, within the board.
     for (double width : {0.0, 0.13, 0.3, 1.0, 2.45}) {
         SCOPED_TRACE(width);
         auto node = SwingParts::iceBoard(width, {});

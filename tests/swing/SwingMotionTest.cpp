@@ -39,7 +39,7 @@ TEST(SwingMotion, InitialAngleIsSeededFrameStepIsZeroFirstAndCappedAndABlinkLast
     EXPECT_NE(SwingMotion(7).pendulum().theta(), SwingMotion(8).pendulum().theta());
 }
 
-TEST(SwingMotion, LegsFollowTheKickWhilePumpingAndSettleAtTheBiasOtherwise) {
+TEST(SwingMotion, LegsFollowTheKickOrSettleAtTheBiasAndIdleGlancesAreDrawnWhenDue) {
     SwingMotion motion(1);
     MotionSettings off = motionSettings(false);
     off.legBias = -0.4;
@@ -55,6 +55,22 @@ TEST(SwingMotion, LegsFollowTheKickWhilePumpingAndSettleAtTheBiasOtherwise) {
     motion.pendulum().setOmega(-3.0);
     motion.stepLegs(0.0, on);
     EXPECT_NEAR(motion.leg(), 1.0, 1e-6);  // dt 0 moves nothing
+    // Idle glances are drawn when due and persist across modes.
+    SwingMotion glancing(5);
+    glancing.stepHead(0.0, 3.5, HeadMode::idle);  // first frame: no easing, but the timer fires
+    const SwingMotion::Look glance = glancing.idleLook();
+    EXPECT_LE(std::abs(glance.yaw), 0.5);
+    EXPECT_GE(glance.pitch, -0.2);
+    EXPECT_LE(glance.pitch, 0.15);
+    EXPECT_GE(glancing.nextIdleLook(), 6.0);
+    EXPECT_LE(glancing.nextIdleLook(), 10.5);
+    EXPECT_EQ(glancing.headYaw(), 0.0);
+
+    glancing.stepHead(1.0, 4.0, HeadMode::forward);
+    glancing.stepHead(1.0, 100.0, HeadMode::forward);  // the glance timer does not run in other modes
+    EXPECT_EQ(glancing.idleLook().yaw, glance.yaw);
+    glancing.stepHead(1.0, 4.0, HeadMode::idle);
+    EXPECT_DOUBLE_EQ(glancing.headYaw(), glance.yaw);
 }
 
 TEST(SwingMotion, CursorModeClampsItsTargetsAndWithoutCursorEasesTheHeadBackToStraight) {
@@ -81,24 +97,6 @@ TEST(SwingMotion, CursorModeClampsItsTargetsAndWithoutCursorEasesTheHeadBackToSt
     EXPECT_FALSE(motion.cursorOffset().has_value());
     motion.setLookTargetWorld(glm::vec3(0, INFINITY, 0));
     EXPECT_FALSE(motion.lookTargetWorld().has_value());
-}
-
-TEST(SwingMotion, IdleGlancesAreDrawnWhenDueAndPersistAcrossModes) {
-    SwingMotion motion(5);
-    motion.stepHead(0.0, 3.5, HeadMode::idle);  // first frame: no easing, but the timer fires
-    const SwingMotion::Look glance = motion.idleLook();
-    EXPECT_LE(std::abs(glance.yaw), 0.5);
-    EXPECT_GE(glance.pitch, -0.2);
-    EXPECT_LE(glance.pitch, 0.15);
-    EXPECT_GE(motion.nextIdleLook(), 6.0);
-    EXPECT_LE(motion.nextIdleLook(), 10.5);
-    EXPECT_EQ(motion.headYaw(), 0.0);
-
-    motion.stepHead(1.0, 4.0, HeadMode::forward);
-    motion.stepHead(1.0, 100.0, HeadMode::forward);  // the glance timer does not run in other modes
-    EXPECT_EQ(motion.idleLook().yaw, glance.yaw);
-    motion.stepHead(1.0, 4.0, HeadMode::idle);
-    EXPECT_DOUBLE_EQ(motion.headYaw(), glance.yaw);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ std::shared_ptr<Texture> halvesTexture() {
     return Texture::make(image);
 }
 
-TEST_F(MaterialRenderTest, ShinySphereHasATighterBrighterHighlightThanARoughOne) {
+TEST_F(MaterialRenderTest, ShinySphereHasATighterHighlightAndOnlyDoubleSidedSurfacesShowFromBehind) {
     auto peakFor = [&](float roughness) {
         TestScene s({0, 0, 4});
         s.add(Primitives::sphere(1.0f), Material::make(glm::vec3(0.05f), roughness, 0.0f));
@@ -45,6 +45,16 @@ TEST_F(MaterialRenderTest, ShinySphereHasATighterBrighterHighlightThanARoughOne)
     auto bright = [](const Rgba& c) { return luminance(c) > 120.0f; };
     EXPECT_GT(countPixels(shiny, bright), 0);
     EXPECT_LT(countPixels(shiny, bright), 60) << "the shiny highlight is a small spot";
+    // Single-sided surfaces vanish from behind; double-sided ones do not.
+    TestScene s({0, 0, -5}, {0, 0, 0}, 1.0f);  // behind a plane that faces +Z
+    std::shared_ptr<Material> material = Material::make(glm::vec3(0.8f), 0.5f, 0.0f);
+    s.add(Primitives::plane(1, 1), material);
+    s.addLight(LightType::directional, 1000.0f, {0, 3.14159f, 0});  // shines along +Z, onto the back
+    EXPECT_EQ(at(render(s, 16, 16), {8, 8}).a, 0);
+    material->setDoubleSided(true);
+    const Rgba back = at(render(s, 16, 16), {8, 8});
+    EXPECT_EQ(back.a, 255);
+    EXPECT_GT(luminance(back), 150.0f) << "the back face is lit with its own, flipped normal";
 }
 
 TEST_F(MaterialRenderTest, TransparentSurfaceShowsWhatIsBehindIt) {
@@ -181,18 +191,6 @@ TEST_F(MaterialRenderTest, NormalMapTiltsTheShadingNormalAlongTheTextureAxes) {
     const float awayFromLight = litPlane(glm::normalize(glm::vec3(-1, 0, 1)));
     EXPECT_GT(towardLight, flat + 20.0f);
     EXPECT_LT(awayFromLight, flat - 40.0f);
-}
-
-TEST_F(MaterialRenderTest, SingleSidedSurfacesVanishFromBehindDoubleSidedOnesDoNot) {
-    TestScene s({0, 0, -5}, {0, 0, 0}, 1.0f);  // behind a plane that faces +Z
-    std::shared_ptr<Material> material = Material::make(glm::vec3(0.8f), 0.5f, 0.0f);
-    s.add(Primitives::plane(1, 1), material);
-    s.addLight(LightType::directional, 1000.0f, {0, 3.14159f, 0});  // shines along +Z, onto the back
-    EXPECT_EQ(at(render(s, 16, 16), {8, 8}).a, 0);
-    material->setDoubleSided(true);
-    const Rgba back = at(render(s, 16, 16), {8, 8});
-    EXPECT_EQ(back.a, 255);
-    EXPECT_GT(luminance(back), 150.0f) << "the back face is lit with its own, flipped normal";
 }
 
 TEST_F(MaterialRenderTest, SkyLightsAndReflectsScaledByEnvironmentIntensity) {
