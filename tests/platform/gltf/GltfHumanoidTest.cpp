@@ -53,7 +53,7 @@ TEST_P(EveryHumanoid, KeepsItsSkeletonMaterialsSkinAndTextures) {
     for (size_t i = 0; i < geometry.vertexCount(); i += 97)
         ASSERT_LT(glm::length(body.skinner()->skinnedPosition(geometry, i) - geometry.mesh().positions[i]),
                   1e-3f * units);
-    // A texture only where the spec put one; one image shown by two materials is one texture.
+    // A texture only where the humanoid asks for one; one image shown by two materials is one texture.
     const MaterialProperty& skin = geometry.materialForElement(0)->diffuse();
     const MaterialProperty& shirt = geometry.materialForElement(1)->diffuse();
     if (spec.textureWidth > 0) {
