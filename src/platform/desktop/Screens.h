@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "platform/desktop/DesktopGeometry.h"
+
 namespace plimsa {
 
 /// The desktop's screens, as far as the scenes need them. Rectangles are in points with the origin at
@@ -9,14 +11,7 @@ namespace plimsa {
 /// fake. Main thread only.
 class Screens {
   public:
-    struct Rect {
-        double x = 0.0;
-        double y = 0.0;
-        double width = 0.0;
-        double height = 0.0;
-
-        bool operator==(const Rect&) const = default;
-    };
+    using Rect = DesktopRect;
 
     virtual ~Screens() = default;
 
