@@ -19,10 +19,10 @@ namespace plimsa {
 /// ignored (the value in memory stays the new one, the stored document the old one).
 ///
 /// The process has one store, `shared()`, held by a `SharedSettings`. Wiring: the application installs the
-/// real defaults with `installDefaults` (the QSettings-backed domain in platform/qt) at start, before
-/// anything touches `shared()`; when nothing was installed, `shared()` keeps its settings in memory only
-/// (snapshot and test runs), so the core never depends on a toolkit. Tests construct stores (or a
-/// `SharedSettings`) directly on their own defaults.
+/// real defaults with `installDefaults` (on Linux `FileDefaults`: the document is the file
+/// $XDG_CONFIG_HOME/plimsa/settings.json) at start, before anything touches `shared()`; when nothing was
+/// installed, `shared()` keeps its settings in memory only (snapshot and test runs), so the core never
+/// depends on a toolkit. Tests construct stores (or a `SharedSettings`) directly on their own defaults.
 ///
 /// Main thread only, including load and every save.
 class Settings {

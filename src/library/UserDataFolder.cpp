@@ -1,28 +1,10 @@
 #include "library/UserDataFolder.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <cstdlib>
-#include <vector>
+
+#include "platform/desktop/UserFolders.h"
 
 namespace plimsa {
-
-namespace {
-
-std::filesystem::path homeFolder() {
-    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
-    std::vector<char> buffer(16 * 1024);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-        found->pw_dir != nullptr && found->pw_dir[0] == '/') {
-        return found->pw_dir;
-    }
-    return {};
-}
-
-}  // namespace
 
 std::filesystem::path userDataFolder() {
     // A relative XDG_DATA_HOME is invalid by the base-directory rules and must be ignored.
