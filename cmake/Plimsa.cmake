@@ -19,11 +19,12 @@ function(plimsa_library name)
   set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
 endfunction()
 
-# plimsa_test(<name> SOURCES ... [DEPS ...] [THREADED]): one GoogleTest executable, its cases registered
-# with CTest. THREADED marks executables whose tests run code on several threads: they carry the CTest
-# label "threads" and belong to the target threaded_tests, which the ThreadSanitizer run builds.
+# plimsa_test(<name> SOURCES ... [DEPS ...] [LABELS ...] [THREADED]): one GoogleTest executable, its cases
+# registered with CTest under LABELS. THREADED marks executables whose tests run code on several threads:
+# they also carry the CTest label "threads" and belong to the target threaded_tests, which the
+# ThreadSanitizer run builds.
 function(plimsa_test name)
-  cmake_parse_arguments(ARG "THREADED" "TIMEOUT" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "THREADED" "TIMEOUT" "SOURCES;DEPS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/src" "${PROJECT_SOURCE_DIR}/tests")
   target_compile_options(${name} PRIVATE ${PLIMSA_WARNINGS})
@@ -33,9 +34,9 @@ function(plimsa_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 600)
   endif()
-  set(labels "")
+  set(labels ${ARG_LABELS})
   if(ARG_THREADED)
-    set(labels threads)
+    list(APPEND labels threads)
     set_property(GLOBAL APPEND PROPERTY PLIMSA_THREADED_TESTS ${name})
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES TIMEOUT ${ARG_TIMEOUT} LABELS "${labels}")
