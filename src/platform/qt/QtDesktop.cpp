@@ -1,0 +1,77 @@
+#include "platform/qt/QtDesktop.h"
+
+#include <unistd.h>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "platform/qt/OverlayRenderer.h"
+#include "platform/qt/QtCoordinates.h"
+#include "platform/qt/QtDispatch.h"
+#include "platform/qt/QtOverlayWindow.h"
+#include "platform/qt/QtScreens.h"
+#include "platform/qt/QtStatusItem.h"
+#include "platform/x11/X11WindowList.h"
+
+namespace plimsa {
+namespace {
+
+/// Where no X11 window list can be read: nothing is ever in front, so swings that follow windows hide.
+class EmptyWindowList final : public WindowList {
+  public:
+    std::optional<RunningApplication> frontmostApplication() override { return std::nullopt; }
+    bool isTerminated(int32_t) override { return true; }
+    std::vector<ListedWindow> onScreenWindows() override { return {}; }
+    int32_t ownPid() const override { return static_cast<int32_t>(::getpid()); }
+};
+
+std::unique_ptr<WindowList> makeWindowList() {
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (auto list = createX11WindowList(nullptr, screen != nullptr ? screen->devicePixelRatio() : 1.0))
+            return list;
+    }
+    return std::make_unique<EmptyWindowList>();
+}
+
+}  // namespace
+
+QtDesktop::QtDesktop()
+    : screens_(std::make_unique<QtScreens>()),
+      windowList_(makeWindowList()),
+      dispatch_(std::make_unique<QtDispatch>()),
+      renderer_(std::make_unique<OverlayRenderer>()) {}
+
+QtDesktop::~QtDesktop() = default;
+
+const Screens& QtDesktop::screens() const {
+    return *screens_;
+}
+
+DesktopPoint QtDesktop::mouseLocation() const {
+    return qt_coordinates::fromQt(QPointF(QCursor::pos()));
+}
+
+WindowList& QtDesktop::windowList() {
+    return *windowList_;
+}
+
+Dispatch& QtDesktop::dispatch() {
+    return *dispatch_;
+}
+
+std::unique_ptr<OverlayWindow> QtDesktop::createOverlay(const OverlayContent& content, double width,
+                                                        double height) {
+    return std::make_unique<QtOverlayWindow>(*renderer_, content, width, height);
+}
+
+std::unique_ptr<StatusItem> QtDesktop::createStatusItem() {
+    return std::make_unique<QtStatusItem>();
+}
+
+void QtDesktop::quit() {
+    QCoreApplication::quit();
+}
+
+}  // namespace plimsa
