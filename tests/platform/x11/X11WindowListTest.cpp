@@ -1,122 +1,22 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
-#include <xcb/xcb.h>
 #include <xcb/xcb_icccm.h>
 
 #include <chrono>
-#include <cstring>
 #include <functional>
-#include <string>
 #include <thread>
 
 #include "platform/x11/X11WindowList.h"
 #include "support/VirtualDesktop.h"
+#include "support/X11TestClient.h"
 
 namespace plimsa {
 namespace {
 
 using testing::VirtualDesktop;
 using testing::VirtualDesktopOptions;
-
-struct WindowSpec {
-    int32_t pid = 0;  // 0: no _NET_WM_PID
-    std::vector<std::string> types{};
-    std::vector<std::string> states{};
-    std::optional<uint32_t> desktop{};
-    std::optional<uint32_t> opacity{};
-    std::vector<uint32_t> gtkFrameExtents{};
-    int x = 100, y = 150, width = 400, height = 300;
-    bool mapped = true;
-};
-
-/// An application on the virtual desktop: makes windows and asks the window manager for things.
-class TestApplication {
-  public:
-    explicit TestApplication(const std::string& display)
-        : connection_(xcb_connect(display.c_str(), nullptr)) {
-        screen_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
-    }
-    ~TestApplication() { xcb_disconnect(connection_); }
-
-    xcb_window_t create(const WindowSpec& spec) {
-        const xcb_window_t window = xcb_generate_id(connection_);
-        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, screen_->root,
-                          static_cast<int16_t>(spec.x), static_cast<int16_t>(spec.y),
-                          static_cast<uint16_t>(spec.width), static_cast<uint16_t>(spec.height), 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen_->root_visual, 0, nullptr);
-        xcb_size_hints_t hints{};
-        xcb_icccm_size_hints_set_position(&hints, 1, spec.x, spec.y);
-        xcb_icccm_set_wm_normal_hints(connection_, window, &hints);
-        const std::string wmClass =
-            "app" + std::to_string(spec.pid) + '\0' + "App" + std::to_string(spec.pid);
-        xcb_icccm_set_wm_class(connection_, window, static_cast<uint32_t>(wmClass.size()), wmClass.data());
-        if (spec.pid != 0) setCardinals(window, "_NET_WM_PID", {static_cast<uint32_t>(spec.pid)});
-        setAtoms(window, "_NET_WM_WINDOW_TYPE", spec.types);
-        setAtoms(window, "_NET_WM_STATE", spec.states);
-        if (spec.desktop) setCardinals(window, "_NET_WM_DESKTOP", {*spec.desktop});
-        if (spec.opacity) setCardinals(window, "_NET_WM_WINDOW_OPACITY", {*spec.opacity});
-        if (!spec.gtkFrameExtents.empty()) setCardinals(window, "_GTK_FRAME_EXTENTS", spec.gtkFrameExtents);
-        if (spec.mapped) xcb_map_window(connection_, window);
-        xcb_flush(connection_);
-        return window;
-    }
-    void move(xcb_window_t window, int x, int y) {
-        const uint32_t position[] = {static_cast<uint32_t>(x), static_cast<uint32_t>(y)};
-        xcb_configure_window(connection_, window, XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
-        xcb_flush(connection_);
-    }
-    /// Asks the window manager, as a pager would, to activate `window` (_NET_ACTIVE_WINDOW), or to
-    /// minimise it (WM_CHANGE_STATE, iconic).
-    void ask(xcb_window_t window, const char* message, uint32_t first) {
-        xcb_client_message_event_t event{};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = window;
-        event.type = atom(message);
-        event.data.data32[0] = first;
-        xcb_send_event(connection_, 0, screen_->root,
-                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                       reinterpret_cast<const char*>(&event));
-        xcb_flush(connection_);
-    }
-    void focus(xcb_window_t window) {
-        xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_NONE, window, XCB_CURRENT_TIME);
-        std::free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
-    }
-    /// Where the window's client area lies on the root, in pixels.
-    std::pair<int, int> origin(xcb_window_t window) {
-        xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
-            connection_, xcb_translate_coordinates(connection_, window, screen_->root, 0, 0), nullptr);
-        const std::pair<int, int> point =
-            reply ? std::pair<int, int>{reply->dst_x, reply->dst_y} : std::pair{0, 0};
-        std::free(reply);
-        return point;
-    }
-
-  private:
-    xcb_atom_t atom(const std::string& name) {
-        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-            connection_, xcb_intern_atom(connection_, 0, static_cast<uint16_t>(name.size()), name.c_str()),
-            nullptr);
-        const xcb_atom_t value = reply->atom;
-        std::free(reply);
-        return value;
-    }
-    void setCardinals(xcb_window_t window, const char* name, const std::vector<uint32_t>& values) {
-        xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atom(name), XCB_ATOM_CARDINAL, 32,
-                            static_cast<uint32_t>(values.size()), values.data());
-    }
-    void setAtoms(xcb_window_t window, const char* name, const std::vector<std::string>& names) {
-        std::vector<xcb_atom_t> atoms;
-        for (const std::string& each : names) atoms.push_back(atom(each));
-        if (!atoms.empty())
-            xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, atom(name), XCB_ATOM_ATOM, 32,
-                                static_cast<uint32_t>(atoms.size()), atoms.data());
-    }
-
-    xcb_connection_t* connection_;
-    xcb_screen_t* screen_ = nullptr;
-};
+using testing::WindowSpec;
+using testing::X11TestClient;
 
 /// Asks until `condition` holds (the window manager answers in its own time).
 bool eventually(const std::function<bool()>& condition) {
@@ -144,12 +44,12 @@ class X11WindowListTest : public ::testing::Test {
     void start(bool windowManager) {
         desktop_ = std::make_unique<VirtualDesktop>(VirtualDesktopOptions{.windowManager = windowManager});
         if (!desktop_->isRunning()) return;
-        app_ = std::make_unique<TestApplication>(desktop_->display());
+        app_ = std::make_unique<X11TestClient>(desktop_->display());
         list_ = createX11WindowList(desktop_->display().c_str());
     }
 
     std::unique_ptr<VirtualDesktop> desktop_;
-    std::unique_ptr<TestApplication> app_;
+    std::unique_ptr<X11TestClient> app_;
     std::unique_ptr<WindowList> list_;
 };
 
