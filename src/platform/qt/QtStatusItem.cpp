@@ -15,6 +15,7 @@
 
 #include "platform/image/Image.h"
 #include "platform/qt/QtCoordinates.h"
+#include "platform/qt/X11TrayGeometry.h"
 
 namespace plimsa {
 namespace {
@@ -69,7 +70,6 @@ QtStatusItem::QtStatusItem() : menu_(std::make_unique<QMenu>()), tray_(std::make
                      [this](QSystemTrayIcon::ActivationReason reason) {
                          if (reason == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
                      });
-    tray_->show();
 }
 
 QtStatusItem::~QtStatusItem() {
@@ -86,6 +86,8 @@ void QtStatusItem::setTemplateImage(const Image& image) {
     const QPalette palette = QApplication::palette();
     const QImage drawn = tinted(image, palette.color(QPalette::WindowText), palette.color(QPalette::Window));
     tray_->setIcon(QIcon(QPixmap::fromImage(drawn)));
+    // Shown once it has an icon: a tray host docks an empty item as a blank square.
+    if (!tray_->isVisible()) tray_->show();
 }
 
 int QtStatusItem::addItem(StatusMenuItem item) {
@@ -124,8 +126,11 @@ void QtStatusItem::setChecked(int index, bool checked) {
 }
 
 std::optional<DesktopRect> QtStatusItem::frame() const {
+    if (!isShown()) return std::nullopt;
+    // Qt reports an XEmbed icon at the origin of the tray's socket; the X server knows where it is.
+    if (auto docked = x11_tray_geometry::dockedFrame(*tray_)) return qt_coordinates::fromQt(*docked);
     const QRect geometry = tray_->geometry();
-    if (!isShown() || geometry.isEmpty()) return std::nullopt;
+    if (geometry.isEmpty()) return std::nullopt;
     return qt_coordinates::fromQt(QRectF(geometry));
 }
 
