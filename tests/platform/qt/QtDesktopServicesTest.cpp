@@ -9,11 +9,23 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/Screens.h"
+#include "platform/desktop/WindowList.h"
+#include "platform/image/Image.h"
+#include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtDispatch.h"
+#include "platform/qt/QtStatusItem.h"
 #include "platform/qt/QtTestSession.h"
 #include "platform/qt/SingleInstance.h"
 #include "platform/qt/X11Session.h"
+#include "support/ChildProcess.h"
 #include "support/TemporaryFolder.h"
+
+#include <spawn.h>
+#include <QAction>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <csignal>
 
 namespace plimsa {
 namespace {
@@ -49,6 +61,77 @@ TEST(QtDispatch, PostAndAfterRunOnLaterTurnsAndEveryStopsWithItsHandle) {
     });
     waitFor([] { return false; }, 0.1);
     EXPECT_EQ(selfStops, 1);
+}
+
+/// A program left running in the background until the object goes.
+class Background {
+  public:
+    Background(const std::vector<std::string>& arguments, const std::string& display) {
+        std::vector<std::string> texts = arguments;
+        std::vector<char*> argv;
+        for (std::string& text : texts) argv.push_back(text.data());
+        argv.push_back(nullptr);
+        std::string variable = "DISPLAY=" + display;
+        char* envp[] = {variable.data(), nullptr};
+        if (::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), envp) != 0) pid_ = 0;
+    }
+    ~Background() {
+        if (pid_ == 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+
+  private:
+    pid_t pid_ = 0;
+};
+
+TEST(QtDesktop, ScreensMouseAndTrayInPointsFromTheBottomLeft) {
+    PLIMSA_QT_SESSION(session);
+    QtDesktop desktop;
+    EXPECT_EQ(desktop.screens().mainScreenFrame(), (DesktopRect{0, 0, 1280, 800}));
+    EXPECT_EQ(desktop.windowList().ownPid(), ::getpid());
+    testing::runProcess("/usr/bin/xdotool", {"mousemove", "10", "20"}, "/",
+                        {{"DISPLAY", session.desktop.display()}});
+    EXPECT_TRUE(waitFor([&] { return desktop.mouseLocation() == DesktopPoint{10, 780}; }));
+
+    const Background tray({"/usr/bin/trayer", "--edge", "top", "--align", "right", "--widthtype", "request"},
+                          session.desktop.display());
+    ASSERT_TRUE(waitFor([] { return QSystemTrayIcon::isSystemTrayAvailable(); }));
+    auto item = desktop.createStatusItem();
+    EXPECT_FALSE(item->isShown()) << "no icon yet";
+    Image icon(18, 18, true);
+    for (int y = 3; y < 7; ++y)
+        for (int x = 2; x < 16; ++x) icon.pixel(x, y)[3] = 255;
+    item->setTemplateImage(icon);
+    EXPECT_TRUE(waitFor([&] { return item->isShown() && item->frame().has_value(); }));
+    const auto frame = item->frame();
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_GT(frame->minY(), 800 - 40) << "the tray sits at the top edge";
+    EXPECT_GT(frame->minX(), 1280 - 60) << "on the right";
+    EXPECT_GT(frame->width, 0);
+
+    int chosen = 0;
+    const int customize =
+        item->addItem({.title = "Customize…", .key = ",", .action = [&] { ++chosen; }, .separator = false});
+    StatusMenuItem separator, quitItem;
+    separator.separator = true;
+    quitItem.title = "Quit";
+    quitItem.key = "q";
+    quitItem.visible = false;
+    item->addItem(separator);
+    const int quit = item->addItem(quitItem);
+    QMenu& menu = static_cast<QtStatusItem&>(*item).menu();
+    ASSERT_EQ(menu.actions().size(), 3);
+    EXPECT_EQ(menu.actions()[customize]->shortcut().toString(), QStringLiteral("Ctrl+,"));
+    EXPECT_EQ(menu.actions()[quit]->shortcut().toString(), QStringLiteral("Ctrl+Q"));
+    EXPECT_FALSE(menu.actions()[quit]->isVisible());
+    item->setVisible(quit, true);
+    item->setTitle(customize, "Settings…");
+    item->setChecked(99, true);  // an unknown index is ignored
+    EXPECT_TRUE(menu.actions()[quit]->isVisible());
+    EXPECT_EQ(menu.actions()[customize]->text(), QStringLiteral("Settings…"));
+    menu.actions()[customize]->trigger();
+    EXPECT_EQ(chosen, 1);
 }
 
 /// A socket file that nobody listens on, as a crashed process leaves it.
