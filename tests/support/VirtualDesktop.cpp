@@ -4,9 +4,11 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/uio.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 #include <algorithm>
 #include <array>
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "support/TemporaryFolder.h"
 
@@ -126,6 +129,41 @@ bool hasCompositor(const std::string& display) {
     });
 }
 
+// RandR requests by hand (Debian's xcb-randr headers are not among our packages): a body of native-order
+// fields after the 4-byte header that xcb fills in.
+class RandrRequest {
+  public:
+    explicit RandrRequest(uint8_t minor) : minor_(minor), bytes_(4, 0) {}
+    template <typename T>
+    RandrRequest& add(T value) {
+        const auto* raw = reinterpret_cast<const uint8_t*>(&value);
+        bytes_.insert(bytes_.end(), raw, raw + sizeof(T));
+        return *this;
+    }
+    /// Sends it; the reply (to free()), or null for a request without one or an error.
+    void* send(xcb_connection_t* connection, bool hasReply) {
+        static xcb_extension_t randr{"RANDR", 0};
+        bytes_.resize((bytes_.size() + 3) / 4 * 4, 0);
+        std::array<iovec, 3> parts{};
+        parts[2] = {bytes_.data(), bytes_.size()};
+        xcb_protocol_request_t request{1, &randr, minor_, static_cast<uint8_t>(hasReply ? 0 : 1)};
+        const unsigned sequence =
+            xcb_send_request(connection, XCB_REQUEST_CHECKED, parts.data() + 2, &request);
+        xcb_generic_error_t* error = nullptr;
+        void* reply = nullptr;
+        if (hasReply)
+            reply = xcb_wait_for_reply(connection, sequence, &error);
+        else
+            error = xcb_request_check(connection, xcb_void_cookie_t{sequence});
+        std::free(error);
+        return reply;
+    }
+
+  private:
+    uint8_t minor_;
+    std::vector<uint8_t> bytes_;
+};
+
 // Plain title bars and two workspaces; windows go where their programs ask.
 constexpr const char* kOpenboxConfiguration = R"(<?xml version="1.0" encoding="UTF-8"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc">
@@ -154,7 +192,15 @@ VirtualDesktop::VirtualDesktop(VirtualDesktopOptions options) {
         }
     }
     home_ = std::make_unique<TemporaryFolder>();
+    if (!options.monitors.empty()) {
+        options.width = options.height = 0;
+        for (const VirtualMonitor& monitor : options.monitors) {
+            options.width = std::max(options.width, monitor.x + monitor.width);
+            options.height = std::max(options.height, monitor.y + monitor.height);
+        }
+    }
     if (!startServer(options)) return;
+    if (!options.monitors.empty() && !declareMonitors(options.monitors)) return;
     if (options.windowManager && !startWindowManager()) return;
     if (options.compositor) startCompositor();
 }
@@ -247,6 +293,50 @@ bool VirtualDesktop::startServer(const VirtualDesktopOptions& options) {
     }
     display_ = ":" + number;
     return true;
+}
+
+bool VirtualDesktop::declareMonitors(const std::vector<VirtualMonitor>& monitors) {
+    constexpr uint8_t kQueryVersion = 0, kGetScreenResourcesCurrent = 25, kGetMonitors = 42, kSetMonitor = 43;
+    const bool declared = askDisplay(display_, [&](xcb_connection_t* connection, xcb_window_t root) {
+        std::free(RandrRequest(kQueryVersion).add<uint32_t>(1).add<uint32_t>(6).send(connection, true));
+        // The server's own output joins the first monitor, or it would count as a monitor of its own.
+        auto* resources = static_cast<uint8_t*>(
+            RandrRequest(kGetScreenResourcesCurrent).add<uint32_t>(root).send(connection, true));
+        uint32_t output = XCB_NONE;
+        uint16_t crtcs = 0, outputs = 0;
+        if (resources != nullptr) {
+            std::memcpy(&crtcs, resources + 16, 2);
+            std::memcpy(&outputs, resources + 18, 2);
+            if (outputs > 0) std::memcpy(&output, resources + 32 + 4 * crtcs, 4);
+        }
+        std::free(resources);
+        for (size_t i = 0; i < monitors.size(); ++i) {
+            const VirtualMonitor& m = monitors[i];
+            const bool withOutput = i == 0 && output != XCB_NONE;
+            RandrRequest request(kSetMonitor);
+            request.add<uint32_t>(root)
+                .add<uint32_t>(atomNamed(connection, ("PLIMSA-" + std::to_string(i)).c_str()))
+                .add<uint8_t>(i == 0)
+                .add<uint8_t>(0)
+                .add<uint16_t>(withOutput ? 1 : 0)
+                .add<int16_t>(static_cast<int16_t>(m.x))
+                .add<int16_t>(static_cast<int16_t>(m.y))
+                .add<uint16_t>(static_cast<uint16_t>(m.width))
+                .add<uint16_t>(static_cast<uint16_t>(m.height))
+                .add<uint32_t>(static_cast<uint32_t>(m.width * 254 / 960))  // millimetres at 96 dpi
+                .add<uint32_t>(static_cast<uint32_t>(m.height * 254 / 960));
+            if (withOutput) request.add<uint32_t>(output);
+            request.send(connection, false);
+        }
+        auto* listed = static_cast<uint8_t*>(
+            RandrRequest(kGetMonitors).add<uint32_t>(root).add<uint8_t>(1).send(connection, true));
+        uint32_t count = 0;
+        if (listed != nullptr) std::memcpy(&count, listed + 12, 4);
+        std::free(listed);
+        return count == monitors.size();
+    });
+    if (!declared) failure_ = "the RandR monitors could not be declared";
+    return declared;
 }
 
 bool VirtualDesktop::startWindowManager() {

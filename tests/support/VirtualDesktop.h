@@ -12,13 +12,24 @@ namespace plimsa::testing {
 
 class TemporaryFolder;
 
+/// A monitor on the virtual desktop's one X screen, in pixels from the screen's top left.
+struct VirtualMonitor {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
 /// What a virtual desktop runs: one X screen of `width` x `height` pixels, optionally a window manager
-/// (openbox, two workspaces, the first one current) and a compositing manager (xcompmgr).
+/// (openbox, two workspaces, the first one current) and a compositing manager (xcompmgr). With
+/// `monitors`, the screen is their bounding box and each is declared as a RandR monitor (the first one
+/// primary), which is how toolkits see two monitors side by side.
 struct VirtualDesktopOptions {
     int width = 1280;
     int height = 800;
     bool windowManager = false;
     bool compositor = false;
+    std::vector<VirtualMonitor> monitors{};
 };
 
 /// An X server in memory (Xvfb on a display it picks itself, never the developer's) with what the
@@ -55,6 +66,7 @@ class VirtualDesktop {
     };
 
     bool startServer(const VirtualDesktopOptions& options);
+    bool declareMonitors(const std::vector<VirtualMonitor>& monitors);
     bool startWindowManager();
     bool startCompositor();
     pid_t spawn(const std::vector<std::string>& arguments, int displayFd = -1);

@@ -36,6 +36,7 @@ xcb_window_t X11TestClient::create(const WindowSpec& spec) {
     if (spec.desktop) setCardinals(window, "_NET_WM_DESKTOP", {*spec.desktop});
     if (spec.opacity) setCardinals(window, "_NET_WM_WINDOW_OPACITY", {*spec.opacity});
     if (!spec.gtkFrameExtents.empty()) setCardinals(window, "_GTK_FRAME_EXTENTS", spec.gtkFrameExtents);
+    if (spec.transientFor != XCB_NONE) xcb_icccm_set_wm_transient_for(connection_, window, spec.transientFor);
     if (spec.mapped) xcb_map_window(connection_, window);
     xcb_flush(connection_);
     return window;

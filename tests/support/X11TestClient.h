@@ -18,6 +18,7 @@ struct WindowSpec {
     std::optional<uint32_t> desktop{};
     std::optional<uint32_t> opacity{};
     std::vector<uint32_t> gtkFrameExtents{};
+    xcb_window_t transientFor = XCB_NONE;
     int x = 100, y = 150, width = 400, height = 300;
     bool mapped = true;
 };

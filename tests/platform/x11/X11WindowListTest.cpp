@@ -84,6 +84,12 @@ TEST_F(X11WindowListTest, ManagedWindowsComeFrontToBackWithTheActiveOneInFront) 
     EXPECT_TRUE(eventually([&] {
         return list_->frontmostApplication() == RunningApplication{1001, "App1001"};
     }));
+
+    // A window that names no process belongs to the one it is transient for.
+    app_->create({.transientFor = first});
+    EXPECT_TRUE(eventually([&] {
+        return list_->frontmostApplication() == RunningApplication{1001, "App0"};
+    }));
 }
 
 TEST_F(X11WindowListTest, BoundsIncludeTheTitleBarFollowMovesAndScaleWithTheRatio) {
@@ -105,13 +111,16 @@ TEST_F(X11WindowListTest, BoundsIncludeTheTitleBarFollowMovesAndScaleWithTheRati
     EXPECT_EQ(before.height - shadowed.height, 50);
 
     app_->move(window, 500, 260);
-    ASSERT_TRUE(eventually([&] {
-        const auto w = list_->onScreenWindows();
-        return find(w, 1001)->bounds->x != before.x;
-    }));
-    const DesktopRect after = find(list_->onScreenWindows(), 1001)->bounds.value();
-    EXPECT_EQ(after.x - before.x, app_->origin(window).first - clientX);
-    EXPECT_EQ(after.y - before.y, app_->origin(window).second - clientY);
+    ASSERT_TRUE(eventually([&] { return app_->origin(window).first != clientX; }))
+        << "the window manager moved it";
+    const auto [movedX, movedY] = app_->origin(window);
+    DesktopRect after;
+    EXPECT_TRUE(eventually([&] {
+        after = find(list_->onScreenWindows(), 1001)->bounds.value();
+        return after.x - before.x == movedX - clientX && after.y - before.y == movedY - clientY;
+    })) << "client moved by "
+        << movedX - clientX << ", " << movedY - clientY << "; bounds by " << after.x - before.x << ", "
+        << after.y - before.y;
     EXPECT_EQ(after.width, before.width);
 
     const std::unique_ptr<WindowList> doubled = createX11WindowList(desktop_->display().c_str(), 2.0);
@@ -200,6 +209,21 @@ TEST_F(X11WindowListTest, LostDisplayGivesEmptyAnswers) {
         EXPECT_EQ(list_->frontmostApplication(), std::nullopt);
         EXPECT_TRUE(list_->isTerminated(list_->ownPid()));
     }
+}
+
+TEST(VirtualDesktop, TwoMonitorsSideBySideWithWindowManagerAndCompositor) {
+    // The constructor checks each part: the monitors are listed, openbox manages, xcompmgr owns its
+    // selection.
+    VirtualDesktop desktop(
+        {.windowManager = true, .compositor = true, .monitors = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}}});
+    PLIMSA_SKIP_WITHOUT_VIRTUAL_DESKTOP(desktop);
+    X11TestClient client(desktop.display());
+    client.create({.pid = 1, .x = 2000, .y = 500});
+    const std::unique_ptr<WindowList> list = createX11WindowList(desktop.display().c_str());
+    EXPECT_TRUE(eventually([&] {
+        const auto windows = list->onScreenWindows();
+        return windows.size() == 1 && windows[0].bounds && windows[0].bounds->x > 1280;
+    })) << "a window on the second monitor";
 }
 
 }  // namespace
