@@ -188,21 +188,9 @@ void X11WindowCache::handleEvent(const xcb_generic_event_t& event) {
     // Without a window manager the root's children are the list: any change among them restacks it.
     const uint32_t childrenChanged = ewmh_ ? 0u : static_cast<uint32_t>(kListBit);
     switch (event.response_type & 0x7F) {
-        case XCB_PROPERTY_NOTIFY: {
-            const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            const xcb_ewmh_connection_t& ewmh = atoms_.ewmh();
-            if (e.window == root_) {
-                // The list's first appearance is what tells a window manager that has just started.
-                if (e.atom == ewmh._NET_CLIENT_LIST_STACKING)
-                    rootDirty_ |= ewmh_ ? kListBit : kModeBit | kListBit;
-                if (e.atom == ewmh._NET_ACTIVE_WINDOW) rootDirty_ |= kActiveBit;
-                if (e.atom == ewmh._NET_CURRENT_DESKTOP) rootDirty_ |= kDesktopBit;
-                if (e.atom == ewmh._NET_SUPPORTING_WM_CHECK) rootDirty_ |= kModeBit;
-            } else if (const std::optional<WindowProperty> property = atoms_.windowPropertyNamed(e.atom)) {
-                markWindow(e.window, X11WindowRecord::bitOf(*property));
-            }
+        case XCB_PROPERTY_NOTIFY:
+            handlePropertyChange(reinterpret_cast<const xcb_property_notify_event_t&>(event));
             break;
-        }
         case XCB_CONFIGURE_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
             markWindow(e.window, geometry);
@@ -242,59 +230,80 @@ void X11WindowCache::handleEvent(const xcb_generic_event_t& event) {
     }
 }
 
+void X11WindowCache::handlePropertyChange(const xcb_property_notify_event_t& event) {
+    const xcb_ewmh_connection_t& ewmh = atoms_.ewmh();
+    if (event.window != root_) {
+        if (const std::optional<WindowProperty> property = atoms_.windowPropertyNamed(event.atom))
+            markWindow(event.window, X11WindowRecord::bitOf(*property));
+        return;
+    }
+    // The list's first appearance is what tells of a window manager that has just started.
+    if (event.atom == ewmh._NET_CLIENT_LIST_STACKING) rootDirty_ |= ewmh_ ? kListBit : kModeBit | kListBit;
+    if (event.atom == ewmh._NET_ACTIVE_WINDOW) rootDirty_ |= kActiveBit;
+    if (event.atom == ewmh._NET_CURRENT_DESKTOP) rootDirty_ |= kDesktopBit;
+    if (event.atom == ewmh._NET_SUPPORTING_WM_CHECK) rootDirty_ |= kModeBit;
+}
+
 void X11WindowCache::readRoot() {
     const xcb_ewmh_connection_t& ewmh = atoms_.ewmh();
     const uint32_t dirty = std::exchange(rootDirty_, 0u);
     const bool modeChanged = (dirty & kModeBit) != 0;
-    const auto check = askProperty(connection_, root_, ewmh._NET_SUPPORTING_WM_CHECK, 1);
-    const auto list = askProperty(connection_, root_, ewmh._NET_CLIENT_LIST_STACKING, kLongestList);
-    const auto active = askProperty(connection_, root_, ewmh._NET_ACTIVE_WINDOW, 1);
-    const auto desktop = askProperty(connection_, root_, ewmh._NET_CURRENT_DESKTOP, 1);
-    const bool needTree = modeChanged || !ewmh_;
-    const xcb_query_tree_cookie_t tree =
-        needTree ? xcb_query_tree(connection_, root_) : xcb_query_tree_cookie_t{};
+    const auto wants = [&](uint32_t bit) { return modeChanged || (dirty & bit) != 0; };
+    // Without EWMH only the tree is of use, but a mode change does not know yet which mode comes.
+    const bool wantsTree = modeChanged || (!ewmh_ && wants(kListBit));
+    const bool wantsList = modeChanged || (ewmh_ && wants(kListBit));
+    const bool wantsActive = ewmh_ && wants(kActiveBit);
+    const bool wantsDesktop = ewmh_ && wants(kDesktopBit);
+    xcb_get_property_cookie_t check{}, list{}, active{}, desktop{};
+    xcb_query_tree_cookie_t tree{};
+    if (modeChanged) check = askProperty(connection_, root_, ewmh._NET_SUPPORTING_WM_CHECK, 1);
+    if (wantsList) list = askProperty(connection_, root_, ewmh._NET_CLIENT_LIST_STACKING, kLongestList);
+    if (wantsActive || modeChanged) active = askProperty(connection_, root_, ewmh._NET_ACTIVE_WINDOW, 1);
+    if (wantsDesktop || modeChanged) desktop = askProperty(connection_, root_, ewmh._NET_CURRENT_DESKTOP, 1);
+    if (wantsTree) tree = xcb_query_tree(connection_, root_);
 
-    auto checkReply = replyTo(connection_, xcb_get_property_reply, check);
-    auto listReply = replyTo(connection_, xcb_get_property_reply, list);
-    auto activeReply = replyTo(connection_, xcb_get_property_reply, active);
-    auto desktopReply = replyTo(connection_, xcb_get_property_reply, desktop);
-    auto treeReply = needTree ? replyTo(connection_, xcb_query_tree_reply, tree) : nullptr;
-
-    const bool hadEwmh = ewmh_;
+    XcbPointer<xcb_get_property_reply_t> listReply;
+    if (wantsList) listReply = replyTo(connection_, xcb_get_property_reply, list);
     if (modeChanged) {
-        // A window manager proves it runs by a check window that names itself; a stale root property
-        // left by one that quit names a window that is gone.
-        const xcb_window_t candidate = firstWordOf(checkReply.get()).value_or(XCB_NONE);
-        bool alive = false;
-        if (candidate != XCB_NONE) {
-            selectEvents(connection_, candidate, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-            auto own = replyTo(connection_, xcb_get_property_reply,
-                               askProperty(connection_, candidate, ewmh._NET_SUPPORTING_WM_CHECK, 1));
-            alive = firstWordOf(own.get()) == candidate;
+        const bool hadEwmh = ewmh_;
+        const auto checkReply = replyTo(connection_, xcb_get_property_reply, check);
+        ewmh_ = confirmWindowManager(firstWordOf(checkReply.get()).value_or(XCB_NONE)) &&
+                listReply != nullptr && listReply->type != XCB_ATOM_NONE;
+        if (ewmh_ != hadEwmh) {
+            windows_.clear();
+            clientOfFrame_.clear();
         }
-        checkWindow_ = alive ? candidate : XCB_NONE;
-        ewmh_ = alive && listReply != nullptr && listReply->type != XCB_ATOM_NONE;
     }
-    if (ewmh_ != hadEwmh) {
-        windows_.clear();
-        clientOfFrame_.clear();
+    if (modeChanged || wantsActive) {
+        const auto reply = replyTo(connection_, xcb_get_property_reply, active);
+        active_ = ewmh_ ? firstWordOf(reply.get()).value_or(XCB_NONE) : XCB_NONE;
+        frontDirty_ = true;
     }
-    if (ewmh_) {
+    if (modeChanged || wantsDesktop) {
+        const auto reply = replyTo(connection_, xcb_get_property_reply, desktop);
+        currentDesktop_ = ewmh_ ? firstWordOf(reply.get()) : std::nullopt;
+    }
+    const auto treeReply = wantsTree ? replyTo(connection_, xcb_query_tree_reply, tree) : nullptr;
+    if (ewmh_ && listReply) {
         const std::span<const uint32_t> words = wordsOf(listReply.get());
         adoptList({words.begin(), words.end()});
-        active_ = firstWordOf(activeReply.get()).value_or(XCB_NONE);
-        currentDesktop_ = firstWordOf(desktopReply.get());
-    } else {
-        std::vector<xcb_window_t> children;
-        if (treeReply) {
-            const xcb_window_t* first = xcb_query_tree_children(treeReply.get());
-            children.assign(first, first + xcb_query_tree_children_length(treeReply.get()));
-        }
-        adoptList(children);
-        active_ = XCB_NONE;
-        currentDesktop_.reset();
+    } else if (!ewmh_ && wantsTree) {
+        const xcb_window_t* children = treeReply ? xcb_query_tree_children(treeReply.get()) : nullptr;
+        adoptList({children, children + (treeReply ? xcb_query_tree_children_length(treeReply.get()) : 0)});
     }
-    frontDirty_ = true;
+}
+
+bool X11WindowCache::confirmWindowManager(xcb_window_t candidate) {
+    // A window manager proves it runs by a check window that names itself; a stale root property left
+    // by one that quit names a window that is gone. Its destruction tells us when it quits.
+    checkWindow_ = XCB_NONE;
+    if (candidate == XCB_NONE) return false;
+    selectEvents(connection_, candidate, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
+    const auto own = replyTo(connection_, xcb_get_property_reply,
+                             askProperty(connection_, candidate, atoms_.ewmh()._NET_SUPPORTING_WM_CHECK, 1));
+    if (firstWordOf(own.get()) != candidate) return false;
+    checkWindow_ = candidate;
+    return true;
 }
 
 void X11WindowCache::adoptList(const std::vector<xcb_window_t>& windows) {
@@ -319,20 +328,22 @@ void X11WindowCache::adoptList(const std::vector<xcb_window_t>& windows) {
     stacking_.assign(windows.begin(), windows.end());
 }
 
+/// The requests of one window's refresh, sent together; each reply is awaited only after all are sent.
+struct WindowRequest {
+    X11WindowRecord* record = nullptr;
+    uint32_t bits = 0;
+    std::array<xcb_get_property_cookie_t, kWindowPropertyCount> properties{};
+    xcb_translate_coordinates_cookie_t origin{};
+    xcb_get_geometry_cookie_t geometry{};
+    xcb_get_window_attributes_cookie_t attributes{};
+    xcb_query_tree_cookie_t tree{};
+};
+
 void X11WindowCache::readWindows() {
-    struct Request {
-        X11WindowRecord* record = nullptr;
-        uint32_t bits = 0;
-        std::array<xcb_get_property_cookie_t, kWindowPropertyCount> properties{};
-        xcb_translate_coordinates_cookie_t origin{};
-        xcb_get_geometry_cookie_t geometry{};
-        xcb_get_window_attributes_cookie_t attributes{};
-        xcb_query_tree_cookie_t tree{};
-    };
-    std::vector<Request> requests;
+    std::vector<WindowRequest> requests;
     for (auto& [id, record] : windows_) {
         if (record.dirty == 0) continue;
-        Request request{&record, std::exchange(record.dirty, 0u)};
+        WindowRequest request{&record, std::exchange(record.dirty, 0u)};
         for (size_t i = 0; i < kWindowPropertyCount; ++i)
             if ((request.bits & (1u << i)) != 0)
                 request.properties[i] =
@@ -347,42 +358,44 @@ void X11WindowCache::readWindows() {
         requests.push_back(request);
     }
     anyWindowDirty_ = false;
-
     std::vector<std::pair<X11WindowRecord*, xcb_window_t>> framesToFind;
-    for (Request& request : requests) {
-        X11WindowRecord& record = *request.record;
-        for (size_t i = 0; i < kWindowPropertyCount; ++i)
-            if ((request.bits & (1u << i)) != 0)
-                record.store(static_cast<WindowProperty>(i),
-                             replyTo(connection_, xcb_get_property_reply, request.properties[i]).get());
-        if ((request.bits & kOwnerBits) != 0) frontDirty_ = true;
-        if ((request.bits & X11WindowRecord::kGeometryBit) != 0) {
-            auto origin = replyTo(connection_, xcb_translate_coordinates_reply, request.origin);
-            auto geometry = replyTo(connection_, xcb_get_geometry_reply, request.geometry);
-            record.geometry.reset();
-            if (origin && geometry) {
-                const int32_t border = geometry->border_width;
-                record.geometry = PixelRect{origin->dst_x - border, origin->dst_y - border,
-                                            geometry->width + 2u * geometry->border_width,
-                                            geometry->height + 2u * geometry->border_width};
-            }
-        }
-        if ((request.bits & X11WindowRecord::kAttributesBit) != 0) {
-            auto attributes = replyTo(connection_, xcb_get_window_attributes_reply, request.attributes);
-            record.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
-        }
-        if ((request.bits & X11WindowRecord::kFrameBit) != 0) {
-            auto tree = replyTo(connection_, xcb_query_tree_reply, request.tree);
-            const xcb_window_t parent = tree ? tree->parent : XCB_NONE;
-            if (parent == XCB_NONE || parent == root_) {
-                clientOfFrame_.erase(record.frame);
-                record.frame = record.id;
-            } else {
-                framesToFind.emplace_back(&record, parent);
-            }
+    for (WindowRequest& request : requests) storeReplies(request, framesToFind);
+    if (!framesToFind.empty()) findFrames(std::move(framesToFind));
+}
+
+void X11WindowCache::storeReplies(WindowRequest& request,
+                                  std::vector<std::pair<X11WindowRecord*, xcb_window_t>>& framesToFind) {
+    X11WindowRecord& record = *request.record;
+    for (size_t i = 0; i < kWindowPropertyCount; ++i)
+        if ((request.bits & (1u << i)) != 0)
+            record.store(static_cast<WindowProperty>(i),
+                         replyTo(connection_, xcb_get_property_reply, request.properties[i]).get());
+    if ((request.bits & kOwnerBits) != 0) frontDirty_ = true;
+    if ((request.bits & X11WindowRecord::kGeometryBit) != 0) {
+        const auto origin = replyTo(connection_, xcb_translate_coordinates_reply, request.origin);
+        const auto geometry = replyTo(connection_, xcb_get_geometry_reply, request.geometry);
+        record.geometry.reset();
+        if (origin && geometry) {
+            const int32_t border = geometry->border_width;
+            record.geometry = PixelRect{origin->dst_x - border, origin->dst_y - border,
+                                        geometry->width + 2u * geometry->border_width,
+                                        geometry->height + 2u * geometry->border_width};
         }
     }
-    if (!framesToFind.empty()) findFrames(std::move(framesToFind));
+    if ((request.bits & X11WindowRecord::kAttributesBit) != 0) {
+        const auto attributes = replyTo(connection_, xcb_get_window_attributes_reply, request.attributes);
+        record.viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    }
+    if ((request.bits & X11WindowRecord::kFrameBit) != 0) {
+        const auto tree = replyTo(connection_, xcb_query_tree_reply, request.tree);
+        const xcb_window_t parent = tree ? tree->parent : XCB_NONE;
+        if (parent != XCB_NONE && parent != root_) {
+            framesToFind.emplace_back(&record, parent);
+        } else {
+            if (record.frame != record.id) clientOfFrame_.erase(record.frame);
+            record.frame = record.id;
+        }
+    }
 }
 
 void X11WindowCache::findFrames(std::vector<std::pair<X11WindowRecord*, xcb_window_t>> pending) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/desktop/WindowList.h"
@@ -13,6 +14,8 @@
 #include "platform/x11/X11WindowRecord.h"
 
 namespace plimsa::x11 {
+
+struct WindowRequest;
 
 /// The window list of one X11 display on a connection of its own. It listens to the root window
 /// (property changes, its children's structure) and to every listed client (structure, properties), and
@@ -52,10 +55,14 @@ class X11WindowCache final : public WindowList {
     bool refresh();
     void drainEvents();
     void handleEvent(const xcb_generic_event_t& event);
+    void handlePropertyChange(const xcb_property_notify_event_t& event);
     void markWindow(xcb_window_t window, uint32_t bits);
     void readRoot();
+    bool confirmWindowManager(xcb_window_t candidate);
     void adoptList(const std::vector<xcb_window_t>& windows);
     void readWindows();
+    void storeReplies(WindowRequest& request,
+                      std::vector<std::pair<X11WindowRecord*, xcb_window_t>>& framesToFind);
     void findFrames(std::vector<std::pair<X11WindowRecord*, xcb_window_t>> pending);
     std::optional<RunningApplication> ownerOf(xcb_window_t window);
     std::optional<RunningApplication> focusedOwner();
