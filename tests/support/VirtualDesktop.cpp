@@ -216,6 +216,11 @@ void VirtualDesktop::killServer() {
     children_.front().pid = 0;
 }
 
+void VirtualDesktop::stopWindowManager() {
+    for (Child& child : children_)
+        if (child.name == "openbox") stop(child);
+}
+
 pid_t VirtualDesktop::spawn(const std::vector<std::string>& arguments, int displayFd) {
     const std::string program = pathOf(arguments.front());
     std::vector<std::string> texts = arguments;

@@ -58,6 +58,8 @@ class VirtualDesktop {
 
     /// Ends the X server at once, as a crash would (the other programs follow it).
     void killServer();
+    /// Ends the window manager as a person would (it hands its windows back to the root); no-op without.
+    void stopWindowManager();
 
   private:
     struct Child {

@@ -22,6 +22,8 @@ struct WindowRequest;
 /// on each call drains those events and reads again only what they say changed: the stacking list, the
 /// active window, the current desktop, or one window's properties, geometry or map state. Every request
 /// of a refresh is sent before its first reply is awaited; a call when nothing changed makes no request.
+/// A window manager moves its frame, not the client inside: the frame's ConfigureNotify comes through
+/// the root's SubstructureNotify and is traced to its client (as is the synthetic one the client gets).
 ///
 /// With EWMH (a live _NET_SUPPORTING_WM_CHECK window and _NET_CLIENT_LIST_STACKING on the root) the
 /// list is the managed clients and the frontmost application is the owner of _NET_ACTIVE_WINDOW.

@@ -194,6 +194,19 @@ TEST_F(X11WindowListTest, WithoutWindowManagerTheRootsMappedChildrenAndTheFocusA
     EXPECT_TRUE(list_->isTerminated(4002)) << "its only window is not listed";
 }
 
+TEST_F(X11WindowListTest, WindowManagerThatQuitsLeavesTheRootsChildren) {
+    start(true);
+    PLIMSA_SKIP_WITHOUT_VIRTUAL_DESKTOP(*desktop_);
+    const xcb_window_t window = app_->create({.pid = 5001});
+    ASSERT_TRUE(eventually([&] { return list_->onScreenWindows().size() == 1; }));
+    desktop_->stopWindowManager();
+    app_->focus(window);
+    EXPECT_TRUE(eventually([&] {
+        const auto w = list_->onScreenWindows();
+        return find(w, 5001) && list_->frontmostApplication() == RunningApplication{5001, "App5001"};
+    }));
+}
+
 TEST_F(X11WindowListTest, LostDisplayGivesEmptyAnswers) {
     EXPECT_EQ(createX11WindowList(":65000"), nullptr);
     start(true);
