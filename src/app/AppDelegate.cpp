@@ -115,10 +115,14 @@ void AppDelegate::applicationDidFinishLaunching() {
     handleTestFlags();
     syncInstances();
     setupStatusItem();
-    if (hasFlag("--panel")) panel_.show(false);
+    const bool panelAsked = hasFlag("--panel");
+    if (panelAsked) panel_.show(false);
     if (hasFlag("--print-status-frame")) printStatusFrame();
-    if (CharacterLibrary::names().empty() && settings_.v().swings.empty() && settings_.v().corners.empty())
-        panel_.show(true);
+    const bool firstRun =
+        CharacterLibrary::names().empty() && settings_.v().swings.empty() && settings_.v().corners.empty();
+    if (firstRun) panel_.show(true);
+    // Without a tray to hold the menu the panel is the only way in: open it.
+    if (!statusItem_->isShown() && !panelAsked && !firstRun) panel_.show(false);
     scheduleAutoclose();
     subscribe();
 }

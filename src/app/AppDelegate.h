@@ -66,7 +66,8 @@ class AppDelegate {
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
-    /// The start-up sequence; call once, after the event loop is running.
+    /// The start-up sequence; call once, after the event loop is running. Where no tray shows the status
+    /// item, the panel opens (the menu would be out of reach).
     void applicationDidFinishLaunching();
 
     /// Creates, drops and re-applies instances so that they match the settings' swings and corner
