@@ -17,7 +17,14 @@ class QtOverlayWindow::Surface final : public QWindow {
 
   protected:
     void exposeEvent(QExposeEvent*) override {
-        if (isExposed() && !owner_.view_.playing) owner_.renderer_.drawStill(owner_.view_);
+        if (!isExposed()) return;
+        // Shown means managed: a window manager still busy forgetting the last mapping when the first
+        // request came has certainly taken the window in by now.
+        if (!owner_.hintsConfirmed_) {
+            owner_.hintsConfirmed_ = true;
+            x11_overlay_hints::apply(winId());
+        }
+        if (!owner_.view_.playing) owner_.renderer_.drawStill(owner_.view_);
     }
     void mousePressEvent(QMouseEvent* event) override {
         event->accept();

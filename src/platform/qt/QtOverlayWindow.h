@@ -49,6 +49,7 @@ class QtOverlayWindow final : public OverlayWindow {
     OverlayRenderer::View view_;
     DesktopRect frame_;
     bool ignoresMouse_ = true;
+    bool hintsConfirmed_ = false;  // the hints were sent again once the window was shown
     std::function<void()> onClick_;
 };
 

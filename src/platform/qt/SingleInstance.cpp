@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <cstdlib>
+#include <QStandardPaths>
 
 namespace plimsa {
 namespace {
@@ -16,10 +16,11 @@ const QByteArray kShowRequest = QByteArrayLiteral("show-panel\n");
 }  // namespace
 
 QString SingleInstance::defaultName() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime != nullptr && runtime[0] == '/' && QDir(QString::fromLocal8Bit(runtime)).exists())
-        return QDir(QString::fromLocal8Bit(runtime)).filePath(QStringLiteral("plimsa.socket"));
-    return QStringLiteral("plimsa-%1").arg(::getuid());
+    // $XDG_RUNTIME_DIR, or a private folder Qt makes for this user (never a name in the shared /tmp,
+    // where another user could answer in our place).
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) return QStringLiteral("plimsa-%1").arg(::getuid());
+    return QDir(folder).filePath(QStringLiteral("plimsa.socket"));
 }
 
 SingleInstance::SingleInstance(const QString& name) {

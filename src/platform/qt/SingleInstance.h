@@ -14,8 +14,8 @@ namespace plimsa {
 /// Needs a QCoreApplication; GUI thread only.
 class SingleInstance {
   public:
-    /// The socket for this user: "plimsa.socket" in $XDG_RUNTIME_DIR when that is set, else a name with
-    /// the user id (Qt puts it in the temporary folder).
+    /// The socket for this user: "plimsa.socket" in the user's runtime folder ($XDG_RUNTIME_DIR, else a
+    /// private folder Qt makes); a name with the user id when there is none.
     static QString defaultName();
 
     /// Claims `name`. When another process holds it, asks that one to show its panel and `isPrimary`

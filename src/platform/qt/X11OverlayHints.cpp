@@ -14,11 +14,12 @@ constexpr uint32_t kAllDesktops = 0xFFFFFFFF;
 constexpr uint32_t kStateAdd = 1;
 constexpr uint32_t kSourceApplication = 1;
 
-enum Atom { kDesktop, kState, kSkipTaskbar, kSkipPager, kAtomCount };
+enum Atom { kDesktop, kState, kAbove, kSkipTaskbar, kSkipPager, kAtomCount };
 
 std::array<xcb_atom_t, kAtomCount> internAtoms(xcb_connection_t* connection) {
     static constexpr std::array<const char*, kAtomCount> names{
-        "_NET_WM_DESKTOP", "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"};
+        "_NET_WM_DESKTOP", "_NET_WM_STATE", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR",
+        "_NET_WM_STATE_SKIP_PAGER"};
     std::array<xcb_intern_atom_cookie_t, kAtomCount> cookies{};
     for (size_t i = 0; i < names.size(); ++i)
         cookies[i] = xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(names[i])), names[i]);
@@ -56,8 +57,11 @@ void apply(WId window) {
     const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
     const auto id = static_cast<xcb_window_t>(window);
     send(connection, root, id, atoms[kDesktop], {kAllDesktops, kSourceApplication, 0, 0, 0});
+    // Above as well: Qt writes it before mapping, but a window manager still withdrawing the previous
+    // mapping can delete that property after Qt wrote it.
     send(connection, root, id, atoms[kState],
-         {kStateAdd, atoms[kSkipTaskbar], atoms[kSkipPager], kSourceApplication, 0});
+         {kStateAdd, atoms[kAbove], atoms[kSkipTaskbar], kSourceApplication, 0});
+    send(connection, root, id, atoms[kState], {kStateAdd, atoms[kSkipPager], 0, kSourceApplication, 0});
     xcb_flush(connection);
 }
 

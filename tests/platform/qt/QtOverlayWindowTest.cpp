@@ -2,6 +2,7 @@
 
 #include <QWindow>
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <memory>
 
@@ -38,27 +39,16 @@ bool contains(const std::vector<uint32_t>& values, uint32_t value) {
     return std::find(values.begin(), values.end(), value) != values.end();
 }
 
-/// Where the window's top left is on the root window, and its size, in pixels.
-struct Placement {
-    int x = 0, y = 0, width = 0, height = 0;
-    bool operator==(const Placement&) const = default;
-};
-
-Placement placementOf(const QtTestSession& session, xcb_window_t window) {
-    Placement placement;
-    if (auto* at = xcb_translate_coordinates_reply(
-            session.connection, xcb_translate_coordinates(session.connection, window, session.root, 0, 0),
-            nullptr)) {
-        placement.x = at->dst_x;
-        placement.y = at->dst_y;
-        std::free(at);
-    }
-    if (auto* geometry = xcb_get_geometry_reply(session.connection,
-                                                xcb_get_geometry(session.connection, window), nullptr)) {
-        placement.width = geometry->width;
-        placement.height = geometry->height;
-        std::free(geometry);
-    }
+/// The window's top left on the root window and its size, in pixels.
+std::array<int, 4> placementOf(const QtTestSession& session, xcb_window_t window) {
+    xcb_connection_t* c = session.connection;
+    auto* at =
+        xcb_translate_coordinates_reply(c, xcb_translate_coordinates(c, window, session.root, 0, 0), nullptr);
+    auto* size = xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr);
+    const std::array<int, 4> placement{at ? at->dst_x : -1, at ? at->dst_y : -1, size ? size->width : -1,
+                                       size ? size->height : -1};
+    std::free(at);
+    std::free(size);
     return placement;
 }
 
@@ -85,14 +75,14 @@ TEST(QtOverlayWindow, MapsWhereAskedAboveOnEveryDesktopUnlistedAndNeverFocused) 
 
     // Our origin is the bottom left of the primary screen; X's the top left.
     const int screenHeight = static_cast<int>(qt_coordinates::primaryScreenHeight());
-    const Placement wanted{100, screenHeight - 50 - 180, 240, 180};
+    const std::array<int, 4> wanted{100, screenHeight - 50 - 180, 240, 180};
     EXPECT_TRUE(waitFor([&] { return placementOf(session, id) == wanted; }));
     EXPECT_EQ(session.cardinals(id, "_NET_FRAME_EXTENTS"), (std::vector<uint32_t>{0, 0, 0, 0}));
     EXPECT_EQ(overlay.frame(), (DesktopRect{100, 50, 240, 180}));
 
     overlay.setContentSize(300, 120);  // the bottom left stays put
     EXPECT_TRUE(waitFor([&] {
-        return placementOf(session, id) == Placement{100, screenHeight - 50 - 120, 300, 120};
+        return placementOf(session, id) == std::array<int, 4>{100, screenHeight - 50 - 120, 300, 120};
     }));
 
     auto* focus =
