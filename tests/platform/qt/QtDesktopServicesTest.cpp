@@ -98,13 +98,9 @@ TEST(QtDesktop, ScreensMouseAndTrayInPointsFromTheBottomLeft) {
     int chosen = 0;
     const int customize =
         item->addItem({.title = "Customize…", .key = ",", .action = [&] { ++chosen; }, .separator = false});
-    StatusMenuItem separator, quitItem;
-    separator.separator = true;
-    quitItem.title = "Quit";
-    quitItem.key = "q";
-    quitItem.visible = false;
-    item->addItem(separator);
-    const int quit = item->addItem(quitItem);
+    item->addItem({.title = "", .key = "", .action = {}, .separator = true});
+    const int quit =
+        item->addItem({.title = "Quit", .key = "q", .action = {}, .separator = false, .visible = false});
     QMenu& menu = static_cast<QtStatusItem&>(*item).menu();
     ASSERT_EQ(menu.actions().size(), 3);
     EXPECT_EQ(menu.actions()[customize]->shortcut().toString(), QStringLiteral("Ctrl+,"));
