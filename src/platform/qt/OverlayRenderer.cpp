@@ -63,6 +63,11 @@ void OverlayRenderer::add(View& view) {
     viewChanged(view);
 }
 
+void OverlayRenderer::raiseShown() {
+    for (View* view : views_)
+        if (view->window != nullptr && view->window->isVisible()) view->window->raise();
+}
+
 void OverlayRenderer::remove(View& view) {
     std::erase(views_, &view);
     viewChanged(view);

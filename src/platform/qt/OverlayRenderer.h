@@ -56,6 +56,9 @@ class OverlayRenderer {
     void viewChanged(View& view);
     /// Draws a view once without stepping its scene (a paused window that is shown or uncovered).
     void drawStill(View& view);
+    /// Puts every shown overlay back on top of the stacking order (after a window manager raised a window
+    /// it activated; some raise above windows they do not manage).
+    void raiseShown();
 
     /// The frame clock's interval in milliseconds; 0 while it is stopped.
     int clockInterval() const { return timer_.isActive() ? timer_.interval() : 0; }

@@ -35,13 +35,39 @@ std::unique_ptr<WindowList> makeWindowList() {
     return std::make_unique<EmptyWindowList>();
 }
 
+/// Raises the overlays again whenever another application comes to the front: window managers raise the
+/// window they activate, and some raise it above the windows they do not manage, such as our overlays.
+class RaisingWindowList final : public WindowList {
+  public:
+    RaisingWindowList(std::unique_ptr<WindowList> list, OverlayRenderer& overlays)
+        : list_(std::move(list)), overlays_(overlays) {}
+
+    std::optional<RunningApplication> frontmostApplication() override {
+        auto front = list_->frontmostApplication();
+        if (front != lastFront_) {
+            lastFront_ = front;
+            overlays_.raiseShown();
+        }
+        return front;
+    }
+    bool isTerminated(int32_t pid) override { return list_->isTerminated(pid); }
+    std::vector<ListedWindow> onScreenWindows() override { return list_->onScreenWindows(); }
+    int32_t ownPid() const override { return list_->ownPid(); }
+
+  private:
+    std::unique_ptr<WindowList> list_;
+    OverlayRenderer& overlays_;
+    std::optional<RunningApplication> lastFront_;
+};
+
 }  // namespace
 
 QtDesktop::QtDesktop()
     : screens_(std::make_unique<QtScreens>()),
-      windowList_(makeWindowList()),
       dispatch_(std::make_unique<QtDispatch>()),
-      renderer_(std::make_unique<OverlayRenderer>()) {}
+      renderer_(std::make_unique<OverlayRenderer>()) {
+    windowList_ = std::make_unique<RaisingWindowList>(makeWindowList(), *renderer_);
+}
 
 QtDesktop::~QtDesktop() = default;
 

@@ -7,7 +7,6 @@
 #include <cmath>
 
 #include "platform/qt/QtCoordinates.h"
-#include "platform/qt/X11OverlayHints.h"
 
 namespace plimsa {
 
@@ -18,12 +17,6 @@ class QtOverlayWindow::Surface final : public QWindow {
   protected:
     void exposeEvent(QExposeEvent*) override {
         if (!isExposed()) return;
-        // Shown means managed: a window manager still busy forgetting the last mapping when the first
-        // request came has certainly taken the window in by now.
-        if (!owner_.hintsConfirmed_) {
-            owner_.hintsConfirmed_ = true;
-            x11_overlay_hints::apply(winId());
-        }
         if (!owner_.view_.playing) owner_.renderer_.drawStill(owner_.view_);
     }
     void mousePressEvent(QMouseEvent* event) override {
@@ -51,8 +44,12 @@ QtOverlayWindow::QtOverlayWindow(OverlayRenderer& renderer, const OverlayContent
     surface_->setSurfaceType(QSurface::OpenGLSurface);
     surface_->setFormat(OverlayRenderer::surfaceFormat());
     surface_->setTitle(QStringLiteral("Plimsa"));
+    // Kept away from the window manager (override-redirect on X11): a managed window sits in a frame of
+    // the manager's, and that frame would catch the clicks our empty input shape lets through. Unmanaged,
+    // it is also on every workspace, never focused, never listed and placed exactly where asked.
     surface_->setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                       Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput);
+                       Qt::BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus |
+                       Qt::WindowTransparentForInput);
     place();
     view_.window = surface_.get();
     view_.content = content;
@@ -94,8 +91,6 @@ bool QtOverlayWindow::isVisible() const {
 void QtOverlayWindow::orderFront() {
     if (surface_->isVisible()) return;
     surface_->show();
-    // The window manager forgets these states on unmap, so each mapping asks again.
-    x11_overlay_hints::apply(surface_->winId());
 }
 
 void QtOverlayWindow::orderOut() {

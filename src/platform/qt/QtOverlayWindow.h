@@ -9,12 +9,12 @@ class QWindow;
 
 namespace plimsa {
 
-/// An overlay on Qt: a frameless OpenGL QWindow with an alpha channel (a 32-bit ARGB visual on X11), a
-/// utility window kept above normal ones that never takes the focus; on X11 it is also made sticky and
-/// kept out of task bars and pagers once mapped. Click-through is an empty input shape toggled in place,
-/// never by re-showing the window. The frame is kept as asked, in points, and placed in Qt's logical
-/// pixels; the view renders at the window's size times its device pixel ratio. A mouse press calls the
-/// click action. GUI thread only; the renderer must outlive the window.
+/// An overlay on Qt: a frameless OpenGL QWindow with an alpha channel (a 32-bit ARGB visual on X11) that
+/// the window manager does not manage (override-redirect on X11): above normal windows, on every
+/// workspace, never focused, in no task bar, pager or window switcher, without a frame. Click-through is an
+/// empty input shape toggled in place, never by re-showing the window. The frame is kept as asked, in points,
+/// and placed in Qt's logical pixels; the view renders at the window's size times its device pixel ratio. A
+/// mouse press calls the click action. GUI thread only; the renderer must outlive the window.
 class QtOverlayWindow final : public OverlayWindow {
   public:
     QtOverlayWindow(OverlayRenderer& renderer, const OverlayContent& content, double width, double height);
@@ -49,7 +49,6 @@ class QtOverlayWindow final : public OverlayWindow {
     OverlayRenderer::View view_;
     DesktopRect frame_;
     bool ignoresMouse_ = true;
-    bool hintsConfirmed_ = false;  // the hints were sent again once the window was shown
     std::function<void()> onClick_;
 };
 
