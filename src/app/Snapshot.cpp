@@ -85,9 +85,16 @@ Snapshot mode (no display needed; the first form present wins, one missing its v
 Environment: PLIMSA_DEBUG (diagnostic lines), PLIMSA_NOFLOOR, PLIMSA_CORNER_W, PLIMSA_CORNER_H,
   PLIMSA_CORNER_Y (corner view width, height and floor height in scene units).
 
+Desktop app (needs an X display; on Wayland it runs through XWayland):
+  plimsa                            swings and corner sitters of ~/.config/plimsa/settings.json, with a
+                                    tray menu; launching it again while it runs exits at once
+  plimsa --corner-test NAME [left]  one corner sitter with character NAME (nothing saved)
+  plimsa --panel-test | --store-test  test swings, or none, without touching the saved settings
+  plimsa --print-status-frame       print the tray icon's frame as "STATUS_FRAME x y width height"
+  Quit from the tray menu, or end it with SIGTERM or SIGINT (pkill -x plimsa).
+
 Other:
   plimsa --help | --version
-The desktop application is not part of this build yet; without a snapshot form plimsa prints this text.
 )";
 }
 
