@@ -1,11 +1,11 @@
-#include <QSettings>
-#include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
+
+#include <filesystem>
 
 #include "config/Settings.h"
 #include "platform/desktop/MemoryDefaults.h"
-#include "platform/qt/QSettingsDefaults.h"
+#include "platform/desktop/FileDefaults.h"
+#include "support/TemporaryFolder.h"
 
 namespace plimsa {
 namespace {
@@ -61,13 +61,13 @@ void BM_ChangeAndSaveInMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_ChangeAndSaveInMemory);
 
-void BM_ChangeAndSaveToQSettingsFile(benchmark::State& state) {
-    QTemporaryDir home;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
-    QSettingsDefaults defaults;
+// Each step writes settings.json atomically: temporary file, fsync, rename, folder fsync.
+void BM_ChangeAndSaveToSettingsFile(benchmark::State& state) {
+    testing::TemporaryFolder folder;
+    FileDefaults defaults(folder.path() / "plimsa");
     sliderSteps(state, defaults);
 }
-BENCHMARK(BM_ChangeAndSaveToQSettingsFile)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ChangeAndSaveToSettingsFile)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace plimsa
