@@ -19,6 +19,9 @@ class PlimsaSandbox {
 
     ProcessResult run(const std::vector<std::string>& arguments, const Environment& variables = {}) const {
         Environment environment = inheritedEnvironmentWithout("PLIMSA_");
+        // Never the developer's desktop: without a snapshot form plimsa starts the desktop app.
+        environment.erase("DISPLAY");
+        environment.erase("WAYLAND_DISPLAY");
         environment["XDG_DATA_HOME"] = (root_.path() / "data").string();
         environment["XDG_CONFIG_HOME"] = (root_.path() / "config").string();
         for (const auto& [name, value] : variables) environment[name] = value;
