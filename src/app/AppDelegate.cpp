@@ -19,8 +19,8 @@ namespace plimsa {
 
 namespace {
 
-// Characters of the "--panel-test" scene; names the store offers, so the panel shows its purchase
-// hints. Missing files show the built-in figure.
+// Characters of the "--panel-test" scene. No catalogue lists characters yet, so these are placeholder
+// names; missing files show the built-in figure.
 constexpr const char* kPanelTestSwingCharacters[] = {"Pip", "Juno"};
 constexpr const char* kPanelTestCornerCharacter = "Moss";
 
