@@ -123,16 +123,17 @@ ReadResult readCatalogue(const std::filesystem::path& path) {
     struct stat status {};
     if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
         result.found = true;
-        std::string bytes(Packs::kMaxBytes + 1, '\0');
-        std::size_t length = 0;
-        while (length < bytes.size()) {
-            const ssize_t got = ::read(fd, bytes.data() + length, bytes.size() - length);
+        std::string bytes;
+        char chunk[64 * 1024];
+        // Stops one chunk past the limit at most, whatever size the file claims or grows to.
+        while (bytes.size() <= Packs::kMaxBytes) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
             if (got < 0 && errno == EINTR) continue;
             if (got < 0) result.found = false;
             if (got <= 0) break;
-            length += static_cast<std::size_t>(got);
+            bytes.append(chunk, static_cast<std::size_t>(got));
         }
-        if (length <= Packs::kMaxBytes) result.bytes = bytes.substr(0, length);
+        if (bytes.size() <= Packs::kMaxBytes) result.bytes = std::move(bytes);
     }
     ::close(fd);
     return result;

@@ -1,6 +1,7 @@
 #include "library/Packs.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <regex>
@@ -79,7 +80,9 @@ TEST_F(PacksTest, DecodesEveryFieldAndTheBundle) {
 }
 
 TEST_F(PacksTest, MissingCopiesKeepTheCatalogueAndTheMessageUntilTheUserCopyIsFixed) {
-    Packs nothing(std::nullopt, root.path() / "absent.json");
+    // A named pipe is no file: it must neither block the reload nor count as a broken copy.
+    ASSERT_EQ(::mkfifo((root.path() / "pipe").c_str(), 0600), 0);
+    Packs nothing(root.path() / "pipe", root.path() / "absent.json");
     nothing.reload();
     EXPECT_EQ(nothing.file(), Packs::File());
     EXPECT_FALSE(nothing.loadError());
@@ -134,6 +137,13 @@ TEST_F(PacksTest, UserCopyIsCopiedFromTheShippedOneOnlyWhenMissing) {
     EXPECT_FALSE(Packs(std::nullopt, shipped()).userCopy());
     EXPECT_EQ(Packs(root.path() / "other.json", std::nullopt).userCopy(), root.path() / "other.json");
     EXPECT_FALSE(std::filesystem::exists(root.path() / "other.json"));
+}
+
+TEST(PacksShipped, TheSourceTreeCatalogueIsFoundFromTheBuildTreeAndDecodes) {
+    const auto path = shippedCatalogue();
+    ASSERT_TRUE(path);
+    EXPECT_EQ(*path, std::filesystem::path(PLIMSA_SOURCE_DIR) / "data" / "packs.json");
+    EXPECT_TRUE(Packs::File::decode(testing::readFile(*path)));
 }
 
 TEST(PackText, TrailingCommaPassMatchesTheRegularExpression) {
