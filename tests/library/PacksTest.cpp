@@ -4,7 +4,11 @@
 #include <sys/stat.h>
 
 #include <memory>
+// GCC 12 at -O2 with the sanitizers wrongly reports uninitialised reads inside <regex>.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <regex>
+#pragma GCC diagnostic pop
 
 #include "support/TemporaryFolder.h"
 
