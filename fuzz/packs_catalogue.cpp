@@ -4,10 +4,14 @@
 #include <cstdint>
 #include <cstdlib>
 // GCC 12 at -O2 with the sanitizers wrongly reports uninitialised reads inside <regex>.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <regex>
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #include <string>
 #include <string_view>
 

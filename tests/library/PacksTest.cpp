@@ -5,10 +5,14 @@
 
 #include <memory>
 // GCC 12 at -O2 with the sanitizers wrongly reports uninitialised reads inside <regex>.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <regex>
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 #include "support/TemporaryFolder.h"
 
