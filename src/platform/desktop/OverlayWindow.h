@@ -21,7 +21,7 @@ struct OverlayContent {
 
 /// A borderless, transparent window above ordinary windows, on every workspace, that never takes the
 /// focus and is not listed in task bars, pagers or window switchers, holding one scene view that fills it
-/// (the spec's window and its hit view in one object). Geometry in points, origin at the bottom left of
+/// (the overlay window and its hit view in one object). Geometry in points, origin at the bottom left of
 /// the primary screen. Created hidden, not playing, ignoring the mouse. Main thread only.
 class OverlayWindow {
   public:
