@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/UserFolders.h"
+
 namespace plimsa {
 
 namespace {
@@ -40,17 +42,6 @@ FileDescriptor openRegularFile(const std::filesystem::path& path) {
     return fd;
 }
 
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
 bool copyContents(int from, int to) {
     std::vector<char> buffer(256 * 1024);
     for (;;) {
@@ -58,7 +49,7 @@ bool copyContents(int from, int to) {
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) return false;
         if (count == 0) return true;
-        if (!writeAll(to, buffer.data(), static_cast<size_t>(count))) return false;
+        if (!writeAll(to, {buffer.data(), static_cast<size_t>(count)})) return false;
     }
 }
 

@@ -4,17 +4,9 @@
 #include <sys/stat.h>
 
 #include <memory>
-// GCC 12 at -O2 with the sanitizers wrongly reports uninitialised reads inside <regex>.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <regex>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 #include "support/TemporaryFolder.h"
+#include "support/TrailingCommaReference.h"
 
 namespace plimsa {
 namespace {
@@ -155,10 +147,9 @@ TEST(PacksShipped, TheSourceTreeCatalogueIsFoundFromTheBuildTreeAndDecodes) {
 }
 
 TEST(PackText, TrailingCommaPassMatchesTheRegularExpression) {
-    const std::regex pattern(R"(,(\s*[\]\}]))");
     for (const char* text : {"[1,]", "{\"a\":1 ,\n\t}", "\"x, ]\"", ",,]", ", , }", ",", "a,", ",\v\f\r ]x,}",
                              "[1, 2]", "\",\\\"}\"", ",]]", ", ,\n ,]"})
-        EXPECT_EQ(removeTrailingCommas(text), std::regex_replace(text, pattern, "$1")) << text;
+        EXPECT_EQ(removeTrailingCommas(text), testing::trailingCommasRemovedByRegex(text)) << text;
     EXPECT_EQ(removeTrailingCommas(std::string(1 << 20, ',') + "]"),
               std::string(1 << 20, ',').substr(1) + "]");
 }

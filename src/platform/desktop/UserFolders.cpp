@@ -15,6 +15,15 @@ namespace plimsa {
 
 namespace {
 
+void syncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
 bool writeAll(int fd, std::string_view bytes) {
     const char* data = bytes.data();
     size_t size = bytes.size();
@@ -27,15 +36,6 @@ bool writeAll(int fd, std::string_view bytes) {
     }
     return true;
 }
-
-void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-}  // namespace
 
 std::filesystem::path homeFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;

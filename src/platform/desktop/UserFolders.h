@@ -20,4 +20,7 @@ std::filesystem::path userConfigFolder();
 /// False, with the old file untouched and no temporary left, on any failure.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
+/// Writes all of `bytes` to the open file `fd`, going on after short writes and interruptions.
+bool writeAll(int fd, std::string_view bytes);
+
 }  // namespace plimsa
