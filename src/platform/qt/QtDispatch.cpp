@@ -8,6 +8,8 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/desktop/ThreadSerialQueue.h"
+
 namespace plimsa {
 namespace {
 
@@ -63,6 +65,10 @@ void QtDispatch::after(double seconds, std::function<void()> work) {
 
 std::unique_ptr<TimerHandle> QtDispatch::every(double seconds, std::function<void()> work) {
     return std::make_unique<QtTimerHandle>(seconds, std::move(work));
+}
+
+std::unique_ptr<SerialQueue> QtDispatch::serialQueue(const std::string& label) {
+    return std::make_unique<ThreadSerialQueue>(label);
 }
 
 }  // namespace plimsa
