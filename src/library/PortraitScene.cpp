@@ -1,12 +1,14 @@
 #include "library/PortraitScene.h"
 
 #include <cassert>
+#include <cmath>
 
 #include "character/CharacterPose.h"
 #include "platform/scene/Camera.h"
 #include "platform/scene/Light.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
+#include "platform/scene/ViewProjector.h"
 
 namespace plimsa {
 
@@ -24,11 +26,11 @@ PortraitScene::PortraitScene(std::unique_ptr<SwingCharacter> character)
     Node& root = scene_->rootNode();
     root.addChildNode(character_->root());
 
-    CharacterPose pose;
-    pose.handLeft = HandMode::loose;
-    pose.handRight = HandMode::loose;
-    pose.standing = true;
-    character_->apply(pose, root);
+    CharacterPose still;
+    still.handLeft = HandMode::loose;
+    still.handRight = HandMode::loose;
+    still.standing = true;
+    character_->apply(still, root);
 
     const glm::vec3 head = character_->headNode()->worldPosition();
     auto camera = Camera::make();
@@ -44,6 +46,37 @@ PortraitScene::PortraitScene(std::unique_ptr<SwingCharacter> character)
 }
 
 PortraitScene::~PortraitScene() = default;
+
+CharacterPose PortraitScene::pose(double time, std::optional<glm::vec3> lookTarget) {
+    CharacterPose pose;
+    pose.handLeft = HandMode::loose;
+    pose.handRight = HandMode::loose;
+    pose.standing = true;
+    pose.time = time;
+    pose.leg = 0.06 * std::sin(0.9 * time);
+    pose.seatLift = 0.004 * std::sin(1.7 * time);
+    pose.lookTarget = lookTarget;
+    return pose;
+}
+
+bool PortraitScene::drive(const std::shared_ptr<const void>& view, double time,
+                          std::optional<glm::vec2> mouse, glm::vec2 viewSize) {
+    const auto driver = driver_.lock();
+    if (driver && driver != view) return false;
+    if (!driver) driver_ = view;
+    const std::optional<glm::vec3> target = mouse ? lookTarget(*mouse, viewSize) : std::nullopt;
+    character_->apply(pose(time, target), scene_->rootNode());
+    return true;
+}
+
+std::optional<glm::vec3> PortraitScene::lookTarget(glm::vec2 mouse, glm::vec2 viewSize) const {
+    // The head's depth in the view puts the mouse point in the head's plane; halfway to the camera keeps
+    // the turn gentle, as if the character looked toward someone just behind the screen.
+    const ViewProjector view(*cameraNode_, viewSize);
+    const float depth = view.projectPoint(character_->headNode()->worldPosition()).z;
+    const glm::vec3 under = view.unprojectPoint(glm::vec3(mouse, depth));
+    return (under + cameraNode_->worldPosition()) * 0.5f;
+}
 
 void PortraitScene::addLights() {
     auto ambient = Node::make();

@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "character/CharacterRig.h"
 #include "library/CharacterPreviews.h"
 #include "library/PortraitScene.h"
+#include "platform/desktop/ManualDispatch.h"
+#include "platform/desktop/ThreadSerialQueue.h"
+#include "platform/image/Png.h"
 #include "platform/render/SnapshotRenderer.h"
 #include "platform/scene/Camera.h"
 #include "platform/scene/Node.h"
@@ -123,6 +130,165 @@ TEST(CharacterPreviewsTest, ThumbnailIsTheStandingCharacterCentredOnAClearBackgr
     ASSERT_TRUE(figure);
     EXPECT_EQ(figure->width, 320);
     EXPECT_FALSE(CharacterPreviews::render(std::unique_ptr<SwingCharacter>(), *renderer));
+}
+
+namespace fs = std::filesystem;
+
+/// Previews over a manual main queue with a stand-in renderer: names containing "bad" do not render,
+/// names in `unknown` do not resolve.
+struct PreviewsTest : ::testing::Test {
+    testing::TemporaryFolder root;
+    fs::path cache = root.path() / "Previews";
+    ManualDispatch dispatch;
+    int renders = 0;
+    std::vector<std::string> published;
+    std::set<std::string> unknown{"nobody"};
+    CharacterPreviews previews{dispatch,
+                               {cache,
+                                [this](std::string_view name) -> std::optional<fs::path> {
+                                    if (unknown.contains(std::string(name))) return std::nullopt;
+                                    return fs::path("/models") / name;
+                                },
+                                [this](const fs::path& url) -> std::optional<Image> {
+                                    ++renders;
+                                    if (url.string().find("bad") != std::string::npos) return std::nullopt;
+                                    return Image(2, 3, true);
+                                }}};
+    Connection connection =
+        previews.changed.connect([this](const std::string& n) { published.push_back(n); });
+
+    void pump() {
+        dispatch.runBackground();
+        dispatch.runPending();
+    }
+};
+
+TEST_F(PreviewsTest, TwoAsksStartOneRenderThatLandsInTheMapAndTheFile) {
+    EXPECT_FALSE(previews.image("Robo"));
+    EXPECT_FALSE(previews.image("Robo"));
+    EXPECT_TRUE(previews.pending().contains("Robo"));
+    pump();
+    EXPECT_EQ(renders, 1);
+    EXPECT_TRUE(previews.pending().empty());
+    EXPECT_EQ(published, std::vector<std::string>{"Robo"});
+    const auto image = previews.image("Robo");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->height, 3);
+    const auto file = Png::read((cache / "Robo@6.png").string());
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->height, 3);
+    EXPECT_FALSE(previews.image(""));
+    EXPECT_FALSE(previews.image("nobody"));
+    EXPECT_TRUE(previews.pending().empty());
+}
+
+TEST_F(PreviewsTest, CachedFileIsReturnedAtOnceAndStoredOnTheNextTurn) {
+    ASSERT_EQ(Png::write(Image(4, 4, true), (previews.cacheFile("Robo")->string())),
+              Png::WriteResult::written);
+    testing::writeFile(cache / "Torn@6.png", "\x89PNG\r\n half a file");
+    const auto image = previews.image("Robo");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 4);
+    EXPECT_TRUE(previews.images().empty());
+    // An unreadable file is absent: rendered again and replaced by a good one.
+    EXPECT_FALSE(previews.image("Torn"));
+    pump();
+    EXPECT_EQ(renders, 1);
+    EXPECT_EQ(previews.images().size(), 2u);
+    EXPECT_TRUE(Png::read((cache / "Torn@6.png").string()));
+}
+
+TEST_F(PreviewsTest, ForgetDropsMemoryAndFileAndEvenARenderUnderWay) {
+    previews.image("Robo");
+    pump();
+    previews.forget("Robo");
+    EXPECT_TRUE(previews.images().empty());
+    EXPECT_FALSE(fs::exists(cache / "Robo@6.png"));
+    EXPECT_EQ(published, (std::vector<std::string>{"Robo", "Robo"}));
+    EXPECT_FALSE(previews.image("Robo"));
+    // Forgotten while it renders (the model was replaced): that result is not kept, it renders again.
+    previews.forget("Robo");
+    dispatch.runBackground();
+    dispatch.runPending();
+    EXPECT_EQ(renders, 2);
+    EXPECT_TRUE(previews.images().empty());
+    EXPECT_EQ(previews.pending().size(), 1u);
+    pump();
+    EXPECT_EQ(renders, 3);
+    EXPECT_TRUE(previews.image("Robo"));
+    EXPECT_TRUE(fs::exists(cache / "Robo@6.png"));
+}
+
+TEST_F(PreviewsTest, FailedRenderLeavesNoTraceAndTheNextAskTriesAgain) {
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        EXPECT_FALSE(previews.image("bad"));
+        pump();
+        EXPECT_EQ(renders, attempt);
+        EXPECT_TRUE(previews.pending().empty());
+        EXPECT_TRUE(previews.images().empty());
+        EXPECT_TRUE(published.empty());
+        EXPECT_FALSE(fs::exists(cache / "bad@6.png"));
+    }
+}
+
+TEST_F(PreviewsTest, NamesThatCouldLeaveTheFolderNeverTouchAFile) {
+    // A planted file where an unguarded name would read it.
+    ASSERT_EQ(Png::write(Image(4, 4, true), (root.path() / "x@6.png").string()), Png::WriteResult::written);
+    for (const std::string& name :
+         std::vector<std::string>{"..", ".", "../x", "/abs/x", "a/b", {"x\0y", 3}}) {
+        EXPECT_FALSE(previews.cacheFile(name)) << name;
+        EXPECT_FALSE(previews.image(name)) << name;
+        pump();
+        EXPECT_TRUE(previews.image(name)) << name << " still renders into memory";
+    }
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(root.path()), {}), 1) << "only the planted file";
+    EXPECT_FALSE(fs::exists(root.path() / "abs"));
+}
+
+/// The main queue by hand, the previews queue on its own thread, as in the app.
+class WorkerDispatch final : public Dispatch {
+  public:
+    void post(std::function<void()> work) override {
+        std::lock_guard lock(mutex_);
+        manual.post(std::move(work));
+        posted_.notify_all();
+    }
+    void after(double seconds, std::function<void()> work) override {
+        manual.after(seconds, std::move(work));
+    }
+    std::unique_ptr<TimerHandle> every(double seconds, std::function<void()> work) override {
+        return manual.every(seconds, std::move(work));
+    }
+    std::unique_ptr<SerialQueue> serialQueue(const std::string& label) override {
+        return std::make_unique<ThreadSerialQueue>(label);
+    }
+    bool waitForPost(std::chrono::seconds limit) {
+        std::unique_lock lock(mutex_);
+        return posted_.wait_for(lock, limit, [this] { return manual.pendingCount() > 0; });
+    }
+    ManualDispatch manual;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable posted_;
+};
+
+TEST(CharacterPreviewsWorkerTest, RendersOnItsOwnThreadAndPublishesTheThumbnail) {
+    std::string reason;
+    PLIMSA_SKIP_WITHOUT_RENDERER(SnapshotRenderer::create(&reason), reason);
+    testing::TemporaryFolder root;
+    WorkerDispatch dispatch;
+    const auto model = TestHumanoids::path("humanoid-mixamo-colon.glb");
+    CharacterPreviews previews(dispatch, {root.path(), [&](std::string_view) { return model; }, {}});
+    EXPECT_FALSE(previews.image("Humanoid"));
+    ASSERT_TRUE(dispatch.waitForPost(std::chrono::seconds(60)));
+    dispatch.manual.runPending();
+    const auto image = previews.image("Humanoid");
+    ASSERT_TRUE(image);
+    EXPECT_GT(testing::opaqueBox(*image).fraction, 0.1);
+    const auto file = Png::read((root.path() / "Humanoid@6.png").string());
+    ASSERT_TRUE(file);
+    EXPECT_GT(testing::opaqueBox(*file).fraction, 0.1);
 }
 
 }  // namespace
