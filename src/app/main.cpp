@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QDesktopServices>
 #include <QSurfaceFormat>
+#include <QUrl>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -7,15 +9,35 @@
 
 #include "app/AppDelegate.h"
 #include "app/Snapshot.h"
+#include "app/UpdateCheckerNotice.h"
+#include "app/Version.h"
 #include "config/Settings.h"
 #include "platform/desktop/FileDefaults.h"
 #include "platform/qt/OverlayRenderer.h"
 #include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtFeedFetcher.h"
 #include "platform/qt/QuitOnSignal.h"
 #include "platform/qt/SingleInstance.h"
 #include "platform/qt/X11Session.h"
+#include "update/UpdateChecker.h"
 
 namespace {
+
+std::unique_ptr<plimsa::UpdateChecker> makeUpdateChecker(plimsa::Dispatch& dispatch,
+                                                         plimsa::QtFeedFetcher& fetcher) {
+    using namespace plimsa;
+    UpdateChecker::Options options;
+    options.feed = update_feed::feedFromEnvironment(PLIMSA_UPDATE_FEED_URL).value_or("");
+    options.currentVersion = kVersion;
+    options.openUrl = [](const std::string& url) {
+        QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+    };
+    auto fetch = [&fetcher](const std::string& url, double timeoutSeconds,
+                            UpdateChecker::FetchCompletion done) {
+        fetcher.get(url, timeoutSeconds, std::move(done));
+    };
+    return std::make_unique<UpdateChecker>(dispatch, std::move(fetch), std::move(options));
+}
 
 int runDesktop(int argc, char** argv) {
     using namespace plimsa;
@@ -39,16 +61,24 @@ int runDesktop(int argc, char** argv) {
 
     const QuitOnSignal quitOnSignal;
     auto desktop = std::make_unique<QtDesktop>();
+    auto fetcher = std::make_unique<QtFeedFetcher>();
+    auto updateChecker = makeUpdateChecker(desktop->dispatch(), *fetcher);
+    auto updateNotice = std::make_unique<UpdateCheckerNotice>(*updateChecker);
+    AppDelegateServices services;
+    services.updates = updateNotice.get();
     auto delegate = std::make_unique<AppDelegate>(*desktop, Settings::shared(),
-                                                  std::vector<std::string>(argv + 1, argv + argc));
+                                                  std::vector<std::string>(argv + 1, argv + argc), services);
     guard.setOnShowRequest([&delegate] { delegate->showPanel(); });
     delegate->applicationDidFinishLaunching();
     const int status = QApplication::exec();
 
-    // Instances and their windows first, then the renderer (its GL resources freed with its context
-    // current), then the application.
+    // Instances and their windows first, then the update checker and its requests, then the renderer (its
+    // GL resources freed with its context current), then the application.
     guard.setOnShowRequest({});
     delegate.reset();
+    updateNotice.reset();
+    updateChecker.reset();
+    fetcher.reset();
     desktop.reset();
     return status;
 }
