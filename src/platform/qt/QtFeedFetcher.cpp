@@ -37,7 +37,7 @@ struct Transfer {
 
 // Reads what has arrived; past the limit the transfer is abandoned.
 void readInto(QNetworkReply& reply, Transfer& transfer) {
-    if (transfer.overLimit) return;
+    if (transfer.overLimit || !reply.isOpen()) return;
     transfer.body += reply.read(static_cast<qint64>(QtFeedFetcher::kMaxBodyBytes) + 1 - transfer.body.size());
     if (static_cast<std::size_t>(transfer.body.size()) > QtFeedFetcher::kMaxBodyBytes ||
         reply.bytesAvailable() > 0) {
