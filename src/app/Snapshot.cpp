@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/CornerSnapshot.h"
+#include "app/LibraryCommands.h"
 #include "app/PreviewSnapshot.h"
 #include "app/SizeScan.h"
 #include "app/SnapshotRequest.h"
@@ -44,6 +45,7 @@ std::optional<int> Snapshot::run(const SnapshotArguments& arguments, std::FILE* 
         std::fprintf(out, "plimsa %s\n", kVersion);
         return 0;
     }
+    if (auto status = LibraryCommands::run(arguments, out, err)) return status;
     const auto request = SnapshotRequests::parse(arguments);
     if (!request) return std::nullopt;
     return runRequest(*request, out, err);
@@ -84,6 +86,17 @@ Snapshot mode (no display needed; the first form present wins, one missing its v
 
 Environment: PLIMSA_DEBUG (diagnostic lines), PLIMSA_NOFLOOR, PLIMSA_CORNER_W, PLIMSA_CORNER_H,
   PLIMSA_CORNER_Y (corner view width, height and floor height in scene units).
+
+Character library (in ~/.local/share/Plimsa/Characters; these forms come before the snapshot forms,
+and the first of the three on the command line wins):
+  plimsa --characters               one line per character, tab-separated: name, display name, the
+                                    pack that lists it, "starter" when it ships with the program ("-"
+                                    for an empty field)
+  plimsa --install-starter          install the characters that ship with the program
+  plimsa --import FILE...           import packs (.zip, .plimsapack) and models (.glb, .gltf); a model
+                                    that does not load as a character is refused
+  Each character added is reported as "installed NAME" or "imported NAME from FILE"; each refusal as
+  "refused WHAT: REASON" on standard error, and the exit status is then 1.
 
 Desktop app (needs an X display; on Wayland it runs through XWayland):
   plimsa                            swings and corner sitters of ~/.config/plimsa/settings.json, with a

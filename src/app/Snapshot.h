@@ -12,7 +12,8 @@ namespace plimsa {
 /// the size scan, from the command line, with no display server, window or event loop. Every mode first
 /// turns saving of the settings off. Forms, tried in order: "--scan-min" NAME, "--corner" OUT,
 /// "--preview" MODEL OUT, "--snapshot" OUT [THETA]; a form missing its values is passed over. "--help"
-/// and "--version" come before all of them. Main thread.
+/// and "--version" come before all of them, then the character library's forms (`LibraryCommands`).
+/// Main thread.
 namespace Snapshot {
 
 /// Runs the first form the command line asks for and ends the process with its status; returns, having

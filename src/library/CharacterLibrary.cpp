@@ -4,12 +4,15 @@
 #include <array>
 #include <system_error>
 
+#include "character/CharacterLoader.h"
 #include "library/FileCopy.h"
 #include "library/PackExtractor.h"
 #include "library/ScratchFolder.h"
 #include "library/UserDataFolder.h"
 
 namespace plimsa {
+
+using CharacterLibrary::InstallReport;
 
 namespace {
 
@@ -55,7 +58,74 @@ std::vector<std::filesystem::path> packModels(const std::filesystem::path& folde
     return models;
 }
 
+// Why `file` cannot be read as the user's pick, or empty when it is a regular file.
+std::string sourceProblem(const std::filesystem::path& file) {
+    std::error_code error;
+    const auto status = std::filesystem::status(file, error);
+    if (status.type() == std::filesystem::file_type::not_found) return "file not found";
+    if (error) return "file cannot be read";
+    if (status.type() == std::filesystem::file_type::directory) return "a folder, not a file";
+    if (status.type() != std::filesystem::file_type::regular) return "not a regular file";
+    return {};
+}
+
+std::string extractionProblem(PackExtractor::Outcome outcome) {
+    switch (outcome) {
+        case PackExtractor::Outcome::extracted:
+            return {};
+        case PackExtractor::Outcome::unreadable:
+            return "not a zip archive, or a damaged one";
+        case PackExtractor::Outcome::unsafePath:
+            return "unsafe archive: an entry would land outside its folder";
+        case PackExtractor::Outcome::tooManyEntries:
+            return "too many files inside";
+        case PackExtractor::Outcome::tooLarge:
+            return "too large once unpacked";
+        case PackExtractor::Outcome::writeFailed:
+            return "could not be unpacked (is the temporary folder full?)";
+    }
+    return "could not be unpacked";
+}
+
+// A name that stays one file name in the shipped folder and in the character folder.
+bool isPlainFileName(std::string_view name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    return std::none_of(name.begin(), name.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '/' || byte < 0x20 || byte == 0x7F;
+    });
+}
+
+constexpr const char* kCopyFailed = "could not be copied into the character folder";
+
+// Adds `model` when a copy of the file alone loads as a character: what the library will load later.
+InstallReport addModel(const std::filesystem::path& model) {
+    const auto refuse = [&](std::string reason) {
+        return InstallReport{{}, {{model.string(), std::move(reason)}}};
+    };
+    ScratchFolder scratch("plimsamodel-");
+    const auto copy = scratch.path() / model.filename();
+    if (!scratch.exists() || !copyFileReplacing(model, copy)) return refuse("file cannot be read");
+    if (!CharacterLoader::load(copy)) {
+        const auto extension = lowerCasedExtension(model);
+        if (extension == "usdz" || extension == "usdc")
+            return refuse("no reader for USD models on this system");
+        if (extension == "gltf" && CharacterLoader::load(model))
+            return refuse("needs files beside it; export it as one .glb");
+        return refuse("does not load as a character");
+    }
+    if (auto name = CharacterLibrary::add(copy)) return {{std::move(*name)}, {}};
+    return refuse(kCopyFailed);
+}
+
 }  // namespace
+
+void CharacterLibrary::InstallReport::append(InstallReport other) {
+    installed.insert(installed.end(), std::make_move_iterator(other.installed.begin()),
+                     std::make_move_iterator(other.installed.end()));
+    refused.insert(refused.end(), std::make_move_iterator(other.refused.begin()),
+                   std::make_move_iterator(other.refused.end()));
+}
 
 std::filesystem::path CharacterLibrary::directory() {
     const auto data = userDataFolder();
@@ -106,15 +176,69 @@ std::optional<std::string> CharacterLibrary::add(const std::filesystem::path& so
 
 std::vector<std::string> CharacterLibrary::installPack(const std::filesystem::path& archive,
                                                        const PackExtractor::Limits& limits) {
+    return installPackReporting(archive, limits).installed;
+}
+
+InstallReport CharacterLibrary::installPackReporting(const std::filesystem::path& archive,
+                                                     const PackExtractor::Limits& limits) {
+    InstallReport report;
+    const auto refuse = [&](std::string reason) {
+        report.refused.push_back({archive.string(), std::move(reason)});
+        return report;
+    };
+    if (auto problem = sourceProblem(archive); !problem.empty()) return refuse(std::move(problem));
     ScratchFolder scratch;
-    if (!scratch.exists()) return {};
-    if (PackExtractor(limits).extract(archive, scratch.path()) != PackExtractor::Outcome::extracted)
-        return {};
-    std::vector<std::string> installed;
-    for (const auto& model : packModels(scratch.path())) {
-        if (auto name = add(model)) installed.push_back(std::move(*name));
+    if (!scratch.exists()) return refuse("no temporary folder to unpack it in");
+    if (auto problem = extractionProblem(PackExtractor(limits).extract(archive, scratch.path()));
+        !problem.empty())
+        return refuse(std::move(problem));
+    const auto models = packModels(scratch.path());
+    if (models.empty()) return refuse("no .glb inside");
+    for (const auto& model : models) {
+        if (auto name = add(model))
+            report.installed.push_back(std::move(*name));
+        else
+            report.refused.push_back({model.filename().string(), kCopyFailed});
     }
-    return installed;
+    return report;
+}
+
+InstallReport CharacterLibrary::installShippedPack(const Pack& pack, const std::filesystem::path& shipped) {
+    if (!pack.shipsWithProgram) return {{}, {{pack.name, "does not ship with the program"}}};
+    InstallReport report;
+    for (const auto& character : pack.characters) {
+        const auto refuse = [&](std::string reason) {
+            report.refused.push_back({character, std::move(reason)});
+        };
+        if (!isPlainFileName(character)) {
+            refuse("not a plain file name");
+            continue;
+        }
+        if (shipped.empty()) {
+            refuse("the program's own files were not found");
+            continue;
+        }
+        const auto file = shipped / "characters" / (character + ".glb");
+        if (auto problem = sourceProblem(file); !problem.empty())
+            refuse(problem + ": " + file.string());
+        else if (auto name = add(file))
+            report.installed.push_back(std::move(*name));
+        else
+            refuse(kCopyFailed);
+    }
+    return report;
+}
+
+InstallReport CharacterLibrary::importFile(const std::filesystem::path& file) {
+    const auto extension = lowerCasedExtension(file);
+    if (extension == "zip" || extension == "plimsapack") return installPackReporting(file);
+    if (auto problem = sourceProblem(file); !problem.empty())
+        return {{}, {{file.string(), std::move(problem)}}};
+    if (!isModelFile(file))
+        return {
+            {},
+            {{file.string(), "neither a model (.glb, .gltf, .usdz, .usdc) nor a pack (.zip, .plimsapack)"}}};
+    return addModel(file);
 }
 
 }  // namespace plimsa

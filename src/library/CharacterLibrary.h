@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "library/PackExtractor.h"
+#include "library/Packs.h"
+#include "library/ShippedFiles.h"
 
 namespace plimsa {
 
@@ -52,6 +54,42 @@ std::optional<std::string> add(const std::filesystem::path& source);
 /// non-zip, oversized or unsafe archive installs nothing. Returns the names added, possibly none.
 std::vector<std::string> installPack(const std::filesystem::path& archive,
                                      const PackExtractor::Limits& limits = {});
+
+/// What an install did: the characters it added, and what it could not add and why.
+struct InstallReport {
+    struct Refusal {
+        std::string what;    ///< the character or file refused: a character name, or a file name or path
+        std::string reason;  ///< short and lower-case, such as "no .glb inside"
+
+        bool operator==(const Refusal&) const = default;
+    };
+    std::vector<std::string> installed;  ///< names added, in order
+    std::vector<Refusal> refused;
+
+    /// Appends `other`'s lists to this report's.
+    void append(InstallReport other);
+};
+
+/// `installPack` with the reasons: a missing or non-regular file, an archive the extractor refuses, a
+/// pack with no ".glb", and each model that could not be copied in are refusals. `what` is the archive's
+/// path, or for a model the model's file name.
+InstallReport installPackReporting(const std::filesystem::path& archive,
+                                   const PackExtractor::Limits& limits = {});
+
+/// Installs the characters of a pack whose files ship with the program (`Pack::shipsWithProgram`):
+/// each character NAME from `shipped` / "characters" / "NAME.glb", through `add` like a pack's models.
+/// A name that is not a plain file name (empty, ".", "..", containing "/" or a control character), a
+/// missing file and a failed copy refuse that character only. A pack that does not ship with the
+/// program installs nothing and is refused as a whole. `shipped` empty: the program's files were not
+/// found, every character is refused.
+InstallReport installShippedPack(const Pack& pack, const std::filesystem::path& shipped = shippedFolder());
+
+/// Imports what the user picked, as the panel does: "zip" and "plimsapack" files (any case) as packs
+/// (`installPackReporting`); model files ("glb", "gltf", "usdz", "usdc") are added only when a copy of the
+/// file alone loads as a character (`CharacterLoader::load`), so a model that would show the built-in
+/// figure, or a ".gltf" that needs files beside it, is refused and the library is left as it was. Any
+/// other file is refused. `what` of a refusal is `file` as given.
+InstallReport importFile(const std::filesystem::path& file);
 
 /// Start-up cleanup: drops from every swing the references that are neither library names nor existing
 /// absolute paths (the empty seat included), removes swings left with no character and corner sitters

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "library/FileCopy.h"
+#include "library/ShippedFiles.h"
 #include "library/UserDataFolder.h"
 
 namespace plimsa {
@@ -74,6 +75,8 @@ std::optional<Pack> decodePack(const json& object) {
         if (!price->is_number()) return std::nullopt;
         pack.price = price->get<double>();
     }
+    if (const json* ships = member(object, "shipsWithProgram"); ships != nullptr && ships->is_boolean())
+        pack.shipsWithProgram = ships->get<bool>();
     return pack;
 }
 
@@ -138,13 +141,6 @@ ReadResult readCatalogue(const std::filesystem::path& path) {
     ::close(fd);
     return result;
 }
-
-#if defined(PLIMSA_BUILD_TREE) && defined(PLIMSA_SOURCE_PACKS)
-bool isInside(const std::filesystem::path& path, const std::filesystem::path& folder) {
-    const auto end = std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first;
-    return !folder.empty() && end == folder.end();
-}
-#endif
 
 }  // namespace
 
@@ -240,17 +236,12 @@ std::optional<Pack> Packs::pack(std::string_view containing) const {
 }
 
 std::optional<std::filesystem::path> shippedCatalogue() {
+    const auto folder = shippedFolder();
+    if (folder.empty()) return std::nullopt;
+    auto path = folder / "packs.json";
     std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return std::nullopt;
-    const auto installed = executable.parent_path().parent_path() / "share" / "plimsa" / "packs.json";
-    if (std::filesystem::is_regular_file(installed, error)) return installed;
-#if defined(PLIMSA_BUILD_TREE) && defined(PLIMSA_SOURCE_PACKS)
-    const std::filesystem::path source = PLIMSA_SOURCE_PACKS;
-    if (isInside(executable, PLIMSA_BUILD_TREE) && std::filesystem::is_regular_file(source, error))
-        return source;
-#endif
-    return std::nullopt;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    return path;
 }
 
 }  // namespace plimsa

@@ -18,6 +18,9 @@ struct Pack {
     std::vector<std::string> characters;  ///< library names of the characters in the pack
     std::string url;                      ///< purchase link; may be empty
     std::optional<double> price;          ///< dollars; none when the pack has no price
+    /// Its characters' files ship with the program (key "shipsWithProgram"; false when absent or not a
+    /// boolean, so the key never makes a catalogue unreadable).
+    bool shipsWithProgram = false;
 
     bool operator==(const Pack&) const = default;
 };
@@ -116,9 +119,8 @@ class Packs {
     std::optional<std::string> loadError_;
 };
 
-/// The catalogue that ships with the app: <prefix>/share/plimsa/packs.json beside the running
-/// executable's <prefix>/bin, else the source tree's data/packs.json when the executable runs from the
-/// build tree, else none. Any thread.
+/// The catalogue that ships with the app: packs.json in `shippedFolder()` when it is a regular file, else
+/// none. Any thread.
 std::optional<std::filesystem::path> shippedCatalogue();
 
 /// Drops every comma followed only by white space (space, tab, line feed, vertical tab, form feed,

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "library/ShippedFiles.h"
 #include "support/TemporaryFolder.h"
 #include "support/TrailingCommaReference.h"
 
@@ -139,11 +140,38 @@ TEST_F(PacksTest, UserCopyIsCopiedFromTheShippedOneOnlyWhenMissing) {
     EXPECT_FALSE(std::filesystem::exists(root.path() / "other.json"));
 }
 
-TEST(PacksShipped, TheSourceTreeCatalogueIsFoundFromTheBuildTreeAndDecodes) {
+TEST(PacksShipped, TheBuildTreeHoldsTheCatalogueAsInstalledAndItShipsTheStarterPack) {
     const auto path = shippedCatalogue();
     ASSERT_TRUE(path);
-    EXPECT_EQ(*path, std::filesystem::path(PLIMSA_SOURCE_DIR) / "data" / "packs.json");
-    EXPECT_TRUE(Packs::File::decode(testing::readFile(*path)));
+    EXPECT_EQ(path->parent_path(), shippedFolder());
+    EXPECT_EQ(path->parent_path().parent_path().filename(), "share");
+    const std::string text = testing::readFile(*path);
+    EXPECT_EQ(text, testing::readFile(std::filesystem::path(PLIMSA_SOURCE_DIR) / "data" / "packs.json"));
+    const auto file = Packs::File::decode(text);
+    ASSERT_TRUE(file);
+    ASSERT_FALSE(file->packs.empty());
+    const Pack& starter = file->packs.front();
+    EXPECT_TRUE(starter.shipsWithProgram);
+    EXPECT_FALSE(starter.price);
+    for (const auto& name : starter.characters) EXPECT_TRUE(file->characters.contains(name)) << name;
+}
+
+TEST(PacksShipped, OnlyTheBooleanTrueMakesAPackShipWithTheProgramAndNoValueMakesTheFileUnreadable) {
+    const std::pair<const char*, bool> cases[] = {
+        {"", false},
+        {R"(, "shipsWithProgram": true)", true},
+        {R"(, "shipsWithProgram": false)", false},
+        {R"(, "shipsWithProgram": "true")", false},
+        {R"(, "shipsWithProgram": 1)", false},
+        {R"(, "shipsWithProgram": null)", false},
+        {R"(, "shipsWithProgram": {"a": [true]})", false},
+    };
+    for (const auto& [key, ships] : cases) {
+        const auto file = Packs::File::decode(
+            catalogue(std::string(R"({"name": "P", "characters": [], "url": "")") + key + "}"));
+        ASSERT_TRUE(file) << key;
+        EXPECT_EQ(file->packs.at(0).shipsWithProgram, ships) << key;
+    }
 }
 
 TEST(PackText, TrailingCommaPassMatchesTheRegularExpression) {
