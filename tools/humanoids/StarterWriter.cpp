@@ -1,0 +1,250 @@
+#include "humanoids/StarterWriter.h"
+
+#include <stb/stb_image_write.h>
+#include <tiny_gltf.h>
+#include <glm/gtc/quaternion.hpp>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace plimsa {
+namespace {
+
+// Indexed by Look.
+constexpr const char* kLookNames[kLookCount] = {"Skin",  "Hair", "Iris", "Shine",   "Mouth",   "Freckle",
+                                                "Blush", "Top",  "Coat", "Button",  "Legwear", "Boots",
+                                                "Soles", "Hat",  "Peak", "Stripes", "Sleeves"};
+constexpr int kStripeTexels = 32;  // texels per stripe repeat: half white, half the stripe colour
+
+float linearFromSrgb(float c) {
+    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+}
+
+class Packer {
+  public:
+    explicit Packer(tinygltf::Model& model) : model_(model) { model_.buffers.resize(1); }
+
+    int view(const void* data, size_t bytes, int target) {
+        auto& buffer = model_.buffers[0].data;
+        buffer.resize((buffer.size() + 3) & ~size_t{3});
+        tinygltf::BufferView view;
+        view.buffer = 0;
+        view.byteOffset = buffer.size();
+        view.byteLength = bytes;
+        view.target = target;
+        const auto* begin = static_cast<const unsigned char*>(data);
+        buffer.insert(buffer.end(), begin, begin + bytes);
+        model_.bufferViews.push_back(view);
+        return static_cast<int>(model_.bufferViews.size()) - 1;
+    }
+
+    template <typename T>
+    int accessor(const std::vector<T>& values, int componentType, int type, int target) {
+        tinygltf::Accessor accessor;
+        accessor.bufferView = view(values.data(), values.size() * sizeof(T), target);
+        accessor.componentType = componentType;
+        accessor.type = type;
+        accessor.count = values.size();
+        model_.accessors.push_back(accessor);
+        return static_cast<int>(model_.accessors.size()) - 1;
+    }
+
+    tinygltf::Accessor& last() { return model_.accessors.back(); }
+
+  private:
+    tinygltf::Model& model_;
+};
+
+void appendBytes(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<unsigned char>*>(context);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    out->insert(out->end(), bytes, bytes + size);
+}
+
+// Horizontal stripes: the top half of the repeat white, the bottom half the stripe colour.
+int addStripeTexture(tinygltf::Model& model, Packer& packer, const glm::vec3& srgb) {
+    std::vector<unsigned char> pixels;
+    for (int y = 0; y < kStripeTexels; ++y)
+        for (int x = 0; x < 4; ++x) {
+            const glm::vec3 c = y < kStripeTexels / 2 ? glm::vec3(0.96f, 0.96f, 0.93f) : srgb;
+            for (int k = 0; k < 3; ++k)
+                pixels.push_back(static_cast<unsigned char>(std::lround(c[k] * 255.0f)));
+        }
+    std::vector<unsigned char> encoded;
+    if (!stbi_write_png_to_func(appendBytes, &encoded, 4, kStripeTexels, 3, pixels.data(), 12) ||
+        encoded.empty())
+        return -1;
+    tinygltf::Sampler sampler;
+    sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
+    sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+    sampler.wrapS = TINYGLTF_TEXTURE_WRAP_REPEAT;
+    sampler.wrapT = TINYGLTF_TEXTURE_WRAP_REPEAT;
+    model.samplers.push_back(sampler);
+    tinygltf::Image image;
+    image.name = "Stripes";
+    image.mimeType = "image/png";
+    image.bufferView = packer.view(encoded.data(), encoded.size(), 0);
+    model.images.push_back(image);
+    tinygltf::Texture texture;
+    texture.source = 0;
+    texture.sampler = 0;
+    model.textures.push_back(texture);
+    return 0;
+}
+
+// Materials for the looks in use, in Look order; returns each look's material index (-1 when unused).
+std::vector<int> addMaterials(tinygltf::Model& model, Packer& packer, const StarterDesign& design,
+                              const StarterBody& body) {
+    std::vector<int> materialOf(kLookCount, -1);
+    for (int i = 0; i < kLookCount; ++i) {
+        if (body.indices[static_cast<size_t>(i)].empty()) continue;
+        const auto look = static_cast<Look>(i);
+        const glm::vec3 srgb = design.colours[static_cast<size_t>(i)];
+        tinygltf::Material material;
+        material.name = kLookNames[i];
+        auto& pbr = material.pbrMetallicRoughness;
+        pbr.metallicFactor = 0.0;
+        pbr.roughnessFactor = look == Look::coat || look == Look::boots || look == Look::iris ? 0.35 : 0.8;
+        if (look == Look::stripes || look == Look::sleeves) {
+            if (model.textures.empty()) addStripeTexture(model, packer, srgb);
+            pbr.baseColorTexture.index = model.textures.empty() ? -1 : 0;
+            pbr.baseColorFactor = {1.0, 1.0, 1.0, 1.0};
+        } else {
+            pbr.baseColorFactor = {linearFromSrgb(srgb.r), linearFromSrgb(srgb.g), linearFromSrgb(srgb.b),
+                                   1.0};
+        }
+        // The eyes' highlight glows a little so it reads in shade.
+        if (look == Look::shine) material.emissiveFactor = {0.6, 0.6, 0.6};
+        model.materials.push_back(material);
+        materialOf[static_cast<size_t>(i)] = static_cast<int>(model.materials.size()) - 1;
+    }
+    return materialOf;
+}
+
+tinygltf::Node nodeFrom(const std::string& name, const glm::mat4& local) {
+    tinygltf::Node node;
+    node.name = name;
+    const glm::quat q = glm::normalize(glm::quat_cast(glm::mat3(local)));
+    const glm::vec3 t{local[3]};
+    if (glm::length(t) > 1e-7f) node.translation = {t.x, t.y, t.z};
+    if (std::abs(q.w) < 1.0f - 1e-7f) node.rotation = {q.x, q.y, q.z, q.w};
+    return node;
+}
+
+void addSkeleton(tinygltf::Model& model, Packer& packer, const StarterDesign& design) {
+    model.nodes.push_back(nodeFrom("Armature", glm::mat4(1.0f)));
+    std::vector<glm::mat4> world(design.joints.size());
+    std::vector<glm::mat4> inverseBind(design.joints.size());
+    tinygltf::Skin skin;
+    skin.name = "Skeleton";
+    for (size_t i = 0; i < design.joints.size(); ++i) {
+        const HumanoidJoint& joint = design.joints[i];
+        world[i] = glm::translate(glm::mat4(1.0f), joint.position) * glm::mat4_cast(joint.orientation);
+        const glm::mat4 parentWorld =
+            joint.parent < 0 ? glm::mat4(1.0f) : world[static_cast<size_t>(joint.parent)];
+        model.nodes.push_back(
+            nodeFrom(HumanoidSkeleton::boneName(joint.canonical, BoneNaming::mixamoColon, 0),
+                     glm::inverse(parentWorld) * world[i]));
+        const int nodeIndex = static_cast<int>(model.nodes.size()) - 1;
+        skin.joints.push_back(nodeIndex);
+        model.nodes[joint.parent < 0 ? 0 : static_cast<size_t>(joint.parent) + 1].children.push_back(
+            nodeIndex);
+        inverseBind[i] = glm::inverse(world[i]);
+    }
+    skin.skeleton = 1;
+    skin.inverseBindMatrices =
+        packer.accessor(inverseBind, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_MAT4, 0);
+    model.skins.push_back(skin);
+}
+
+void addBody(tinygltf::Model& model, Packer& packer, const StarterBody& body,
+             const std::vector<int>& materialOf) {
+    glm::vec3 low{1e30f};
+    glm::vec3 high{-1e30f};
+    for (const glm::vec3& p : body.positions) {
+        low = glm::min(low, p);
+        high = glm::max(high, p);
+    }
+    tinygltf::Primitive shared;
+    shared.mode = TINYGLTF_MODE_TRIANGLES;
+    const int array = TINYGLTF_TARGET_ARRAY_BUFFER;
+    shared.attributes["POSITION"] =
+        packer.accessor(body.positions, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, array);
+    packer.last().minValues = {low.x, low.y, low.z};
+    packer.last().maxValues = {high.x, high.y, high.z};
+    shared.attributes["NORMAL"] =
+        packer.accessor(body.normals, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, array);
+    shared.attributes["TEXCOORD_0"] =
+        packer.accessor(body.texcoords, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2, array);
+    shared.attributes["JOINTS_0"] =
+        packer.accessor(body.joints, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC4, array);
+    shared.attributes["WEIGHTS_0"] =
+        packer.accessor(body.weights, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, array);
+
+    tinygltf::Mesh mesh;
+    mesh.name = "Body";
+    for (size_t i = 0; i < body.indices.size(); ++i) {
+        if (materialOf[i] < 0) continue;
+        tinygltf::Primitive primitive = shared;
+        primitive.material = materialOf[i];
+        primitive.indices = packer.accessor(body.indices[i], TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
+                                            TINYGLTF_TYPE_SCALAR, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+        mesh.primitives.push_back(primitive);
+    }
+    model.meshes.push_back(mesh);
+    tinygltf::Node node;
+    node.name = "Body";
+    node.mesh = 0;
+    node.skin = 0;
+    model.nodes.push_back(node);
+}
+
+}  // namespace
+
+std::vector<uint8_t> StarterWriter::glb(const StarterDesign& design) {
+    const StarterBody body(design);
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = "plimsa starter characters";
+    Packer packer(model);
+    addSkeleton(model, packer, design);
+    const std::vector<int> materialOf = addMaterials(model, packer, design, body);
+    addBody(model, packer, body, materialOf);
+    model.buffers[0].data.resize((model.buffers[0].data.size() + 3) & ~size_t{3});
+
+    tinygltf::Scene scene;
+    scene.name = design.name;
+    scene.nodes = {0, static_cast<int>(model.nodes.size()) - 1};
+    model.scenes.push_back(scene);
+    model.defaultScene = 0;
+
+    std::ostringstream stream;
+    tinygltf::TinyGLTF writer;
+    if (!writer.WriteGltfSceneToStream(&model, stream, false, true)) return {};
+    const std::string bytes = stream.str();
+    return {bytes.begin(), bytes.end()};
+}
+
+bool StarterWriter::write(const StarterDesign& design, const std::filesystem::path& folder) {
+    const std::vector<uint8_t> bytes = glb(design);
+    if (bytes.empty()) return false;
+    const std::filesystem::path target = folder / (design.name + ".glb");
+    const std::filesystem::path partial = folder / (design.name + ".glb.partial");
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            std::error_code ignored;
+            std::filesystem::remove(partial, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(partial, target, error);
+    if (error) std::filesystem::remove(partial, error);
+    return !error;
+}
+
+}  // namespace plimsa
