@@ -2,12 +2,10 @@
 
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
+#include <future>
 #include <random>
-#include <set>
 #include <vector>
 
 #include "character/CharacterRig.h"
@@ -20,6 +18,7 @@
 #include "platform/scene/Camera.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
+#include "support/FakeCharacter.h"
 #include "support/ImageMeasure.h"
 #include "support/RendererRequirement.h"
 #include "support/TemporaryFolder.h"
@@ -28,35 +27,11 @@
 namespace plimsa {
 namespace {
 
-/// Records the poses it is given; its head is 1.6 above its root.
-class PosedCharacter final : public SwingCharacter {
-  public:
-    PosedCharacter() : root_(Node::make("Root")), head_(Node::make("Head")) {
-        head_->setPosition({0.1f, 1.6f, 0.05f});
-        root_->addChildNode(head_);
-    }
-    const std::shared_ptr<Node>& root() const override { return root_; }
-    const std::shared_ptr<Node>& headNode() const override { return head_; }
-    double bodyHalfWidth() const override { return 0.45; }
-    std::vector<glm::vec3> shoulders() const override { return {}; }
-    void apply(const CharacterPose& pose, Node& swingFrame) override {
-        poses.push_back(pose);
-        frames.push_back(&swingFrame);
-        // Posing moves the head, as a standing model's does; the camera must aim at the posed head.
-        head_->setPosition({0.1f, 2.0f, 0.05f});
-    }
-
-    std::vector<CharacterPose> poses;
-    std::vector<const Node*> frames;
-
-  private:
-    std::shared_ptr<Node> root_;
-    std::shared_ptr<Node> head_;
-};
-
 TEST(PortraitSceneTest, StandsTheCharacterAndAimsTheCameraAtItsPosedHead) {
-    auto character = std::make_unique<PosedCharacter>();
-    PosedCharacter& posed = *character;
+    // Posing moves the head, as a standing model's does; the camera must aim at the posed head.
+    auto character = std::make_unique<testing::FakeCharacter>(testing::FakeCharacterOptions{
+        .head = {0.1f, 1.6f, 0.05f}, .posedHead = glm::vec3(0.1f, 2.0f, 0.05f)});
+    testing::FakeCharacter& posed = *character;
     const PortraitScene portrait(std::move(character));
 
     ASSERT_EQ(posed.poses.size(), 1u);
@@ -134,25 +109,23 @@ TEST(CharacterPreviewsTest, ThumbnailIsTheStandingCharacterCentredOnAClearBackgr
 
 namespace fs = std::filesystem;
 
-/// Previews over a manual main queue with a stand-in renderer: names containing "bad" do not render,
-/// names in `unknown` do not resolve.
+/// Previews over a manual main queue with a stand-in renderer: "bad" does not render, "nobody" does not
+/// resolve.
 struct PreviewsTest : ::testing::Test {
     testing::TemporaryFolder root;
     fs::path cache = root.path() / "Previews";
     ManualDispatch dispatch;
     int renders = 0;
     std::vector<std::string> published;
-    std::set<std::string> unknown{"nobody"};
     CharacterPreviews previews{dispatch,
                                {cache,
-                                [this](std::string_view name) -> std::optional<fs::path> {
-                                    if (unknown.contains(std::string(name))) return std::nullopt;
-                                    return fs::path("/models") / name;
+                                [](std::string_view name) {
+                                    return name == "nobody" ? std::nullopt : std::optional<fs::path>(name);
                                 },
-                                [this](const fs::path& url) -> std::optional<Image> {
+                                [this](const fs::path& url) {
                                     ++renders;
-                                    if (url.string().find("bad") != std::string::npos) return std::nullopt;
-                                    return Image(2, 3, true);
+                                    return url == "bad" ? std::nullopt
+                                                        : std::optional<Image>(Image(2, 3, true));
                                 }}};
     Connection connection =
         previews.changed.connect([this](const std::string& n) { published.push_back(n); });
@@ -163,32 +136,25 @@ struct PreviewsTest : ::testing::Test {
     }
 };
 
-TEST_F(PreviewsTest, TwoAsksStartOneRenderThatLandsInTheMapAndTheFile) {
-    EXPECT_FALSE(previews.image("Robo"));
-    EXPECT_FALSE(previews.image("Robo"));
-    EXPECT_TRUE(previews.pending().contains("Robo"));
+TEST_F(PreviewsTest, OneRenderPerNameLandsInTheMapAndTheFileAndAFailedOneLeavesNoTrace) {
+    for (const char* name : {"Robo", "Robo", "bad", "", "nobody"}) EXPECT_FALSE(previews.image(name)) << name;
+    EXPECT_EQ(previews.pending().size(), 2u);
     pump();
-    EXPECT_EQ(renders, 1);
+    EXPECT_EQ(renders, 2);
     EXPECT_TRUE(previews.pending().empty());
     EXPECT_EQ(published, std::vector<std::string>{"Robo"});
-    const auto image = previews.image("Robo");
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->height, 3);
-    const auto file = Png::read((cache / "Robo@6.png").string());
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->height, 3);
-    EXPECT_FALSE(previews.image(""));
-    EXPECT_FALSE(previews.image("nobody"));
-    EXPECT_TRUE(previews.pending().empty());
+    EXPECT_EQ(previews.images().size(), 1u);
+    EXPECT_EQ(previews.image("Robo"), previews.images().at("Robo"));
+    EXPECT_EQ(Png::read((cache / "Robo@6.png").string()).value_or(Image()).height, 3);
+    EXPECT_FALSE(fs::exists(cache / "bad@6.png"));
+    EXPECT_FALSE(previews.image("bad"));
+    EXPECT_EQ(previews.pending().size(), 1u) << "a failed render is tried again";
 }
 
 TEST_F(PreviewsTest, CachedFileIsReturnedAtOnceAndStoredOnTheNextTurn) {
-    ASSERT_EQ(Png::write(Image(4, 4, true), (previews.cacheFile("Robo")->string())),
-              Png::WriteResult::written);
+    Png::write(Image(4, 4, true), previews.cacheFile("Robo")->string());
     testing::writeFile(cache / "Torn@6.png", "\x89PNG\r\n half a file");
-    const auto image = previews.image("Robo");
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, 4);
+    ASSERT_TRUE(previews.image("Robo"));
     EXPECT_TRUE(previews.images().empty());
     // An unreadable file is absent: rendered again and replaced by a good one.
     EXPECT_FALSE(previews.image("Torn"));
@@ -205,30 +171,16 @@ TEST_F(PreviewsTest, ForgetDropsMemoryAndFileAndEvenARenderUnderWay) {
     EXPECT_TRUE(previews.images().empty());
     EXPECT_FALSE(fs::exists(cache / "Robo@6.png"));
     EXPECT_EQ(published, (std::vector<std::string>{"Robo", "Robo"}));
+    // Forgotten while it renders again (the model was replaced): that result is not kept, it renders anew.
     EXPECT_FALSE(previews.image("Robo"));
-    // Forgotten while it renders (the model was replaced): that result is not kept, it renders again.
     previews.forget("Robo");
-    dispatch.runBackground();
-    dispatch.runPending();
+    pump();
     EXPECT_EQ(renders, 2);
     EXPECT_TRUE(previews.images().empty());
-    EXPECT_EQ(previews.pending().size(), 1u);
+    EXPECT_FALSE(fs::exists(cache / "Robo@6.png"));
     pump();
     EXPECT_EQ(renders, 3);
-    EXPECT_TRUE(previews.image("Robo"));
-    EXPECT_TRUE(fs::exists(cache / "Robo@6.png"));
-}
-
-TEST_F(PreviewsTest, FailedRenderLeavesNoTraceAndTheNextAskTriesAgain) {
-    for (int attempt = 1; attempt <= 2; ++attempt) {
-        EXPECT_FALSE(previews.image("bad"));
-        pump();
-        EXPECT_EQ(renders, attempt);
-        EXPECT_TRUE(previews.pending().empty());
-        EXPECT_TRUE(previews.images().empty());
-        EXPECT_TRUE(published.empty());
-        EXPECT_FALSE(fs::exists(cache / "bad@6.png"));
-    }
+    EXPECT_TRUE(previews.image("Robo") && fs::exists(cache / "Robo@6.png"));
 }
 
 TEST_F(PreviewsTest, NamesThatCouldLeaveTheFolderNeverTouchAFile) {
@@ -245,32 +197,21 @@ TEST_F(PreviewsTest, NamesThatCouldLeaveTheFolderNeverTouchAFile) {
     EXPECT_FALSE(fs::exists(root.path() / "abs"));
 }
 
-/// The main queue by hand, the previews queue on its own thread, as in the app.
-class WorkerDispatch final : public Dispatch {
-  public:
+/// The main queue by hand, the previews queue on its own thread, as in the app; expects one result.
+struct WorkerDispatch final : Dispatch {
     void post(std::function<void()> work) override {
-        std::lock_guard lock(mutex_);
         manual.post(std::move(work));
-        posted_.notify_all();
+        posted.set_value();
     }
-    void after(double seconds, std::function<void()> work) override {
-        manual.after(seconds, std::move(work));
-    }
-    std::unique_ptr<TimerHandle> every(double seconds, std::function<void()> work) override {
-        return manual.every(seconds, std::move(work));
+    void after(double s, std::function<void()> work) override { manual.after(s, std::move(work)); }
+    std::unique_ptr<TimerHandle> every(double s, std::function<void()> w) override {
+        return manual.every(s, w);
     }
     std::unique_ptr<SerialQueue> serialQueue(const std::string& label) override {
         return std::make_unique<ThreadSerialQueue>(label);
     }
-    bool waitForPost(std::chrono::seconds limit) {
-        std::unique_lock lock(mutex_);
-        return posted_.wait_for(lock, limit, [this] { return manual.pendingCount() > 0; });
-    }
     ManualDispatch manual;
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
+    std::promise<void> posted;
 };
 
 TEST(CharacterPreviewsWorkerTest, RendersOnItsOwnThreadAndPublishesTheThumbnail) {
@@ -281,14 +222,12 @@ TEST(CharacterPreviewsWorkerTest, RendersOnItsOwnThreadAndPublishesTheThumbnail)
     const auto model = TestHumanoids::path("humanoid-mixamo-colon.glb");
     CharacterPreviews previews(dispatch, {root.path(), [&](std::string_view) { return model; }, {}});
     EXPECT_FALSE(previews.image("Humanoid"));
-    ASSERT_TRUE(dispatch.waitForPost(std::chrono::seconds(60)));
+    ASSERT_EQ(dispatch.posted.get_future().wait_for(std::chrono::seconds(60)), std::future_status::ready);
     dispatch.manual.runPending();
     const auto image = previews.image("Humanoid");
     ASSERT_TRUE(image);
     EXPECT_GT(testing::opaqueBox(*image).fraction, 0.1);
-    const auto file = Png::read((root.path() / "Humanoid@6.png").string());
-    ASSERT_TRUE(file);
-    EXPECT_GT(testing::opaqueBox(*file).fraction, 0.1);
+    EXPECT_TRUE(Png::read((root.path() / "Humanoid@6.png").string()));
 }
 
 }  // namespace
