@@ -5,7 +5,10 @@
 #include <string>
 
 #include "library/CharacterLibrary.h"
+#include "library/Packs.h"
+#include "library/ShippedFiles.h"
 #include "support/TemporaryFolder.h"
+#include "support/TestHumanoids.h"
 #include "support/TestZip.h"
 
 namespace plimsa {
@@ -54,6 +57,28 @@ void BM_InstallPack(benchmark::State& state) {
                             static_cast<int64_t>(model.size()));
 }
 BENCHMARK(BM_InstallPack)->Unit(benchmark::kMillisecond);
+
+// The starter pack as the program ships it: the build tree's generated characters when they are there,
+// else two test humanoids in their place.
+void BM_InstallStarterPack(benchmark::State& state) {
+    Collection collection(0);
+    TemporaryFolder standIn;
+    auto shipped = shippedFolder();
+    const bool real = !shipped.empty() &&
+                      std::filesystem::is_regular_file(shipped / "characters" / "Poppy.glb") &&
+                      std::filesystem::is_regular_file(shipped / "characters" / "Basil.glb");
+    if (!real) {
+        shipped = standIn.path();
+        const auto model = TestHumanoids::bytes("humanoid-mixamo-colon.glb");
+        for (const char* name : {"Poppy", "Basil"})
+            writeFile(shipped / "characters" / (std::string(name) + ".glb"),
+                      std::string(model.begin(), model.end()));
+    }
+    const Pack starter{"Starter pack", {"Poppy", "Basil"}, "", {}, true};
+    for (auto _ : state) benchmark::DoNotOptimize(CharacterLibrary::installShippedPack(starter, shipped));
+    state.SetLabel(real ? "generated starter characters" : "test humanoids standing in");
+}
+BENCHMARK(BM_InstallStarterPack)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace plimsa

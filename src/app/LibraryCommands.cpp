@@ -65,7 +65,7 @@ int print(const InstallReport& report, std::FILE* out, std::FILE* err, const std
             std::fprintf(out, "imported %s from %s\n", field(name).c_str(), field(source).c_str());
     }
     for (const auto& refusal : report.refused)
-        std::fprintf(err, "refused %s: %s\n", field(refusal.what).c_str(), refusal.reason.c_str());
+        std::fprintf(err, "refused %s: %s\n", field(refusal.what).c_str(), field(refusal.reason).c_str());
     return report.refused.empty() ? 0 : 1;
 }
 
