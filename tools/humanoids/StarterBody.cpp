@@ -14,6 +14,7 @@ namespace {
 constexpr float kWeightFalloff = 0.015f;  // metres: how far a neighbouring solid's bones still pull
 constexpr float kStripeRepeat = 0.13f;    // metres per repeat of the stripe texture
 constexpr int kDetailColumns = 16;
+constexpr float kCreaseCosine = 0.9f;  // gradient and mesh normals further apart than ~25 degrees: a crease
 constexpr int kDetailRows = 10;
 
 float smoothstep(float u) {
@@ -155,6 +156,22 @@ void StarterBody::addSurface(const StarterDesign& design) {
     for (size_t i = 0; i < points.size(); ++i) owner[i] = ownerAt(points[i]);
     const std::vector<int> snapped = snapToEdges(parts, body, net.triangles, owner, points, pointNormals);
 
+    // At creases (cut edges, rims) the distance's gradient is not the surface's direction: shade those
+    // vertices by the mesh round them instead.
+    std::vector<glm::vec3> meshNormals(points.size(), glm::vec3(0.0f));
+    for (size_t t = 0; t + 2 < net.triangles.size(); t += 3) {
+        const uint32_t a = net.triangles[t];
+        const uint32_t b = net.triangles[t + 1];
+        const uint32_t c = net.triangles[t + 2];
+        const glm::vec3 face = glm::cross(points[b] - points[a], points[c] - points[a]);
+        for (uint32_t v : {a, b, c}) meshNormals[v] += face;
+    }
+    for (size_t i = 0; i < points.size(); ++i) {
+        const float length = glm::length(meshNormals[i]);
+        if (length > 0.0f && glm::dot(pointNormals[i], meshNormals[i] / length) < kCreaseCosine)
+            pointNormals[i] = meshNormals[i] / length;
+    }
+
     const auto base = static_cast<uint32_t>(positions.size());
     for (size_t i = 0; i < points.size(); ++i)
         addVertex(design, points[i], pointNormals[i], owners, distancesAt(points[i]));
@@ -275,9 +292,15 @@ void StarterBody::addDetail(const StarterDesign& design, const ShapePart& part) 
         const glm::vec3 centre = atB ? part.b : part.a;
         const float radius = isEllipsoid ? 1.0f : (atB ? part.radiusB : part.radiusA);
         for (int column = 0; column <= kDetailColumns; ++column) {
-            const float angle = glm::two_pi<float>() * static_cast<float>(column) / kDetailColumns;
-            const glm::vec3 unit = std::cos(latitude) * (std::cos(angle) * first + std::sin(angle) * second) +
-                                   std::sin(latitude) * axis;
+            // The last column repeats the first exactly, so the seam closes.
+            const float angle =
+                glm::two_pi<float>() * static_cast<float>(column % kDetailColumns) / kDetailColumns;
+            // Poles are single points, so the triangles round them close up.
+            const bool pole = row == 0 || row == rows - 1;
+            const glm::vec3 unit =
+                pole ? (row == 0 ? -axis : axis)
+                     : std::cos(latitude) * (std::cos(angle) * first + std::sin(angle) * second) +
+                           std::sin(latitude) * axis;
             const glm::vec3 p =
                 isEllipsoid ? part.a + unit * scale : part.a + (centre + radius * unit - part.a) * scale;
             addVertex(design, p, glm::normalize(unit / scale), owners, {0.0f});

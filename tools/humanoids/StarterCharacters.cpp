@@ -249,7 +249,7 @@ StarterDesign poppy() {
     b.blob(head + glm::vec3(0, -0.03f, 0.135f), {0.017f, 0.013f, 0.014f}, Look::skin, "Head", 0.012f);
     b.cone({0, 0.86f, 0}, {0, 1.00f, 0.005f}, 0.042f, 0.04f, Look::skin,
            {{0.0f, "Spine2"}, {0.3f, "Neck"}, {0.8f, "Neck"}, {1.0f, "Head"}});
-    b.ring({0, 0, 0}, 0.86f, 0.94f, 0.05f, Look::top, {{0.0f, "Spine2"}, {1.0f, "Neck"}}, 0.01f);
+    b.ring({0, 0, 0}, 0.86f, 0.925f, 0.05f, Look::top, {{0.0f, "Spine2"}, {1.0f, "Neck"}}, 0.01f);
 
     // The raincoat flares from the shoulders to mid-thigh; each half follows its own thigh at the hem.
     for (const auto& [side, sign] : kSides) {
@@ -264,7 +264,7 @@ StarterDesign poppy() {
         // The halves overlap a little: a solid cut exactly at x = 0 would leave a zero-thickness gap there.
         coat.cuts = {ShapePart::cut({0, 0.43f, 0}, {0, -1, 0}, true),
                      ShapePart::cut({-sign * 0.01f, 0, 0}, {-sign, 0, 0}, true)};
-        b.blob({sign * 0.045f, 0.905f, 0.065f}, {0.045f, 0.018f, 0.03f}, Look::coat, "Spine2", 0.01f);
+        b.blob({sign * 0.052f, 0.905f, 0.062f}, {0.04f, 0.018f, 0.03f}, Look::coat, "Spine2", 0.01f);
     }
     for (const auto& [side, sign] : kSides) {
         const std::string s = side;
