@@ -1,6 +1,7 @@
 #include "humanoids/StarterCharacters.h"
 
 #include <array>
+#include <cmath>
 #include <string>
 #include <utility>
 
@@ -133,11 +134,15 @@ class Builder {
     // A small closed part meshed on its own, stuck to the surface where the ray from `from` along
     // `direction` leaves the body, sunk `depth` into it.
     ShapePart& stud(const glm::vec3& from, const glm::vec3& direction, const glm::vec3& radii, float depth,
-                    Look look, const std::string& joint, const glm::vec3& offset = glm::vec3(0.0f)) {
+                    Look look, const std::string& joint) {
         const glm::vec3 surface = StarterBody::surfacePoint(design.body, from, direction);
+        return bead(surface - glm::normalize(direction) * depth, radii, look, joint);
+    }
+
+    ShapePart& bead(const glm::vec3& centre, const glm::vec3& radii, Look look, const std::string& joint) {
         ShapePart part;
         part.kind = ShapePart::Kind::ellipsoid;
-        part.a = surface - glm::normalize(direction) * depth + offset;
+        part.a = centre;
         part.radii = radii;
         part.look = look;
         part.anchors = {{0.0f, joint}};
@@ -208,9 +213,15 @@ const std::array<std::pair<const char*, float>, 2> kSides = {{{"Left", 1.0f}, {"
 void face(Builder& b, const glm::vec3& head, const glm::vec3& eyeRadii, float eyeSpread, float mouthDrop) {
     for (const auto& [side, sign] : kSides) {
         const glm::vec3 eyeDirection{sign * eyeSpread, -0.08f, 1.0f};
-        b.stud(head, eyeDirection, eyeRadii, eyeRadii.z * 0.4f, Look::iris, "Head");
-        b.stud(head, eyeDirection, glm::vec3(eyeRadii.x * 0.36f), 0.0f, Look::shine, "Head",
-               glm::vec3(eyeRadii.x * 0.35f, eyeRadii.y * 0.38f, eyeRadii.z * 0.55f));
+        // Sunk most of the way in, so in profile the eyes barely stand proud of the face; the highlight sits
+        // on the iris's upper left, half out of it.
+        const ShapePart& iris = b.stud(head, eyeDirection, eyeRadii, eyeRadii.z * 0.7f, Look::iris, "Head");
+        const glm::vec3 centre = iris.a;
+        const glm::vec2 at{0.35f, 0.38f};
+        const float irisFront = eyeRadii.z * std::sqrt(1.0f - at.x * at.x - at.y * at.y);
+        const float shine = eyeRadii.x * 0.36f;
+        b.bead(centre + glm::vec3(at.x * eyeRadii.x, at.y * eyeRadii.y, irisFront - 0.4f * shine),
+               glm::vec3(shine), Look::shine, "Head");
     }
     const glm::vec3 mouth = b.surface(head, {0.0f, -mouthDrop, 1.0f});
     for (float sign : {-1.0f, 1.0f}) {
@@ -251,14 +262,15 @@ StarterDesign poppy() {
            {{0.0f, "Spine2"}, {0.3f, "Neck"}, {0.8f, "Neck"}, {1.0f, "Head"}});
     b.ring({0, 0, 0}, 0.86f, 0.925f, 0.05f, Look::top, {{0.0f, "Spine2"}, {1.0f, "Neck"}}, 0.01f);
 
-    // The raincoat flares from the shoulders to mid-thigh; each half follows its own thigh at the hem.
+    // The raincoat flares from the shoulders to mid-thigh; at the hem each half follows its own thigh half
+    // way, so when seated the front lies over the lap and the back under it.
     for (const auto& [side, sign] : kSides) {
         ShapePart& coat = b.cone({0, 0.82f, 0}, {0, 0.50f, 0}, 0.11f, 0.175f, Look::coat,
                                  {{0.0f, "Spine2"},
                                   {0.25f, "Spine1"},
                                   {0.5f, "Spine"},
                                   {0.75f, "Hips"},
-                                  {1.2f, std::string(side) + "UpLeg"}},
+                                  {1.7f, std::string(side) + "UpLeg"}},
                                  sign > 0.0f ? 0.03f : 0.0f);
         coat.squash = {1.0f, 1.0f, 0.74f};
         // The halves overlap a little: a solid cut exactly at x = 0 would leave a zero-thickness gap there.
