@@ -1,11 +1,13 @@
-// The character library's command-line forms, run in process against a temporary data folder and a
-// temporary folder of shipped files.
+// The character library's command-line forms, run in process against temporary data and shipped folders:
+// installing the shipped characters, importing what the user picked, and the reason for every refusal.
+#include "app/LibraryCommands.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstring>
 #include <map>
+#include <nlohmann/json.hpp>
 
-#include "app/LibraryCommands.h"
 #include "app/Snapshot.h"
 #include "support/TemporaryFolder.h"
 #include "support/TestHumanoids.h"
@@ -14,124 +16,128 @@
 namespace plimsa {
 namespace {
 
-using testing::ScopedEnvironment;
-using testing::TemporaryFolder;
-using testing::writeFile;
-
 struct Outcome {
     std::optional<int> status;
     std::string out, err;
 };
 
-// Every file below `folder` with its contents, to show what a run wrote.
-std::map<std::string, std::string> tree(const std::filesystem::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-        files[entry.path().lexically_relative(folder).string()] =
-            entry.is_regular_file() ? testing::readFile(entry.path()) : "(folder)";
-    return files;
+std::string drained(std::FILE* file) {
+    std::string text(static_cast<size_t>(std::ftell(file)), '\0');
+    std::rewind(file);
+    text.resize(std::fread(text.data(), 1, text.size(), file));
+    std::fclose(file);
+    return text;
 }
 
-class LibraryCommandsTest : public ::testing::Test {
-  protected:
-    LibraryCommandsTest()
-        : dataHome("XDG_DATA_HOME", (root.path() / "data").string()),
-          temporary("TMPDIR", (root.path() / "tmp").string()) {
-        std::filesystem::create_directories(root.path() / "tmp");
-        writeFile(shipped() / "packs.json", R"({"store": "", "characters": {"Poppy": "Poppy the Gardener"},
-            "packs": [{"name": "Starter pack", "characters": ["Poppy", "Basil"], "url": "", "shipsWithProgram": true},
-                      {"name": "Sea pack", "characters": ["Basil", "Robo"], "url": ""}]})");
+struct LibraryCommandsTest : ::testing::Test {
+    LibraryCommandsTest() {
+        testing::writeFile(at("share/packs.json"),
+                           R"({"store": "", "characters": {"Poppy": "Poppy the Gardener"},
+            "packs": [{"name": "Starter", "characters": ["Poppy", "Basil"], "url": "", "shipsWithProgram": true},
+                      {"name": "Sea", "characters": ["Basil", "Robo"], "url": ""}]})");
         const auto model = TestHumanoids::bytes("humanoid-mixamo-colon.glb");
-        writeFile(shipped() / "characters" / "Poppy.glb", std::string(model.begin(), model.end()));
-        writeFile(shipped() / "characters" / "Basil.glb", std::string(model.begin(), model.end()));
-        writeFile(root.path() / "in" / "Robo.glb", std::string(model.begin(), model.end()));
+        for (const char* file : {"share/characters/Poppy.glb", "share/characters/Basil.glb", "in/Robo.glb"})
+            testing::writeFile(at(file), std::string(model.begin(), model.end()));
+        std::filesystem::create_directory(at("tmp"));
     }
-    std::filesystem::path shipped() const { return root.path() / "share" / "plimsa"; }
-    std::filesystem::path in(const std::string& name) const { return root.path() / "in" / name; }
-
-    Outcome run(std::vector<std::string> arguments, const std::filesystem::path& shippedFolder) const {
-        TemporaryFolder streams;
-        std::FILE* out = std::fopen((streams.path() / "out").c_str(), "w");
-        std::FILE* err = std::fopen((streams.path() / "err").c_str(), "w");
+    std::filesystem::path at(const std::string& name) const { return root.path() / name; }
+    Outcome run(std::vector<std::string> arguments, const std::string& shipped = "share") const {
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
         const auto status =
-            LibraryCommands::run(SnapshotArguments(std::move(arguments)), out, err, shippedFolder);
-        std::fclose(out);
-        std::fclose(err);
-        return {status, testing::readFile(streams.path() / "out"), testing::readFile(streams.path() / "err")};
+            LibraryCommands::run(SnapshotArguments(std::move(arguments)), out, err, at(shipped));
+        return {status, drained(out), drained(err)};
     }
-    Outcome run(std::vector<std::string> arguments) const { return run(std::move(arguments), shipped()); }
+    // Every file and folder below the root, with its contents.
+    std::map<std::string, std::string> tree() const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root.path()))
+            files[entry.path().lexically_relative(root.path())] =
+                entry.is_directory() ? "/" : testing::readFile(entry);
+        return files;
+    }
 
-    TemporaryFolder root;
-    ScopedEnvironment dataHome;
-    ScopedEnvironment temporary;
+    testing::TemporaryFolder root;
+    testing::ScopedEnvironment dataHome{"XDG_DATA_HOME", at("data").string()};
+    testing::ScopedEnvironment temporary{"TMPDIR", at("tmp").string()};
 };
 
-TEST_F(LibraryCommandsTest, StarterInstallThenListingWithCatalogueNamesPacksAndTheStarterMark) {
+TEST_F(LibraryCommandsTest, StarterInstallImportAndListingWriteOnlyTheCharacterFolder) {
+    testing::TestZip pack;
+    pack.file("pack/Kit.glb", "kit").file("pack/readme.txt", "hi").save(at("in/Good.PLIMSAPACK"));
+    const auto before = tree();
     const Outcome empty = run({"--characters"});
-    EXPECT_EQ(empty.status, 0);
-    EXPECT_EQ(empty.out, "");
+    EXPECT_EQ(std::tie(empty.status, empty.out), std::tuple(0, ""));
     EXPECT_NE(empty.err.find("--install-starter"), std::string::npos);
-
     const Outcome installed = run({"--install-starter"});
-    EXPECT_EQ(installed.status, 0) << installed.err;
-    EXPECT_EQ(installed.out, "installed Poppy\ninstalled Basil\n");
-    EXPECT_EQ(run({"--import", in("Robo.glb")}).out, "imported Robo from " + in("Robo.glb").string() + "\n");
-    writeFile(root.path() / "data" / "Plimsa" / "Characters" / "Tab\tName.glb", "listed, not loaded");
+    EXPECT_EQ(std::tie(installed.status, installed.out), std::tuple(0, "installed Poppy\ninstalled Basil\n"));
+    const Outcome imported = run({"--import", at("in/Robo.glb"), at("in/Good.PLIMSAPACK")});
+    EXPECT_EQ(imported.out, "imported Robo from " + at("in/Robo.glb").string() + "\nimported Kit from " +
+                                at("in/Good.PLIMSAPACK").string() + "\n");
+    auto after = tree();
+    for (const char* file : {"", "/Poppy.glb", "/Basil.glb", "/Robo.glb", "/Kit.glb"})
+        EXPECT_EQ(after.erase("data/Plimsa/Characters" + std::string(file)), 1u) << file;
+    EXPECT_EQ(after.erase("data") + after.erase("data/Plimsa"), 2u);
+    EXPECT_EQ(after, before);
 
+    testing::writeFile(at("data/Plimsa/Characters/Tab\tName.glb"), "listed, not loaded");
     const Outcome listed = run({"--characters", "--install-starter"});
-    EXPECT_EQ(listed.status, 0);
-    EXPECT_EQ(listed.out,
-              "Basil\tBasil\tStarter pack\tstarter\n"
-              "Poppy\tPoppy the Gardener\tStarter pack\tstarter\n"
-              "Robo\tRobo\tSea pack\t-\n"
-              "Tab?Name\tTab?Name\t-\t-\n");
+    EXPECT_EQ(
+        std::tie(listed.status, listed.out),
+        std::tuple(0,
+                   "Basil\tBasil\tStarter\tstarter\nKit\tKit\t-\t-\nPoppy\tPoppy the Gardener\tStarter\t"
+                   "starter\nRobo\tRobo\tSea\t-\nTab?Name\tTab?Name\t-\t-\n"));
 }
 
 TEST_F(LibraryCommandsTest, EveryRefusalIsALineWithItsReasonAndMakesTheStatusOne) {
-    std::filesystem::remove(shipped() / "characters" / "Basil.glb");
-    const Outcome partial = run({"--install-starter"});
-    EXPECT_EQ(partial.status, 1);
-    EXPECT_EQ(partial.out, "installed Poppy\n");
-    EXPECT_EQ(partial.err,
-              "refused Basil: file not found: " + (shipped() / "characters" / "Basil.glb").string() + "\n");
-    const Outcome unshipped = run({"--install-starter"}, root.path() / "nowhere");
-    EXPECT_EQ(unshipped.status, 1);
-    EXPECT_NE(unshipped.err.find("no starter pack"), std::string::npos);
+    testing::writeFile(at("share/packs.json"),
+                       R"({"store": "", "characters": {}, "packs": [{"name": "S", "url": "",
+        "characters": ["Poppy", "", "..", "../in/Robo", "a\u0001", "Missing"], "shipsWithProgram": true}]})");
+    const Outcome starter = run({"--install-starter"});
+    EXPECT_EQ(std::tie(starter.status, starter.out), std::tuple(1, "installed Poppy\n"));
+    const std::string plain = ": not a plain file name\nrefused ";
+    EXPECT_EQ(starter.err, "refused -" + plain + ".." + plain + "../in/Robo" + plain + "a?" + plain +
+                               "Missing: file not found: " + at("share/characters/Missing.glb").string() +
+                               "\n");
+    EXPECT_EQ(run({"--install-starter"}, "nowhere").status, 1);
 
-    writeFile(in("fake.zip"), "not a zip");
-    const Outcome imported = run({"--import", in("missing.glb"), in("Robo.glb"), in("fake.zip")});
-    EXPECT_EQ(imported.status, 1);
-    EXPECT_EQ(imported.out, "imported Robo from " + in("Robo.glb").string() + "\n");
-    EXPECT_EQ(imported.err, "refused " + in("missing.glb").string() + ": file not found\nrefused " +
-                                in("fake.zip").string() + ": not a zip archive, or a damaged one\n");
+    // The humanoid as a .gltf whose buffer is a file beside it: it loads there, not once copied alone.
+    const std::string glb = testing::readFile(at("in/Robo.glb"));
+    std::uint32_t jsonLength = 0;
+    std::memcpy(&jsonLength, glb.data() + 12, 4);
+    auto gltf = nlohmann::json::parse(glb.substr(20, jsonLength));
+    gltf["buffers"][0]["uri"] = "body.bin";
+    testing::writeFile(at("in/Split.gltf"), gltf.dump());
+    testing::writeFile(at("in/body.bin"), glb.substr(28 + jsonLength));
+    for (const char* name : {"broken.glb", "scene.usdz", "notes.txt", "fake.zip"})
+        testing::writeFile(at("in/" + std::string(name)), "x");
+    testing::TestZip().file("readme.txt", "no models").save(at("in/empty.zip"));
+    const std::pair<std::string, std::string> refusals[] = {
+        {"none.glb", "file not found"},
+        {"", "a folder, not a file"},
+        {"notes.txt", "neither a model (.glb, .gltf, .usdz, .usdc) nor a pack (.zip, .plimsapack)"},
+        {"broken.glb", "does not load as a character"},
+        {"scene.usdz", "no reader for USD models on this system"},
+        {"Split.gltf", "needs files beside it; export it as one .glb"},
+        {"fake.zip", "not a zip archive, or a damaged one"},
+        {"empty.zip", "no .glb inside"},
+    };
+    std::vector<std::string> arguments{"--import"};
+    std::string expected;
+    for (const auto& [file, reason] : refusals) {
+        arguments.push_back(at("in/" + file));
+        expected += "refused " + arguments.back() + ": " + reason + "\n";
+    }
+    arguments.push_back("--characters");  // every argument after --import is a file
+    const Outcome imported = run(arguments);
+    EXPECT_EQ(std::tie(imported.status, imported.out, imported.err),
+              std::tuple(1, "", expected + "refused --characters: file not found\n"));
     EXPECT_EQ(run({"--import"}).status, 1);
     EXPECT_FALSE(run({"--snapshot", "out.png"}).status);
-}
-
-TEST_F(LibraryCommandsTest, NothingButTheCharacterFolderIsWritten) {
-    testing::TestZip pack;
-    pack.file("Kit.glb", "kit").file("../../../planted.glb", "evil");
-    pack.save(in("hostile.zip"));
-    const auto before = tree(root.path());
-    for (const auto& arguments : {std::vector<std::string>{"--install-starter"},
-                                  {"--characters"},
-                                  {"--import", in("Robo.glb"), in("hostile.zip"), "/"}})
-        run(arguments);
-    auto after = tree(root.path());
-    EXPECT_EQ(after.erase("data/Plimsa/Characters/Poppy.glb") +
-                  after.erase("data/Plimsa/Characters/Basil.glb") +
-                  after.erase("data/Plimsa/Characters/Robo.glb"),
-              3u);
-    for (const char* folder : {"data", "data/Plimsa", "data/Plimsa/Characters"}) after.erase(folder);
-    EXPECT_EQ(after, before);
-}
-
-TEST(LibraryCommandsEntry, TheSnapshotModeRunsTheLibraryFormsAndItsHelpListsThem) {
-    TemporaryFolder data;
-    ScopedEnvironment dataHome("XDG_DATA_HOME", data.path().string());
+    EXPECT_TRUE(std::filesystem::is_empty(at("tmp")));
+    // The snapshot mode's entry point runs these forms, and its help lists them.
     std::FILE* sink = std::tmpfile();
-    EXPECT_EQ(
-        Snapshot::run(SnapshotArguments({"--import", (data.path() / "absent.glb").string()}), sink, sink), 1);
+    EXPECT_EQ(Snapshot::run(SnapshotArguments({"--import", at("in/none.glb")}), sink, sink), 1);
     std::fclose(sink);
     for (const char* form : {"plimsa --characters", "plimsa --install-starter", "plimsa --import FILE..."})
         EXPECT_NE(Snapshot::usage().find(form), std::string::npos) << form;
