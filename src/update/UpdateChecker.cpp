@@ -79,7 +79,7 @@ void UpdateChecker::State::assign(std::optional<Info> next) {
 
 UpdateChecker::UpdateChecker(Dispatch& dispatch, Fetch fetch, Options options)
     : state_(std::make_shared<State>(dispatch, std::move(fetch), std::move(options))) {
-    if (state_->options.currentVersion.empty()) state_->options.currentVersion = "0";
+    if (state_->options.currentVersion.empty()) state_->options.currentVersion.push_back('0');
     if (update_feed::isWebUrl(state_->options.feed)) state_->feed = state_->options.feed;
 }
 
