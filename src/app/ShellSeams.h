@@ -9,9 +9,9 @@
 
 namespace plimsa {
 
-/// What the app shell asks of the settings panel and of the update checker. Both are separate pieces of
-/// work: until they are wired in, the shell runs with `NoSettingsPanel` and `NoUpdateNotice`, which do
-/// nothing at all (the menu's "Customize…" opens nothing, no update is ever announced). Main thread only.
+/// What the app shell asks of the settings panel and of the update checker. Where none is given, the shell
+/// runs with `NoSettingsPanel` and `NoUpdateNotice`, which do nothing at all (the menu's "Customize…" opens
+/// nothing, no update is ever announced). Main thread only.
 
 /// The settings panel window.
 class SettingsPanel {
@@ -58,7 +58,7 @@ class NoSettingsPanel final : public SettingsPanel {
     void closeWindow() override {}
 };
 
-/// Stands in until the update checker exists: never has an update, never checks.
+/// Stands in where no update checker is given: never has an update, never checks.
 class NoUpdateNotice final : public UpdateNotice {
   public:
     std::optional<UpdateInfo> available() const override { return std::nullopt; }
