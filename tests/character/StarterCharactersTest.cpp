@@ -88,7 +88,8 @@ TEST(StarterCharacters, BodyIsClosedOutwardFacingAndFullyWeighted) {
         for (const auto& [edge, count] : edges)
             broken += count != 1 || !edges.contains({edge.second, edge.first});
         EXPECT_EQ(broken, 0u) << "edges used other than once each way";
-        EXPECT_LT(inward, triangles / 1000) << "triangles wound against their normals";
+        EXPECT_LT(inward, triangles / 20000)
+            << "triangles wound against their normals (a few zero-area slivers pass)";
         for (size_t v = 0; v < body.weights.size(); ++v) {
             const glm::vec4& w = body.weights[v];
             ASSERT_NEAR(w.x + w.y + w.z + w.w, 1.0f, 1e-4f) << "vertex " << v;

@@ -137,7 +137,10 @@ void StarterBody::addSurface(const StarterDesign& design) {
     }
     const auto& parts = design.body;
     const SurfaceNets::Distance body = [&](const glm::vec3& p) { return distance(parts, p); };
-    const SurfaceNets net(body, low - 3.0f * kStep, high + 3.0f * kStep, kStep);
+    // The grid is offset by odd fractions of a step so that flat faces (soles, rims) never lie on a grid
+    // plane, where samples of exactly zero would fold the mesh.
+    const glm::vec3 offset = glm::vec3(0.31f, 0.37f, 0.43f) * kStep;
+    const SurfaceNets net(body, low - 3.0f * kStep - offset, high + 3.0f * kStep, kStep);
     std::vector<const ShapePart*> owners;
     for (const ShapePart& part : parts) owners.push_back(&part);
     const auto distancesAt = [&](const glm::vec3& p) {
@@ -242,6 +245,24 @@ std::vector<int> StarterBody::snapToEdges(const std::vector<ShapePart>& parts,
                     continue;
                 if (partner[u] < 0 || gap(u, b) < gap(u, partner[u])) partner[u] = b;
             }
+    std::vector<std::vector<size_t>> around(points.size());
+    for (size_t t = 0; t + 2 < triangles.size(); t += 3)
+        for (size_t k = 0; k < 3; ++k) around[triangles[t + k]].push_back(t);
+    // A move must not turn any triangle round it inside out.
+    const auto keepsFacing = [&](size_t v, const glm::vec3& p, const glm::vec3& normal) {
+        for (size_t t : around[v]) {
+            glm::vec3 corner[3];
+            glm::vec3 facing{0.0f};
+            for (size_t k = 0; k < 3; ++k) {
+                const uint32_t w = triangles[t + k];
+                corner[k] = w == v ? p : points[w];
+                facing += w == v ? normal : pointNormals[w];
+            }
+            if (glm::dot(glm::cross(corner[1] - corner[0], corner[2] - corner[0]), facing) <= 0.0f)
+                return false;
+        }
+        return true;
+    };
     std::vector<int> snapped(points.size(), -1);
     for (size_t v = 0; v < points.size(); ++v) {
         if (partner[v] < 0) continue;
@@ -264,8 +285,10 @@ std::vector<int> StarterBody::snapToEdges(const std::vector<ShapePart>& parts,
         if (glm::length(p - points[v]) > 1.2f * kStep || std::abs(split(p)) > 0.1f * kStep ||
             std::abs(body(p)) > 0.1f * kStep)
             continue;
+        const glm::vec3 normal = SurfaceNets::gradient(body, p);
+        if (!keepsFacing(v, p, normal)) continue;
         points[v] = p;
-        pointNormals[v] = SurfaceNets::gradient(body, p);
+        pointNormals[v] = normal;
         snapped[v] = partner[v];
     }
     return snapped;

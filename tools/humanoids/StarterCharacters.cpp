@@ -10,6 +10,8 @@ namespace {
 
 using Anchors = std::vector<std::pair<float, std::string>>;
 
+constexpr float kSoleHeight = 0.012f;
+
 // Where a character's joints sit (metres; x of the character's left side, mirrored for the right).
 struct Frame {
     float hips, spine, spine1, spine2, neck, head, headTop;
@@ -172,6 +174,18 @@ class Builder {
                     blend);
     }
 
+    // A rounded boot foot standing on y = 0 with a dark sole band round its bottom. Sole and upper share one
+    // shape, so the sole adds no thin ledge for the mesh to fold on.
+    void foot(const glm::vec3& heel, const glm::vec3& toe, float heelRadius, float toeRadius,
+              const std::string& side) {
+        const Anchors anchors{{0.3f, side + "Foot"}, {0.8f, side + "ToeBase"}};
+        cone(heel, toe, heelRadius, toeRadius, Look::boots, anchors, 0.03f).cuts = {
+            ShapePart::cut({0, kSoleHeight, 0}, {0, -1, 0}, true)};
+        cone(heel, toe, heelRadius, toeRadius, Look::soles, anchors, 0.0f).cuts = {
+            ShapePart::cut({0, 0.0f, 0}, {0, -1, 0}, true),
+            ShapePart::cut({0, 2.0f * kSoleHeight, 0}, {0, 1, 0}, true)};
+    }
+
     // Palm and five finger chains of one hand (meshed on their own, skin coloured).
     void hand(const std::string& side, float scale) {
         const std::string s = side;
@@ -295,18 +309,13 @@ StarterDesign poppy() {
         b.limb(b.at(s + "Leg"), b.at(s + "Foot"), 0.05f, 0.042f, Look::legwear, s + "UpLeg", s + "Leg",
                s + "Foot");
         const float x = sign * f.legX;
-        // Wellies: a tube with a rim, a rounded foot and a dark sole.
+        // Wellies: a tube, a rounded foot and a dark sole.
         b.cone({x, 0.31f, 0.003f}, {x, 0.09f, -0.005f}, 0.058f, 0.054f, Look::boots,
                {{0.0f, s + "Leg"}, {0.85f, s + "Leg"}, {1.1f, s + "Foot"}}, 0.004f)
             .cuts = {ShapePart::cut({0, 0.31f, 0}, {0, 1, 0}, true)};
-        b.ring({x, 0, 0.003f}, 0.29f, 0.316f, 0.062f, Look::boots, {{0.0f, s + "Leg"}});
         const glm::vec3 heel{x, 0.046f, -0.035f};
         const glm::vec3 toe{x, 0.042f, 0.085f};
-        b.cone(heel, toe, 0.048f, 0.043f, Look::boots, {{0.3f, s + "Foot"}, {0.8f, s + "ToeBase"}}, 0.03f)
-            .cuts = {ShapePart::cut({0, 0.006f, 0}, {0, -1, 0}, true)};
-        b.cone(heel, toe, 0.052f, 0.047f, Look::soles, {{0.3f, s + "Foot"}, {0.8f, s + "ToeBase"}}, 0.0f)
-            .cuts = {ShapePart::cut({0, 0.0f, 0}, {0, -1, 0}, true),
-                     ShapePart::cut({0, 0.012f, 0}, {0, 1, 0}, true)};
+        b.foot(heel, toe, 0.048f, 0.043f, s);
     }
 
     // Hair: a cap leaving the face free, a scalloped fringe, locks over the ears and two round buns.
@@ -398,11 +407,7 @@ StarterDesign basil() {
                {{0.0f, s + "Leg"}, {1.0f, s + "Foot"}}, 0.004f);
         const glm::vec3 heel{x, 0.05f, -0.04f};
         const glm::vec3 toe{x, 0.045f, 0.10f};
-        b.cone(heel, toe, 0.052f, 0.047f, Look::boots, {{0.3f, s + "Foot"}, {0.8f, s + "ToeBase"}}, 0.03f)
-            .cuts = {ShapePart::cut({0, 0.006f, 0}, {0, -1, 0}, true)};
-        b.cone(heel, toe, 0.056f, 0.051f, Look::soles, {{0.3f, s + "Foot"}, {0.8f, s + "ToeBase"}}, 0.0f)
-            .cuts = {ShapePart::cut({0, 0.0f, 0}, {0, -1, 0}, true),
-                     ShapePart::cut({0, 0.013f, 0}, {0, 1, 0}, true)};
+        b.foot(heel, toe, 0.052f, 0.047f, s);
     }
 
     // Short hair under the cap, a short beard with sideburns and a moustache.
