@@ -1,5 +1,4 @@
-// The character library's command-line forms, run in process against temporary data and shipped folders:
-// installing the shipped characters, importing what the user picked, and the reason for every refusal.
+// The character library's command-line forms, run in process against temporary data and shipped folders.
 #include "app/LibraryCommands.h"
 
 #include <gtest/gtest.h>
@@ -133,7 +132,7 @@ TEST_F(LibraryCommandsTest, EveryRefusalIsALineWithItsReasonAndMakesTheStatusOne
     EXPECT_EQ(std::tie(imported.status, imported.out, imported.err),
               std::tuple(1, "", expected + "refused --characters: file not found\n"));
     EXPECT_EQ(run({"--import"}).status, 1);
-    EXPECT_FALSE(run({"--snapshot", "out.png"}).status);
+    EXPECT_FALSE(run({"--snapshot", "out.png"}).status);  // not a library form
     EXPECT_TRUE(std::filesystem::is_empty(at("tmp")));
     // The snapshot mode's entry point runs these forms, and its help lists them.
     std::FILE* sink = std::tmpfile();
