@@ -11,6 +11,8 @@ namespace {
 using Anchors = std::vector<std::pair<float, std::string>>;
 
 constexpr float kSoleHeight = 0.012f;
+// The sole stands out a hair (far less than a grid step) so its edge is a clean crossing, not a tie.
+constexpr float kSoleRim = 0.0008f;
 
 // Where a character's joints sit (metres; x of the character's left side, mirrored for the right).
 struct Frame {
@@ -174,14 +176,14 @@ class Builder {
                     blend);
     }
 
-    // A rounded boot foot standing on y = 0 with a dark sole band round its bottom. Sole and upper share one
-    // shape, so the sole adds no thin ledge for the mesh to fold on.
+    // A rounded boot foot standing on y = 0 with a dark sole band round its bottom. The sole is all but the
+    // upper's own shape, so it adds no ledge thin enough for the mesh to fold on.
     void foot(const glm::vec3& heel, const glm::vec3& toe, float heelRadius, float toeRadius,
               const std::string& side) {
         const Anchors anchors{{0.3f, side + "Foot"}, {0.8f, side + "ToeBase"}};
         cone(heel, toe, heelRadius, toeRadius, Look::boots, anchors, 0.03f).cuts = {
             ShapePart::cut({0, kSoleHeight, 0}, {0, -1, 0}, true)};
-        cone(heel, toe, heelRadius, toeRadius, Look::soles, anchors, 0.0f).cuts = {
+        cone(heel, toe, heelRadius + kSoleRim, toeRadius + kSoleRim, Look::soles, anchors, 0.0f).cuts = {
             ShapePart::cut({0, 0.0f, 0}, {0, -1, 0}, true),
             ShapePart::cut({0, 2.0f * kSoleHeight, 0}, {0, 1, 0}, true)};
     }
