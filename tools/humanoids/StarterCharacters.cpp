@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <utility>
 
@@ -90,6 +91,10 @@ class Builder {
             joint(s + "ToeBase", s + "Foot", glm::vec3(f.legX, 0.025f, 0.075f) * m);
             joint(s + "Toe_End", s + "ToeBase", glm::vec3(f.legX, 0.025f, 0.125f) * m);
         }
+    }
+
+    void paint(std::initializer_list<std::pair<Look, glm::vec3>> colours) {
+        for (const auto& [look, srgb] : colours) design.colours[static_cast<size_t>(look)] = srgb;
     }
 
     glm::vec3 at(const std::string& joint) const {
@@ -248,38 +253,19 @@ void face(Builder& b, const glm::vec3& head, const glm::vec3& eyeRadii, float ey
     }
 }
 
-}  // namespace
-
-StarterDesign poppy() {
-    Builder b("Poppy");
-    const Frame f{0.58f, 0.64f, 0.71f, 0.78f, 0.89f, 0.95f, 1.30f,  0.85f,
-                  0.11f, 0.30f, 0.48f, 0.07f, 0.55f, 0.30f, 0.075f, 0.62f};
-    b.skeleton(f);
-    auto& d = b.design;
-    d.colours[static_cast<size_t>(Look::skin)] = {0.98f, 0.82f, 0.70f};
-    d.colours[static_cast<size_t>(Look::hair)] = {0.64f, 0.25f, 0.11f};
-    d.colours[static_cast<size_t>(Look::iris)] = {0.16f, 0.10f, 0.07f};
-    d.colours[static_cast<size_t>(Look::shine)] = {1.0f, 1.0f, 1.0f};
-    d.colours[static_cast<size_t>(Look::mouth)] = {0.74f, 0.30f, 0.32f};
-    d.colours[static_cast<size_t>(Look::freckle)] = {0.72f, 0.44f, 0.30f};
-    d.colours[static_cast<size_t>(Look::blush)] = {0.98f, 0.64f, 0.62f};
-    d.colours[static_cast<size_t>(Look::top)] = {0.30f, 0.60f, 0.32f};
-    d.colours[static_cast<size_t>(Look::coat)] = {0.99f, 0.80f, 0.16f};
-    d.colours[static_cast<size_t>(Look::button)] = {0.55f, 0.36f, 0.12f};
-    d.colours[static_cast<size_t>(Look::legwear)] = {0.24f, 0.32f, 0.50f};
-    d.colours[static_cast<size_t>(Look::boots)] = {0.20f, 0.54f, 0.30f};
-    d.colours[static_cast<size_t>(Look::soles)] = {0.16f, 0.13f, 0.11f};
-
-    const glm::vec3 head{0.0f, 1.10f, 0.015f};
+void poppyBody(Builder& b, const glm::vec3& head) {
     b.blob(head, {0.150f, 0.143f, 0.136f}, Look::skin, "Head", 0.0f);
     b.blob(head + glm::vec3(0, -0.045f, 0.02f), {0.125f, 0.095f, 0.115f}, Look::skin, "Head", 0.05f);
     b.blob(head + glm::vec3(0, -0.03f, 0.135f), {0.017f, 0.013f, 0.014f}, Look::skin, "Head", 0.012f);
     b.cone({0, 0.86f, 0}, {0, 1.00f, 0.005f}, 0.042f, 0.04f, Look::skin,
            {{0.0f, "Spine2"}, {0.3f, "Neck"}, {0.8f, "Neck"}, {1.0f, "Head"}});
     b.ring({0, 0, 0}, 0.86f, 0.925f, 0.05f, Look::top, {{0.0f, "Spine2"}, {1.0f, "Neck"}}, 0.01f);
+}
 
-    // The raincoat flares from the shoulders to mid-thigh; at the hem each half follows its own thigh half
-    // way, so when seated the front lies over the lap and the back under it.
+// The raincoat flares from the shoulders to mid-thigh, buttoned down the front, over a green top.
+void poppyCoat(Builder& b) {
+    // At the hem each half follows its own thigh half way, so when seated the front lies over the lap and
+    // the back under it.
     for (const auto& [side, sign] : kSides) {
         ShapePart& coat = b.cone({0, 0.82f, 0}, {0, 0.50f, 0}, 0.11f, 0.175f, Look::coat,
                                  {{0.0f, "Spine2"},
@@ -303,6 +289,9 @@ StarterDesign poppy() {
         b.limb(b.at(s + "Hand") - glm::vec3(sign * 0.05f, 0, 0), b.at(s + "Hand"), 0.026f, 0.026f, Look::skin,
                s + "Arm", s + "ForeArm", s + "Hand", 0.0f);
     }
+}
+
+void poppyLegs(Builder& b, const Frame& f) {
     b.blob({0, 0.55f, 0}, {0.12f, 0.08f, 0.09f}, Look::legwear, "Hips");
     for (const auto& [side, sign] : kSides) {
         const std::string s = side;
@@ -319,7 +308,9 @@ StarterDesign poppy() {
         const glm::vec3 toe{x, 0.042f, 0.085f};
         b.foot(heel, toe, 0.048f, 0.043f, s);
     }
+}
 
+void poppyHead(Builder& b, const glm::vec3& head) {
     // Hair: a cap leaving the face free, a scalloped fringe, locks over the ears and two round buns.
     b.blob(head + glm::vec3(0, 0.012f, -0.008f), {0.160f, 0.156f, 0.150f}, Look::hair, "Head", 0.01f).cuts = {
         ShapePart::cut(head + glm::vec3(0, 0.045f, 0.10f), {0, -1, 0.9f}, true)};
@@ -342,31 +333,9 @@ StarterDesign poppy() {
     for (float y : {0.78f, 0.68f, 0.58f})
         b.stud({0, y, 0}, {0, 0, 1}, {0.013f, 0.013f, 0.008f}, 0.004f, Look::button,
                y > 0.7f ? "Spine1" : "Hips");
-    for (const auto& [side, sign] : kSides) b.hand(side, f.handScale);
-    return b.design;
 }
 
-StarterDesign basil() {
-    Builder b("Basil");
-    const Frame f{0.62f, 0.69f, 0.77f, 0.85f,  0.95f, 1.01f, 1.34f,  0.91f,
-                  0.16f, 0.36f, 0.55f, 0.085f, 0.59f, 0.32f, 0.075f, 0.72f};
-    b.skeleton(f);
-    auto& d = b.design;
-    d.colours[static_cast<size_t>(Look::skin)] = {0.56f, 0.37f, 0.25f};
-    d.colours[static_cast<size_t>(Look::hair)] = {0.14f, 0.10f, 0.08f};
-    d.colours[static_cast<size_t>(Look::iris)] = {0.08f, 0.06f, 0.05f};
-    d.colours[static_cast<size_t>(Look::shine)] = {1.0f, 1.0f, 1.0f};
-    d.colours[static_cast<size_t>(Look::mouth)] = {0.45f, 0.18f, 0.17f};
-    d.colours[static_cast<size_t>(Look::stripes)] = {0.13f, 0.25f, 0.58f};
-    d.colours[static_cast<size_t>(Look::sleeves)] = {0.13f, 0.25f, 0.58f};
-    d.colours[static_cast<size_t>(Look::legwear)] = {0.13f, 0.16f, 0.31f};
-    d.colours[static_cast<size_t>(Look::button)] = {0.30f, 0.18f, 0.10f};
-    d.colours[static_cast<size_t>(Look::boots)] = {0.46f, 0.28f, 0.14f};
-    d.colours[static_cast<size_t>(Look::soles)] = {0.16f, 0.11f, 0.08f};
-    d.colours[static_cast<size_t>(Look::hat)] = {0.10f, 0.13f, 0.27f};
-    d.colours[static_cast<size_t>(Look::peak)] = {0.05f, 0.05f, 0.06f};
-
-    const glm::vec3 head{0.0f, 1.155f, 0.015f};
+void basilBody(Builder& b, const glm::vec3& head) {
     b.blob(head, {0.148f, 0.140f, 0.136f}, Look::skin, "Head", 0.0f);
     b.blob(head + glm::vec3(0, -0.05f, 0.015f), {0.13f, 0.09f, 0.115f}, Look::skin, "Head", 0.05f);
     b.blob(head + glm::vec3(0, -0.025f, 0.135f), {0.024f, 0.02f, 0.02f}, Look::skin, "Head", 0.012f);
@@ -375,8 +344,10 @@ StarterDesign basil() {
     for (const auto& [side, sign] : kSides)
         b.blob(head + glm::vec3(sign * 0.145f, -0.015f, -0.005f), {0.022f, 0.034f, 0.016f}, Look::skin,
                "Head", 0.01f);
+}
 
-    // A broad striped shirt, navy trousers with a belt.
+// A broad striped shirt, navy trousers with a belt, rolled-up hems over ankle boots.
+void basilClothes(Builder& b, const Frame& f) {
     b.cone({0, 0.83f, 0}, {0, 0.62f, 0}, 0.14f, 0.14f, Look::stripes,
            {{0.0f, "Spine2"}, {0.4f, "Spine1"}, {0.75f, "Spine"}, {1.1f, "Hips"}})
         .squash = {1.0f, 1.0f, 0.72f};
@@ -411,7 +382,9 @@ StarterDesign basil() {
         const glm::vec3 toe{x, 0.045f, 0.10f};
         b.foot(heel, toe, 0.052f, 0.047f, s);
     }
+}
 
+void basilHead(Builder& b, const glm::vec3& head) {
     // Short hair under the cap, a short beard with sideburns and a moustache.
     b.blob(head + glm::vec3(0, 0.01f, -0.01f), {0.154f, 0.15f, 0.146f}, Look::hair, "Head", 0.008f).cuts = {
         ShapePart::cut(head + glm::vec3(0, 0.03f, 0.07f), {0, -1, 0.6f}, true)};
@@ -434,6 +407,59 @@ StarterDesign basil() {
         b.stroke(inner - glm::vec3(0, 0, 0.002f), outer - glm::vec3(0, 0, 0.002f), 0.0075f, Look::hair,
                  "Head");
     }
+}
+
+}  // namespace
+
+StarterDesign poppy() {
+    Builder b("Poppy");
+    const Frame f{0.58f, 0.64f, 0.71f, 0.78f, 0.89f, 0.95f, 1.30f,  0.85f,
+                  0.11f, 0.30f, 0.48f, 0.07f, 0.55f, 0.30f, 0.075f, 0.62f};
+    b.skeleton(f);
+    b.paint({{Look::skin, {0.98f, 0.82f, 0.70f}},
+             {Look::hair, {0.64f, 0.25f, 0.11f}},
+             {Look::iris, {0.16f, 0.10f, 0.07f}},
+             {Look::shine, {1.0f, 1.0f, 1.0f}},
+             {Look::mouth, {0.74f, 0.30f, 0.32f}},
+             {Look::freckle, {0.72f, 0.44f, 0.30f}},
+             {Look::blush, {0.98f, 0.64f, 0.62f}},
+             {Look::top, {0.30f, 0.60f, 0.32f}},
+             {Look::coat, {0.99f, 0.80f, 0.16f}},
+             {Look::button, {0.55f, 0.36f, 0.12f}},
+             {Look::legwear, {0.24f, 0.32f, 0.50f}},
+             {Look::boots, {0.20f, 0.54f, 0.30f}},
+             {Look::soles, {0.16f, 0.13f, 0.11f}}});
+    const glm::vec3 head{0.0f, 1.10f, 0.015f};
+    poppyBody(b, head);
+    poppyCoat(b);
+    poppyLegs(b, f);
+    poppyHead(b, head);
+    for (const auto& [side, sign] : kSides) b.hand(side, f.handScale);
+    return b.design;
+}
+
+StarterDesign basil() {
+    Builder b("Basil");
+    const Frame f{0.62f, 0.69f, 0.77f, 0.85f,  0.95f, 1.01f, 1.34f,  0.91f,
+                  0.16f, 0.36f, 0.55f, 0.085f, 0.59f, 0.32f, 0.075f, 0.72f};
+    b.skeleton(f);
+    b.paint({{Look::skin, {0.56f, 0.37f, 0.25f}},
+             {Look::hair, {0.14f, 0.10f, 0.08f}},
+             {Look::iris, {0.08f, 0.06f, 0.05f}},
+             {Look::shine, {1.0f, 1.0f, 1.0f}},
+             {Look::mouth, {0.45f, 0.18f, 0.17f}},
+             {Look::stripes, {0.13f, 0.25f, 0.58f}},
+             {Look::sleeves, {0.13f, 0.25f, 0.58f}},
+             {Look::legwear, {0.13f, 0.16f, 0.31f}},
+             {Look::button, {0.30f, 0.18f, 0.10f}},
+             {Look::boots, {0.46f, 0.28f, 0.14f}},
+             {Look::soles, {0.16f, 0.11f, 0.08f}},
+             {Look::hat, {0.10f, 0.13f, 0.27f}},
+             {Look::peak, {0.05f, 0.05f, 0.06f}}});
+    const glm::vec3 head{0.0f, 1.155f, 0.015f};
+    basilBody(b, head);
+    basilClothes(b, f);
+    basilHead(b, head);
     for (const auto& [side, sign] : kSides) b.hand(side, f.handScale);
     return b.design;
 }
