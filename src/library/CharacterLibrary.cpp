@@ -105,7 +105,8 @@ InstallReport addModel(const std::filesystem::path& model) {
     };
     ScratchFolder scratch("plimsamodel-");
     const auto copy = scratch.path() / model.filename();
-    if (!scratch.exists() || !copyFileReplacing(model, copy)) return refuse("file cannot be read");
+    if (!scratch.exists()) return refuse("no temporary folder to try it in");
+    if (!copyFileReplacing(model, copy)) return refuse("file cannot be read");
     if (!CharacterLoader::load(copy)) {
         const auto extension = lowerCasedExtension(model);
         if (extension == "usdz" || extension == "usdc")
