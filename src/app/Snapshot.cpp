@@ -94,7 +94,8 @@ and the first of the three on the command line wins):
                                     for an empty field)
   plimsa --install-starter          install the characters that ship with the program
   plimsa --import FILE...           import packs (.zip, .plimsapack) and models (.glb, .gltf); a model
-                                    that does not load as a character is refused
+                                    that does not load as a character is refused; every argument
+                                    after --import is a file
   Each character added is reported as "installed NAME" or "imported NAME from FILE"; each refusal as
   "refused WHAT: REASON" on standard error, and the exit status is then 1.
 
