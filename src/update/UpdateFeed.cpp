@@ -1,7 +1,6 @@
 #include "update/UpdateFeed.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
@@ -10,12 +9,17 @@ namespace {
 
 using nlohmann::json;
 
+// ASCII only, whatever the process locale (the app's is the user's).
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 bool isHex(char c) {
-    return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 bool isAlphaNumeric(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0;
+    return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 // Characters of a URL outside percent escapes: unreserved, general and sub-delimiters.
@@ -39,13 +43,11 @@ bool hasValidEscapes(std::string_view text) {
 bool startsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(b)) == a; });
+                      [](char a, char b) { return b == a || (b >= 'A' && b <= 'Z' && b - 'A' + 'a' == a); });
 }
 
 bool isPort(std::string_view port) {
-    if (port.size() > 5 ||
-        !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
+    if (port.size() > 5 || !std::all_of(port.begin(), port.end(), isDigit)) return false;
     return port.empty() || std::atoi(std::string(port).c_str()) <= 65535;
 }
 
