@@ -13,9 +13,9 @@ namespace {
 
 constexpr float kWeightFalloff = 0.015f;  // metres: how far a neighbouring solid's bones still pull
 constexpr float kStripeRepeat = 0.13f;    // metres per repeat of the stripe texture
-constexpr int kDetailColumns = 16;
+constexpr int kDetailColumns = 12;
 constexpr float kCreaseCosine = 0.9f;  // gradient and mesh normals further apart than ~25 degrees: a crease
-constexpr int kDetailRows = 10;
+constexpr int kDetailRows = 5;
 
 float smoothstep(float u) {
     u = std::clamp(u, 0.0f, 1.0f);
