@@ -204,7 +204,10 @@ void addBody(tinygltf::Model& model, Packer& packer, const StarterBody& body,
 }  // namespace
 
 std::vector<uint8_t> StarterWriter::glb(const StarterDesign& design) {
-    const StarterBody body(design);
+    return glb(design, StarterBody(design));
+}
+
+std::vector<uint8_t> StarterWriter::glb(const StarterDesign& design, const StarterBody& body) {
     tinygltf::Model model;
     model.asset.version = "2.0";
     model.asset.generator = "plimsa starter characters";

@@ -16,6 +16,8 @@ class StarterWriter {
   public:
     /// The .glb bytes; empty if encoding failed.
     static std::vector<uint8_t> glb(const StarterDesign& design);
+    /// The same from a body already built from `design`.
+    static std::vector<uint8_t> glb(const StarterDesign& design, const StarterBody& body);
     /// Writes `folder`/<name>.glb through a temporary file renamed into place. False on failure, with nothing
     /// half-written left behind.
     static bool write(const StarterDesign& design, const std::filesystem::path& folder);
