@@ -4,9 +4,12 @@
 
 #include <glm/gtc/constants.hpp>
 
+#include <meshoptimizer.h>
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
+#include <tuple>
 
 namespace plimsa {
 namespace {
@@ -90,7 +93,97 @@ glm::vec3 StarterBody::surfacePoint(const std::vector<ShapePart>& parts, const g
 
 StarterBody::StarterBody(const StarterDesign& design) {
     addSurface(design);
+    simplifySurface();
     for (const ShapePart& part : design.details) addDetail(design, part);
+    dropUnusedVertices();
+}
+
+void StarterBody::simplifySurface() {
+    // The grid gives far more triangles than a figure a few hundred pixels tall shows, and every one costs
+    // on a software rasteriser. Each look is thinned on its own with its border locked, so the seams
+    // between looks (vertices duplicated on both sides) stay closed and exactly where they were. Striped
+    // looks are thinned solid by solid: their stripes follow each solid's own axis, and a triangle grown
+    // across two solids would smear them, so the triangles where solids meet stay as they are.
+    std::map<std::tuple<float, float, float>, uint32_t> weld;
+    std::vector<uint32_t> welded;
+    for (const glm::vec3& p : positions)
+        welded.push_back(weld.try_emplace({p.x, p.y, p.z}, static_cast<uint32_t>(weld.size())).first->second);
+    // Thinning may pinch two sheets onto one edge (seen with the copies at seams welded): such a result is
+    // retried with a tighter bound, and the part is left as it was when that fails too.
+    const auto pinched = [&] {
+        std::set<std::pair<uint32_t, uint32_t>> edges;
+        for (const auto& triangles : indices)
+            for (size_t t = 0; t + 2 < triangles.size(); t += 3)
+                for (size_t k = 0; k < 3; ++k)
+                    if (!edges.emplace(welded[triangles[t + k]], welded[triangles[t + (k + 1) % 3]]).second)
+                        return true;
+        return false;
+    };
+    // Replaces the `count` indices of `triangles` from `first` by their thinned form when that stays clean;
+    // returns how many indices stand there now.
+    const auto thin = [&](std::vector<uint32_t>& triangles, size_t first, size_t count) {
+        const auto at = [&](size_t i) { return triangles.begin() + static_cast<std::ptrdiff_t>(i); };
+        const std::vector<uint32_t> part(at(first), at(first + count));
+        const size_t target = static_cast<size_t>(static_cast<double>(count) * kKeptFraction) / 3 * 3;
+        size_t standing = count;
+        for (float error = kSimplifyError; error > kSimplifyError / 10.0f; error *= 0.5f) {
+            std::vector<uint32_t> thinned(count);
+            thinned.resize(meshopt_simplify(thinned.data(), part.data(), count, &positions[0].x,
+                                            positions.size(), sizeof(glm::vec3), target, error,
+                                            meshopt_SimplifyLockBorder));
+            triangles.erase(at(first), at(first + standing));
+            triangles.insert(at(first), thinned.begin(), thinned.end());
+            standing = thinned.size();
+            if (!pinched()) return standing;
+        }
+        triangles.erase(at(first), at(first + standing));
+        triangles.insert(at(first), part.begin(), part.end());
+        return count;
+    };
+    for (int look = 0; look < kLookCount; ++look) {
+        auto& triangles = indices[static_cast<size_t>(look)];
+        if (triangles.empty()) continue;
+        if (look != static_cast<int>(Look::stripes) && look != static_cast<int>(Look::sleeves)) {
+            thin(triangles, 0, triangles.size());
+            continue;
+        }
+        std::map<const ShapePart*, std::vector<uint32_t>> bySolid;
+        std::vector<uint32_t> mixed;
+        for (size_t i = 0; i + 2 < triangles.size(); i += 3) {
+            const ShapePart* solid = vertexOwners_[triangles[i]];
+            const bool oneSolid =
+                vertexOwners_[triangles[i + 1]] == solid && vertexOwners_[triangles[i + 2]] == solid;
+            auto& into = oneSolid ? bySolid[solid] : mixed;
+            into.insert(into.end(), triangles.begin() + static_cast<std::ptrdiff_t>(i),
+                        triangles.begin() + static_cast<std::ptrdiff_t>(i + 3));
+        }
+        triangles = mixed;
+        for (const auto& [solid, own] : bySolid) triangles.insert(triangles.end(), own.begin(), own.end());
+        size_t first = mixed.size();
+        for (const auto& [solid, own] : bySolid) first += thin(triangles, first, own.size());
+    }
+}
+
+void StarterBody::dropUnusedVertices() {
+    std::vector<uint32_t> all;
+    for (const auto& triangles : indices) all.insert(all.end(), triangles.begin(), triangles.end());
+    std::vector<uint32_t> remap(positions.size());
+    const size_t kept =
+        meshopt_optimizeVertexFetchRemap(remap.data(), all.data(), all.size(), positions.size());
+    const auto compact = [&](auto& attribute) {
+        using Value = typename std::decay_t<decltype(attribute)>::value_type;
+        std::vector<Value> packed(kept);
+        meshopt_remapVertexBuffer(packed.data(), attribute.data(), attribute.size(), sizeof(Value),
+                                  remap.data());
+        attribute = std::move(packed);
+    };
+    compact(positions);
+    compact(normals);
+    compact(texcoords);
+    compact(joints);
+    compact(weights);
+    for (auto& triangles : indices)
+        meshopt_remapIndexBuffer(triangles.data(), triangles.data(), triangles.size(), remap.data());
 }
 
 void StarterBody::addVertex(const StarterDesign& design, const glm::vec3& p, const glm::vec3& normal,
@@ -124,6 +217,7 @@ void StarterBody::addVertex(const StarterDesign& design, const glm::vec3& p, con
     positions.push_back(p);
     normals.push_back(normal);
     texcoords.push_back(stripeCoordinates(*owner, p));
+    vertexOwners_.push_back(owner);
     joints.push_back(influences);
     weights.push_back(strengths);
 }

@@ -31,6 +31,10 @@ struct StarterDesign {
 class StarterBody {
   public:
     static constexpr float kStep = 0.007f;  // metres between grid points of the body surface
+    /// The body surface keeps about this share of its triangles where the shape allows ...
+    static constexpr double kKeptFraction = 0.2;
+    /// ... moving it by at most this share of the figure's size.
+    static constexpr float kSimplifyError = 0.0015f;
 
     explicit StarterBody(const StarterDesign& design);
 
@@ -55,9 +59,13 @@ class StarterBody {
                                         const std::function<float(const glm::vec3&)>& body,
                                         const std::vector<uint32_t>& triangles, const std::vector<int>& owner,
                                         std::vector<glm::vec3>& points, std::vector<glm::vec3>& pointNormals);
+    void simplifySurface();
+    void dropUnusedVertices();
     void addDetail(const StarterDesign& design, const ShapePart& part);
     void addVertex(const StarterDesign& design, const glm::vec3& p, const glm::vec3& normal,
                    const std::vector<const ShapePart*>& owners, const std::vector<float>& distances);
+
+    std::vector<const ShapePart*> vertexOwners_;  // the solid that gave each vertex its look
 };
 
 }  // namespace plimsa
