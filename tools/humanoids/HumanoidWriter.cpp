@@ -1,5 +1,6 @@
 #include "humanoids/HumanoidWriter.h"
 
+#include "humanoids/GlbPacking.h"
 #include "humanoids/HumanoidBody.h"
 #include "humanoids/HumanoidSkeleton.h"
 
@@ -11,9 +12,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <sstream>
-#include <system_error>
 
 namespace plimsa {
 namespace {
@@ -29,49 +27,9 @@ constexpr Colour kColours[kBodyMaterialCount] = {
     {"Shoes", {0.35f, 0.22f, 0.15f}},    {"Eyes", {0.06f, 0.06f, 0.08f}},
 };
 
-float linearFromSrgb(float c) { return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f); }
 
 // Appends data to the single buffer and describes it with buffer views and accessors.
-class Packer {
-public:
-    explicit Packer(tinygltf::Model& model) : model_(model) { model_.buffers.resize(1); }
 
-    int view(const void* data, size_t bytes, int target) {
-        auto& buffer = model_.buffers[0].data;
-        buffer.resize((buffer.size() + 3) & ~size_t{3});
-        tinygltf::BufferView view;
-        view.buffer = 0;
-        view.byteOffset = buffer.size();
-        view.byteLength = bytes;
-        view.target = target;
-        const auto* begin = static_cast<const unsigned char*>(data);
-        buffer.insert(buffer.end(), begin, begin + bytes);
-        model_.bufferViews.push_back(view);
-        return static_cast<int>(model_.bufferViews.size()) - 1;
-    }
-
-    template <typename T>
-    int accessor(const std::vector<T>& values, int componentType, int type, int target) {
-        tinygltf::Accessor accessor;
-        accessor.bufferView = view(values.data(), values.size() * sizeof(T), target);
-        accessor.componentType = componentType;
-        accessor.type = type;
-        accessor.count = values.size();
-        model_.accessors.push_back(accessor);
-        return static_cast<int>(model_.accessors.size()) - 1;
-    }
-
-    tinygltf::Accessor& last() { return model_.accessors.back(); }
-
-private:
-    tinygltf::Model& model_;
-};
-
-void writeBytes(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<unsigned char>*>(context);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
 
 // A two-tone checkerboard with a stripe gradient, so texturing is visible in renders.
 std::vector<unsigned char> texturePixels(int width, int height) {
@@ -89,11 +47,11 @@ std::vector<unsigned char> texturePixels(int width, int height) {
     return pixels;
 }
 
-int addImage(tinygltf::Model& model, Packer& packer, int width, int height, bool png) {
+int addImage(tinygltf::Model& model, GlbPacker& packer, int width, int height, bool png) {
     const std::vector<unsigned char> pixels = texturePixels(width, height);
     std::vector<unsigned char> encoded;
-    const int ok = png ? stbi_write_png_to_func(writeBytes, &encoded, width, height, 3, pixels.data(), width * 3)
-                       : stbi_write_jpg_to_func(writeBytes, &encoded, width, height, 3, pixels.data(), 85);
+    const int ok = png ? stbi_write_png_to_func(appendBytes, &encoded, width, height, 3, pixels.data(), width * 3)
+                       : stbi_write_jpg_to_func(appendBytes, &encoded, width, height, 3, pixels.data(), 85);
     if (!ok || encoded.empty()) return -1;
     tinygltf::Image image;
     image.name = png ? "SharedPattern" : "LargePattern";
@@ -107,7 +65,7 @@ int addImage(tinygltf::Model& model, Packer& packer, int width, int height, bool
     return static_cast<int>(model.textures.size()) - 1;
 }
 
-void addMaterials(tinygltf::Model& model, Packer& packer, const HumanoidSpec& spec) {
+void addMaterials(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec) {
     tinygltf::Sampler sampler;
     sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
     sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
@@ -158,7 +116,7 @@ tinygltf::Node nodeFrom(const std::string& name, const glm::mat4& local) {
     return node;
 }
 
-void addSkeleton(tinygltf::Model& model, Packer& packer, const HumanoidSpec& spec, const HumanoidSkeleton& skeleton) {
+void addSkeleton(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec, const HumanoidSkeleton& skeleton) {
     // Armature's own transform; bone transforms are built so that world positions stay Y-up at 1.8 m.
     glm::mat4 armature{1.0f};
     if (spec.rotatedScaledRoot)
@@ -188,7 +146,7 @@ void addSkeleton(tinygltf::Model& model, Packer& packer, const HumanoidSpec& spe
     model.skins.push_back(skin);
 }
 
-void addBody(tinygltf::Model& model, Packer& packer, const HumanoidSpec& spec, const HumanoidBody& body) {
+void addBody(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec, const HumanoidBody& body) {
     std::vector<glm::vec3> positions = body.positions;
     glm::vec3 low{1e30f};
     glm::vec3 high{-1e30f};
@@ -240,11 +198,10 @@ std::vector<uint8_t> HumanoidWriter::glb(const HumanoidSpec& spec) {
     tinygltf::Model model;
     model.asset.version = "2.0";
     model.asset.generator = "plimsa test humanoids";
-    Packer packer(model);
+    GlbPacker packer(model);
     addSkeleton(model, packer, spec, skeleton);
     addBody(model, packer, spec, body);
     addMaterials(model, packer, spec);
-    model.buffers[0].data.resize((model.buffers[0].data.size() + 3) & ~size_t{3});
 
     tinygltf::Scene scene;
     scene.name = "Scene";
@@ -252,31 +209,12 @@ std::vector<uint8_t> HumanoidWriter::glb(const HumanoidSpec& spec) {
     model.scenes.push_back(scene);
     model.defaultScene = 0;
 
-    std::ostringstream stream;
-    tinygltf::TinyGLTF writer;
-    if (!writer.WriteGltfSceneToStream(&model, stream, false, true)) return {};
-    const std::string bytes = stream.str();
-    return {bytes.begin(), bytes.end()};
+    return glbBytes(model);
 }
 
 bool HumanoidWriter::write(const HumanoidSpec& spec, const std::filesystem::path& folder) {
     const std::vector<uint8_t> bytes = glb(spec);
-    if (bytes.empty()) return false;
-    const std::filesystem::path target = folder / spec.fileName;
-    const std::filesystem::path partial = folder / (spec.fileName + ".partial");
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            std::error_code ignored;
-            std::filesystem::remove(partial, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(partial, target, error);
-    if (error) std::filesystem::remove(partial, error);
-    return !error;
+    return writeGlb(bytes, folder / spec.fileName);
 }
 
 }  // namespace plimsa

@@ -1,13 +1,12 @@
 #include "humanoids/StarterWriter.h"
 
+#include "humanoids/GlbPacking.h"
+
 #include <stb/stb_image_write.h>
 #include <tiny_gltf.h>
 #include <glm/gtc/quaternion.hpp>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
-#include <system_error>
 
 namespace plimsa {
 namespace {
@@ -18,53 +17,8 @@ constexpr const char* kLookNames[kLookCount] = {"Skin",  "Hair", "Iris", "Shine"
                                                 "Soles", "Hat",  "Peak", "Stripes", "Sleeves"};
 constexpr int kStripeTexels = 32;  // texels per stripe repeat: half white, half the stripe colour
 
-float linearFromSrgb(float c) {
-    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
-}
-
-class Packer {
-  public:
-    explicit Packer(tinygltf::Model& model) : model_(model) { model_.buffers.resize(1); }
-
-    int view(const void* data, size_t bytes, int target) {
-        auto& buffer = model_.buffers[0].data;
-        buffer.resize((buffer.size() + 3) & ~size_t{3});
-        tinygltf::BufferView view;
-        view.buffer = 0;
-        view.byteOffset = buffer.size();
-        view.byteLength = bytes;
-        view.target = target;
-        const auto* begin = static_cast<const unsigned char*>(data);
-        buffer.insert(buffer.end(), begin, begin + bytes);
-        model_.bufferViews.push_back(view);
-        return static_cast<int>(model_.bufferViews.size()) - 1;
-    }
-
-    template <typename T>
-    int accessor(const std::vector<T>& values, int componentType, int type, int target) {
-        tinygltf::Accessor accessor;
-        accessor.bufferView = view(values.data(), values.size() * sizeof(T), target);
-        accessor.componentType = componentType;
-        accessor.type = type;
-        accessor.count = values.size();
-        model_.accessors.push_back(accessor);
-        return static_cast<int>(model_.accessors.size()) - 1;
-    }
-
-    tinygltf::Accessor& last() { return model_.accessors.back(); }
-
-  private:
-    tinygltf::Model& model_;
-};
-
-void appendBytes(void* context, void* data, int size) {
-    auto* out = static_cast<std::vector<unsigned char>*>(context);
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    out->insert(out->end(), bytes, bytes + size);
-}
-
 // Horizontal stripes: the top half of the repeat white, the bottom half the stripe colour.
-int addStripeTexture(tinygltf::Model& model, Packer& packer, const glm::vec3& srgb) {
+int addStripeTexture(tinygltf::Model& model, GlbPacker& packer, const glm::vec3& srgb) {
     std::vector<unsigned char> pixels;
     for (int y = 0; y < kStripeTexels; ++y)
         for (int x = 0; x < 4; ++x) {
@@ -95,7 +49,7 @@ int addStripeTexture(tinygltf::Model& model, Packer& packer, const glm::vec3& sr
 }
 
 // Materials for the looks in use, in Look order; returns each look's material index (-1 when unused).
-std::vector<int> addMaterials(tinygltf::Model& model, Packer& packer, const StarterDesign& design,
+std::vector<int> addMaterials(tinygltf::Model& model, GlbPacker& packer, const StarterDesign& design,
                               const StarterBody& body) {
     std::vector<int> materialOf(kLookCount, -1);
     for (int i = 0; i < kLookCount; ++i) {
@@ -133,7 +87,7 @@ tinygltf::Node nodeFrom(const std::string& name, const glm::mat4& local) {
     return node;
 }
 
-void addSkeleton(tinygltf::Model& model, Packer& packer, const StarterDesign& design) {
+void addSkeleton(tinygltf::Model& model, GlbPacker& packer, const StarterDesign& design) {
     model.nodes.push_back(nodeFrom("Armature", glm::mat4(1.0f)));
     std::vector<glm::mat4> world(design.joints.size());
     std::vector<glm::mat4> inverseBind(design.joints.size());
@@ -159,7 +113,7 @@ void addSkeleton(tinygltf::Model& model, Packer& packer, const StarterDesign& de
     model.skins.push_back(skin);
 }
 
-void addBody(tinygltf::Model& model, Packer& packer, const StarterBody& body,
+void addBody(tinygltf::Model& model, GlbPacker& packer, const StarterBody& body,
              const std::vector<int>& materialOf) {
     glm::vec3 low{1e30f};
     glm::vec3 high{-1e30f};
@@ -211,11 +165,10 @@ std::vector<uint8_t> StarterWriter::glb(const StarterDesign& design, const Start
     tinygltf::Model model;
     model.asset.version = "2.0";
     model.asset.generator = "plimsa starter characters";
-    Packer packer(model);
+    GlbPacker packer(model);
     addSkeleton(model, packer, design);
     const std::vector<int> materialOf = addMaterials(model, packer, design, body);
     addBody(model, packer, body, materialOf);
-    model.buffers[0].data.resize((model.buffers[0].data.size() + 3) & ~size_t{3});
 
     tinygltf::Scene scene;
     scene.name = design.name;
@@ -223,31 +176,12 @@ std::vector<uint8_t> StarterWriter::glb(const StarterDesign& design, const Start
     model.scenes.push_back(scene);
     model.defaultScene = 0;
 
-    std::ostringstream stream;
-    tinygltf::TinyGLTF writer;
-    if (!writer.WriteGltfSceneToStream(&model, stream, false, true)) return {};
-    const std::string bytes = stream.str();
-    return {bytes.begin(), bytes.end()};
+    return glbBytes(model);
 }
 
 bool StarterWriter::write(const StarterDesign& design, const std::filesystem::path& folder) {
     const std::vector<uint8_t> bytes = glb(design);
-    if (bytes.empty()) return false;
-    const std::filesystem::path target = folder / (design.name + ".glb");
-    const std::filesystem::path partial = folder / (design.name + ".glb.partial");
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush()) {
-            std::error_code ignored;
-            std::filesystem::remove(partial, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(partial, target, error);
-    if (error) std::filesystem::remove(partial, error);
-    return !error;
+    return writeGlb(bytes, folder / (design.name + ".glb"));
 }
 
 }  // namespace plimsa

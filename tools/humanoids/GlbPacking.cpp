@@ -1,0 +1,63 @@
+#include "humanoids/GlbPacking.h"
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+
+namespace plimsa {
+
+float linearFromSrgb(float c) {
+    return c <= 0.04045f ? c / 12.92f : std::pow((c + 0.055f) / 1.055f, 2.4f);
+}
+
+void appendBytes(void* context, void* data, int size) {
+    auto* out = static_cast<std::vector<unsigned char>*>(context);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    out->insert(out->end(), bytes, bytes + size);
+}
+
+int GlbPacker::view(const void* data, size_t bytes, int target) {
+    auto& buffer = model_.buffers[0].data;
+    buffer.resize((buffer.size() + 3) & ~size_t{3});
+    tinygltf::BufferView view;
+    view.buffer = 0;
+    view.byteOffset = buffer.size();
+    view.byteLength = bytes;
+    view.target = target;
+    const auto* begin = static_cast<const unsigned char*>(data);
+    buffer.insert(buffer.end(), begin, begin + bytes);
+    model_.bufferViews.push_back(view);
+    return static_cast<int>(model_.bufferViews.size()) - 1;
+}
+
+std::vector<uint8_t> glbBytes(tinygltf::Model& model) {
+    model.buffers[0].data.resize((model.buffers[0].data.size() + 3) & ~size_t{3});
+    std::ostringstream stream;
+    tinygltf::TinyGLTF writer;
+    if (!writer.WriteGltfSceneToStream(&model, stream, false, true)) return {};
+    const std::string bytes = stream.str();
+    return {bytes.begin(), bytes.end()};
+}
+
+bool writeGlb(const std::vector<uint8_t>& bytes, const std::filesystem::path& target) {
+    if (bytes.empty()) return false;
+    std::filesystem::path partial = target;
+    partial += ".partial";
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out.flush()) {
+            std::error_code ignored;
+            std::filesystem::remove(partial, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(partial, target, error);
+    if (error) std::filesystem::remove(partial, error);
+    return !error;
+}
+
+}  // namespace plimsa

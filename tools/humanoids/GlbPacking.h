@@ -1,0 +1,51 @@
+#pragma once
+
+#include <tiny_gltf.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace plimsa {
+
+/// Linear value of an sRGB colour channel, for glTF colour factors.
+float linearFromSrgb(float c);
+
+/// An stb image-writer callback appending the bytes to the std::vector<unsigned char> at `context`.
+void appendBytes(void* context, void* data, int size);
+
+/// Appends data to a model's single buffer and describes it with buffer views and accessors.
+class GlbPacker {
+  public:
+    explicit GlbPacker(tinygltf::Model& model) : model_(model) { model_.buffers.resize(1); }
+
+    /// A buffer view of `bytes` bytes, 4-byte aligned; returns its index.
+    int view(const void* data, size_t bytes, int target);
+
+    /// An accessor of `values` in a view of their own; returns its index.
+    template <typename T>
+    int accessor(const std::vector<T>& values, int componentType, int type, int target) {
+        tinygltf::Accessor accessor;
+        accessor.bufferView = view(values.data(), values.size() * sizeof(T), target);
+        accessor.componentType = componentType;
+        accessor.type = type;
+        accessor.count = values.size();
+        model_.accessors.push_back(accessor);
+        return static_cast<int>(model_.accessors.size()) - 1;
+    }
+
+    tinygltf::Accessor& last() { return model_.accessors.back(); }
+
+  private:
+    tinygltf::Model& model_;
+};
+
+/// The model as binary glTF, its buffer padded to 4 bytes first; empty when encoding fails.
+std::vector<uint8_t> glbBytes(tinygltf::Model& model);
+
+/// Writes `bytes` to `target` through a ".partial" file renamed into place, so a failed write leaves
+/// nothing half-written behind. False on failure (or when `bytes` is empty).
+bool writeGlb(const std::vector<uint8_t>& bytes, const std::filesystem::path& target);
+
+}  // namespace plimsa
