@@ -10,6 +10,7 @@
 #include "character/CharacterLoader.h"
 #include "library/CharacterPreviews.h"
 #include "library/PortraitScene.h"
+#include "library/ShippedFiles.h"
 #include "platform/desktop/ManualDispatch.h"
 #include "platform/image/Png.h"
 #include "platform/render/SnapshotRenderer.h"
@@ -19,8 +20,7 @@
 namespace plimsa {
 namespace {
 
-void thumbnailRender(benchmark::State& state, const std::string& fileName) {
-    const auto url = TestHumanoids::path(fileName);
+void thumbnailRender(benchmark::State& state, const std::filesystem::path& url) {
     std::string reason;
     auto renderer = SnapshotRenderer::create(&reason);
     if (!renderer) return state.SkipWithError(("no renderer: " + reason).c_str());
@@ -56,8 +56,7 @@ BENCHMARK(BM_ThumbnailCacheHit)->Unit(benchmark::kMillisecond);
 
 // Heap bytes in use (glibc's mallinfo2 uordblks) before and after loading a character and building its
 // portrait scene; `character` is the loaded model alone, `scene` the whole portrait.
-void portraitSceneMemory(benchmark::State& state, const std::string& fileName) {
-    const auto url = TestHumanoids::path(fileName);
+void portraitSceneMemory(benchmark::State& state, const std::filesystem::path& url) {
     double character = 0, scene = 0;
     for (auto _ : state) {
         malloc_trim(0);
@@ -78,10 +77,17 @@ void portraitSceneMemory(benchmark::State& state, const std::string& fileName) {
 }
 
 const bool registered = [] {
-    for (const std::string& name : TestHumanoids::fileNames()) {
-        benchmark::RegisterBenchmark(("BM_ThumbnailRender/" + name).c_str(), thumbnailRender, name)
+    std::vector<std::pair<std::string, std::filesystem::path>> models;
+    for (const std::string& name : TestHumanoids::fileNames())
+        models.emplace_back(name, TestHumanoids::path(name));
+    // The starter characters, when the build has generated them.
+    for (const char* name : {"Poppy.glb", "Basil.glb"})
+        if (const auto path = shippedFolder() / "characters" / name; std::filesystem::exists(path))
+            models.emplace_back(name, path);
+    for (const auto& [name, url] : models) {
+        benchmark::RegisterBenchmark(("BM_ThumbnailRender/" + name).c_str(), thumbnailRender, url)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("BM_PortraitSceneMemory/" + name).c_str(), portraitSceneMemory, name)
+        benchmark::RegisterBenchmark(("BM_PortraitSceneMemory/" + name).c_str(), portraitSceneMemory, url)
             ->Unit(benchmark::kMillisecond)
             ->Iterations(3);
     }
