@@ -24,7 +24,10 @@ CornerConfig CornerPage::config() const {
     const auto& corners = settings_.v().corners;
     const auto found =
         std::find_if(corners.begin(), corners.end(), [&](const CornerConfig& c) { return c.id == id_; });
-    return found == corners.end() ? CornerConfig{} : *found;
+    if (found != corners.end()) return *found;
+    CornerConfig fallback;  // keeps the page's id so repeated reads agree
+    fallback.id = id_;
+    return fallback;
 }
 
 bool CornerPage::exists() const {

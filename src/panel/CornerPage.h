@@ -29,7 +29,7 @@ class CornerPage {
 
     CornerPage(Settings& settings, const Uuid& id) : settings_(settings), id_(id) {}
 
-    /// The sitter with this page's id, or a default record when there is none.
+    /// The sitter with this page's id, or a default record carrying that id when there is none.
     CornerConfig config() const;
     bool exists() const;
     /// "Sitting in the bottom right corner of the screen".
