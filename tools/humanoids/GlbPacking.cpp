@@ -32,6 +32,46 @@ int GlbPacker::view(const void* data, size_t bytes, int target) {
     return static_cast<int>(model_.bufferViews.size()) - 1;
 }
 
+void addSkinnedBody(tinygltf::Model& model, GlbPacker& packer, const SkinnedBodyData& body) {
+    glm::vec3 low{1e30f};
+    glm::vec3 high{-1e30f};
+    for (const glm::vec3& p : body.positions) {
+        low = glm::min(low, p);
+        high = glm::max(high, p);
+    }
+    tinygltf::Primitive shared;
+    shared.mode = TINYGLTF_MODE_TRIANGLES;
+    const int array = TINYGLTF_TARGET_ARRAY_BUFFER;
+    shared.attributes["POSITION"] =
+        packer.accessor(body.positions, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, array);
+    packer.last().minValues = {low.x, low.y, low.z};
+    packer.last().maxValues = {high.x, high.y, high.z};
+    shared.attributes["NORMAL"] =
+        packer.accessor(body.normals, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, array);
+    shared.attributes["TEXCOORD_0"] =
+        packer.accessor(body.texcoords, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2, array);
+    shared.attributes["JOINTS_0"] =
+        packer.accessor(body.joints, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC4, array);
+    shared.attributes["WEIGHTS_0"] =
+        packer.accessor(body.weights, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, array);
+
+    tinygltf::Mesh mesh;
+    mesh.name = "Body";
+    for (const auto& [material, indices] : body.primitives) {
+        tinygltf::Primitive primitive = shared;
+        primitive.material = material;
+        primitive.indices = packer.accessor(*indices, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
+                                            TINYGLTF_TYPE_SCALAR, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+        mesh.primitives.push_back(primitive);
+    }
+    model.meshes.push_back(mesh);
+    tinygltf::Node node;
+    node.name = "Body";
+    node.mesh = static_cast<int>(model.meshes.size()) - 1;
+    node.skin = 0;
+    model.nodes.push_back(node);
+}
+
 std::vector<uint8_t> glbBytes(tinygltf::Model& model) {
     model.buffers[0].data.resize((model.buffers[0].data.size() + 3) & ~size_t{3});
     std::ostringstream stream;

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <tiny_gltf.h>
+#include <glm/glm.hpp>
+#include <glm/gtc/type_precision.hpp>
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace plimsa {
@@ -40,6 +43,20 @@ class GlbPacker {
   private:
     tinygltf::Model& model_;
 };
+
+/// A skinned body's vertex data, shared by all its primitives (one per material).
+struct SkinnedBodyData {
+    const std::vector<glm::vec3>& positions;
+    const std::vector<glm::vec3>& normals;
+    const std::vector<glm::vec2>& texcoords;
+    const std::vector<glm::u16vec4>& joints;
+    const std::vector<glm::vec4>& weights;
+    /// (material index, triangle indices), in primitive order.
+    std::vector<std::pair<int, const std::vector<uint32_t>*>> primitives;
+};
+
+/// Adds the mesh "Body" of `body` (skin 0) and its node, which becomes the model's last node.
+void addSkinnedBody(tinygltf::Model& model, GlbPacker& packer, const SkinnedBodyData& body);
 
 /// The model as binary glTF, its buffer padded to 4 bytes first; empty when encoding fails.
 std::vector<uint8_t> glbBytes(tinygltf::Model& model);

@@ -148,45 +148,12 @@ void addSkeleton(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& 
 
 void addBody(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec, const HumanoidBody& body) {
     std::vector<glm::vec3> positions = body.positions;
-    glm::vec3 low{1e30f};
-    glm::vec3 high{-1e30f};
-    for (glm::vec3& p : positions) {
-        p *= spec.unitsPerMetre;
-        low = glm::min(low, p);
-        high = glm::max(high, p);
-    }
-    tinygltf::Primitive shared;
-    shared.mode = TINYGLTF_MODE_TRIANGLES;
-    shared.attributes["POSITION"] =
-        packer.accessor(positions, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, TINYGLTF_TARGET_ARRAY_BUFFER);
-    packer.last().minValues = {low.x, low.y, low.z};
-    packer.last().maxValues = {high.x, high.y, high.z};
-    shared.attributes["NORMAL"] =
-        packer.accessor(body.normals, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, TINYGLTF_TARGET_ARRAY_BUFFER);
-    shared.attributes["TEXCOORD_0"] =
-        packer.accessor(body.texcoords, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2, TINYGLTF_TARGET_ARRAY_BUFFER);
-    shared.attributes["JOINTS_0"] = packer.accessor(body.joints, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT,
-                                                    TINYGLTF_TYPE_VEC4, TINYGLTF_TARGET_ARRAY_BUFFER);
-    shared.attributes["WEIGHTS_0"] =
-        packer.accessor(body.weights, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, TINYGLTF_TARGET_ARRAY_BUFFER);
-
-    tinygltf::Mesh mesh;
-    mesh.name = "Body";
-    for (int i = 0; i < kBodyMaterialCount; ++i) {
-        const auto& indices = body.indices[static_cast<size_t>(i)];
-        if (indices.empty()) continue;
-        tinygltf::Primitive primitive = shared;
-        primitive.material = i;
-        primitive.indices = packer.accessor(indices, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, TINYGLTF_TYPE_SCALAR,
-                                            TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-        mesh.primitives.push_back(primitive);
-    }
-    model.meshes.push_back(mesh);
-    tinygltf::Node node;
-    node.name = "Body";
-    node.mesh = 0;
-    node.skin = 0;
-    model.nodes.push_back(node);
+    for (glm::vec3& p : positions) p *= spec.unitsPerMetre;
+    SkinnedBodyData data{positions, body.normals, body.texcoords, body.joints, body.weights, {}};
+    for (int i = 0; i < kBodyMaterialCount; ++i)
+        if (const auto& indices = body.indices[static_cast<size_t>(i)]; !indices.empty())
+            data.primitives.emplace_back(i, &indices);
+    addSkinnedBody(model, packer, data);
 }
 
 }  // namespace

@@ -115,44 +115,10 @@ void addSkeleton(tinygltf::Model& model, GlbPacker& packer, const StarterDesign&
 
 void addBody(tinygltf::Model& model, GlbPacker& packer, const StarterBody& body,
              const std::vector<int>& materialOf) {
-    glm::vec3 low{1e30f};
-    glm::vec3 high{-1e30f};
-    for (const glm::vec3& p : body.positions) {
-        low = glm::min(low, p);
-        high = glm::max(high, p);
-    }
-    tinygltf::Primitive shared;
-    shared.mode = TINYGLTF_MODE_TRIANGLES;
-    const int array = TINYGLTF_TARGET_ARRAY_BUFFER;
-    shared.attributes["POSITION"] =
-        packer.accessor(body.positions, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, array);
-    packer.last().minValues = {low.x, low.y, low.z};
-    packer.last().maxValues = {high.x, high.y, high.z};
-    shared.attributes["NORMAL"] =
-        packer.accessor(body.normals, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC3, array);
-    shared.attributes["TEXCOORD_0"] =
-        packer.accessor(body.texcoords, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC2, array);
-    shared.attributes["JOINTS_0"] =
-        packer.accessor(body.joints, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_VEC4, array);
-    shared.attributes["WEIGHTS_0"] =
-        packer.accessor(body.weights, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_VEC4, array);
-
-    tinygltf::Mesh mesh;
-    mesh.name = "Body";
-    for (size_t i = 0; i < body.indices.size(); ++i) {
-        if (materialOf[i] < 0) continue;
-        tinygltf::Primitive primitive = shared;
-        primitive.material = materialOf[i];
-        primitive.indices = packer.accessor(body.indices[i], TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
-                                            TINYGLTF_TYPE_SCALAR, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-        mesh.primitives.push_back(primitive);
-    }
-    model.meshes.push_back(mesh);
-    tinygltf::Node node;
-    node.name = "Body";
-    node.mesh = 0;
-    node.skin = 0;
-    model.nodes.push_back(node);
+    SkinnedBodyData data{body.positions, body.normals, body.texcoords, body.joints, body.weights, {}};
+    for (size_t i = 0; i < body.indices.size(); ++i)
+        if (materialOf[i] >= 0) data.primitives.emplace_back(materialOf[i], &body.indices[i]);
+    addSkinnedBody(model, packer, data);
 }
 
 }  // namespace
