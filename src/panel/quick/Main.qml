@@ -1,0 +1,6 @@
+import QtQuick
+
+Item {
+    width: 940
+    height: 720
+}
