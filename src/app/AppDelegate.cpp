@@ -19,10 +19,10 @@ namespace plimsa {
 
 namespace {
 
-// Characters of the "--panel-test" scene. No catalogue lists characters yet, so these are placeholder
-// names; missing files show the built-in figure.
-constexpr const char* kPanelTestSwingCharacters[] = {"Pip", "Juno"};
-constexpr const char* kPanelTestCornerCharacter = "Moss";
+// Characters of the "--panel-test" scene: the starter pack's, which every installation can add from the
+// packs page; until they are installed the built-in figure stands in.
+constexpr const char* kPanelTestSwingCharacters[] = {"Poppy", "Basil"};
+constexpr const char* kPanelTestCornerCharacter = "Basil";
 
 std::filesystem::path runningExecutable() {
     std::error_code error;

@@ -99,7 +99,7 @@ TEST_F(ShellTest, StartUpFlags) {
     } cases[] = {{{}, 0, "", true, {true}},
                  {{"--store-test"}, 0, "", false, {true}},
                  {{"--panel"}, 0, "", true, {false, true}},
-                 {{"--panel-test"}, 1, "Moss right", false, {}},
+                 {{"--panel-test"}, 1, "Basil right", false, {}},
                  {{"--corner-test", "Robo", "left"}, 0, "Robo left", false, {}},
                  {{"left", "--corner-test", "Robo"}, 0, "Robo left", false, {}},
                  {{"--corner-test", "Robo"}, 0, "Robo right", false, {}},
