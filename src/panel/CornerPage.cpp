@@ -84,11 +84,7 @@ PanelPage CornerPage::remove() {
         settings_.update([&](SettingsValues& values) {
             std::erase_if(values.corners, [&](const CornerConfig& corner) { return corner.id == id_; });
         });
-    const SettingsValues& now = settings_.v();
-    if (!now.corners.empty())
-        return PanelPage::corner(now.corners[std::min(index, now.corners.size() - 1)].id);
-    if (!now.swings.empty()) return PanelPage::swing(now.swings.front().id);
-    return PanelPage::packs();
+    return pageAfterRemoval(settings_.v(), PanelPage::Kind::corner, index);
 }
 
 }  // namespace plimsa

@@ -37,4 +37,14 @@ bool pageExists(const SettingsValues& values, const PanelPage& page) {
     return false;
 }
 
+PanelPage pageAfterRemoval(const SettingsValues& values, PanelPage::Kind kind, std::size_t place) {
+    const auto at = [&](const auto& records) { return records[std::min(place, records.size() - 1)].id; };
+    const bool swing = kind == PanelPage::Kind::swing;
+    if (swing && !values.swings.empty()) return PanelPage::swing(at(values.swings));
+    if (!swing && !values.corners.empty()) return PanelPage::corner(at(values.corners));
+    if (swing && !values.corners.empty()) return PanelPage::corner(values.corners.front().id);
+    if (!swing && !values.swings.empty()) return PanelPage::swing(values.swings.front().id);
+    return PanelPage::packs();
+}
+
 }  // namespace plimsa

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,5 +53,10 @@ PanelPage initialPage(const SettingsValues& values, bool onPacks);
 
 /// Whether `page` still points at something: a swing or corner page whose record is gone does not.
 bool pageExists(const SettingsValues& values, const PanelPage& page);
+
+/// The page to show after a swing or corner sitter (`kind`) was removed from `place` in its list, given
+/// the values after the removal: the record of that kind now at `place`, else the last one, else the first
+/// record of the other kind, else packs. `kind` must be swing or corner.
+PanelPage pageAfterRemoval(const SettingsValues& values, PanelPage::Kind kind, std::size_t place);
 
 }  // namespace plimsa

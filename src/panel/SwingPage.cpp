@@ -101,11 +101,13 @@ void SwingPage::resetSettings() {
     if (const auto at = index()) settings_.resetSwing(static_cast<int>(*at));
 }
 
-bool SwingPage::remove() {
-    if (!exists()) return false;
-    settings_.update(
-        [&](Settings::Values& v) { std::erase_if(v.swings, [&](const auto& s) { return s.id == id_; }); });
-    return true;
+PanelPage SwingPage::remove() {
+    const auto at = index();
+    if (at)
+        settings_.update([&](Settings::Values& v) {
+            std::erase_if(v.swings, [&](const auto& s) { return s.id == id_; });
+        });
+    return pageAfterRemoval(settings_.v(), PanelPage::Kind::swing, at.value_or(settings_.v().swings.size()));
 }
 
 bool SwingPage::hasSeat(int seat) const {

@@ -10,6 +10,7 @@
 #include "config/Settings.h"
 #include "config/SwingConfig.h"
 #include "config/Uuid.h"
+#include "panel/PanelPage.h"
 #include "panel/SwingPageControls.h"
 #include "swing/SwingInfo.h"
 
@@ -27,8 +28,8 @@ struct SeatCell {
 /// The rules of the settings panel's page for one swing, found in the store by its id. Reading gives that
 /// record, or a default record (with the page's id) when the store holds none; every write replaces the
 /// record in the store as one change, and writes nothing at all when the record is gone. Slider writes are
-/// held to the slider's range; values that are not numbers are ignored. Navigation ("Get characters", the
-/// page after "Remove") belongs to the caller. Main thread only (the store's thread).
+/// held to the slider's range; values that are not numbers are ignored. Showing a page ("Get characters",
+/// the page after "Remove") belongs to the caller. Main thread only (the store's thread).
 class SwingPage {
   public:
     /// `settings` and `info` must outlive the page; `library` is the list of character names offered.
@@ -41,8 +42,10 @@ class SwingPage {
 
     /// "Reset settings": the store's `resetSwing` for this swing's index.
     void resetSettings();
-    /// "Remove": removes every swing with this id. False (and nothing written) when there is none.
-    bool remove();
+    /// "Remove": removes every swing with this id (nothing is written when there is none) and returns the
+    /// page to show next: the swing now at the removed one's place (else the one before it), else the
+    /// first corner sitter, else packs.
+    PanelPage remove();
 
     int seatCount() const;
     /// Picks 1 or 2 seats (other counts are ignored). Seats are added holding the first seat's character,

@@ -170,9 +170,23 @@ TEST_F(SwingPageTest, ResetKeepsIdentitySeatsAndPlacementAndRemoveDropsEveryCopy
     expected.attach = SwingAttach::window;
     EXPECT_EQ(stored(), expected);
     settings.update([&](Settings::Values& v) { v.swings.push_back(v.swings[1]); });
-    EXPECT_TRUE(page.remove());
+    EXPECT_EQ(page.remove(), PanelPage::swing(settings.v().swings.at(0).id));
     EXPECT_EQ(settings.v().swings.size(), 1u);
     EXPECT_FALSE(page.exists());
+}
+
+TEST_F(SwingPageTest, RemovingASwingShowsItsNeighbourElseFirstCornerSitterElsePacks) {
+    settings.update([](Settings::Values& v) { v.swings.resize(3); });
+    const auto swings = settings.v().swings;
+    const auto removing = [&](const SwingConfig& swing) {
+        return SwingPage(settings, info, swing.id, {}).remove();
+    };
+    EXPECT_EQ(removing(swings[1]), PanelPage::swing(swings[2].id));
+    EXPECT_EQ(removing(swings[2]), PanelPage::swing(swings[0].id));
+    settings.update([](Settings::Values& v) { v.corners.resize(2); });
+    EXPECT_EQ(removing(swings[0]), PanelPage::corner(settings.v().corners[0].id));
+    settings.update([](Settings::Values& v) { v.corners.clear(); });
+    EXPECT_EQ(removing(swings[0]), PanelPage::packs());
 }
 
 TEST_F(SwingPageTest, SeatsOffTheSwingAndPagesOfRemovedSwingsWriteNothing) {
@@ -199,7 +213,7 @@ TEST_F(SwingPageTest, SeatsOffTheSwingAndPagesOfRemovedSwingsWriteNothing) {
     page.setFitSlider(0, FitSlider::size, 0.7);
     page.setStyle(SwingStyle::lazy);
     page.resetSettings();
-    EXPECT_FALSE(page.remove());
+    EXPECT_EQ(page.remove(), PanelPage::swing(settings.v().swings.at(0).id));
     checkRemoved();
 }
 
