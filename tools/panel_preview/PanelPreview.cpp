@@ -1,0 +1,183 @@
+// The settings panel on a store of its own, for people to look at while they build it. Nothing outside a
+// temporary folder is read or written, apart from the shipped catalogue and starter characters.
+#include <QGuiApplication>
+#include <QImage>
+#include <QQuickWindow>
+#include <QSurfaceFormat>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/Settings.h"
+#include "humanoids/HumanoidWriter.h"
+#include "library/CharacterLibrary.h"
+#include "library/CharacterPreviews.h"
+#include "library/Packs.h"
+#include "library/PortraitScenes.h"
+#include "panel/Sidebar.h"
+#include "panel/quick/PanelController.h"
+#include "panel/quick/PanelModel.h"
+#include "panel/quick/PanelModule.h"
+#include "platform/desktop/MemoryDefaults.h"
+#include "platform/qt/OverlayRenderer.h"
+#include "platform/qt/QtDispatch.h"
+#include "swing/SwingInfo.h"
+#include "update/UpdateChecker.h"
+
+PLIMSA_IMPORT_PANEL_MODULE()
+
+namespace {
+
+using namespace plimsa;
+
+struct Options {
+    std::string page;
+    std::vector<std::string> library;
+    bool libraryGiven = false;
+    int swings = 1;
+    int corners = 0;
+    std::string update;
+    std::string screenshot;
+};
+
+constexpr const char* kUsage =
+    "usage: plimsa_panel_preview [--page swing|corner|packs|general] [--library NAME...] [--swings N]\n"
+    "                            [--corners N] [--update VERSION] [--screenshot FILE.png]\n";
+
+std::optional<Options> parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc && argv[i + 1][0] != '-';
+        if (argument == "--library") {
+            options.libraryGiven = true;
+            while (i + 1 < argc && argv[i + 1][0] != '-') options.library.emplace_back(argv[++i]);
+        } else if (argument == "--page" && hasValue) {
+            options.page = argv[++i];
+        } else if (argument == "--swings" && hasValue) {
+            options.swings = std::atoi(argv[++i]);
+        } else if (argument == "--corners" && hasValue) {
+            options.corners = std::atoi(argv[++i]);
+        } else if (argument == "--update" && hasValue) {
+            options.update = argv[++i];
+        } else if (argument == "--screenshot" && hasValue) {
+            options.screenshot = argv[++i];
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!options.libraryGiven) options.library = {"Poppy", "Basil"};
+    return options;
+}
+
+/// Each name as a character file: the starter character of that name when the build made one, else a
+/// generated test humanoid.
+void fillLibrary(const std::vector<std::string>& names) {
+    const std::filesystem::path folder = CharacterLibrary::directory();
+    for (const std::string& name : names) {
+        const std::filesystem::path starter = std::filesystem::path(PLIMSA_STARTER_DIR) / (name + ".glb");
+        std::error_code error;
+        if (std::filesystem::is_regular_file(starter, error) &&
+            std::filesystem::copy_file(starter, folder / starter.filename(), error))
+            continue;
+        HumanoidSpec spec;
+        spec.fileName = name + ".glb";
+        if (!HumanoidWriter::write(spec, folder))
+            std::fprintf(stderr, "could not write %s\n", spec.fileName.c_str());
+    }
+}
+
+void addRecords(Settings& settings, const Options& options) {
+    const auto& library = options.library;
+    settings.update([&](SettingsValues& values) {
+        for (int i = 0; i < options.swings; ++i) {
+            SwingConfig swing;
+            swing.id = Uuid::random();
+            swing.characters = {library.empty() ? std::string() : library[i % library.size()]};
+            swing.anchorFraction = Sidebar::newSwingAnchor(values.swings.size());
+            values.swings.push_back(swing);
+        }
+        for (int i = 0; i < options.corners; ++i) {
+            CornerConfig corner;
+            corner.id = Uuid::random();
+            corner.character = library.empty() ? std::string() : library[(i + 1) % library.size()];
+            corner.side = i % 2 == 0 ? CornerSide::right : CornerSide::left;
+            values.corners.push_back(corner);
+        }
+    });
+}
+
+PanelPage pageNamed(const std::string& name, const SettingsValues& values) {
+    if (name == "swing" && !values.swings.empty()) return PanelPage::swing(values.swings.front().id);
+    if (name == "corner" && !values.corners.empty()) return PanelPage::corner(values.corners.front().id);
+    if (name == "general") return PanelPage::general();
+    return PanelPage::packs();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> options = parse(argc, argv);
+    if (!options) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    QTemporaryDir home;
+    if (!home.isValid()) return 1;
+    ::setenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit().constData(), 1);
+    ::setenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit().constData(), 1);
+
+    QSurfaceFormat::setDefaultFormat(OverlayRenderer::surfaceFormat());
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
+    QGuiApplication application(argc, argv);
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Plimsa"));
+
+    fillLibrary(options->library);
+    QtDispatch dispatch;
+    MemoryDefaults defaults;
+    Settings settings(defaults);
+    addRecords(settings, *options);
+    SwingInfo swingInfo;
+    Packs packs(std::nullopt, std::filesystem::path(PLIMSA_CATALOGUE));
+    packs.reload();
+    CharacterPreviews previews(dispatch,
+                               {.cacheFolder = home.filePath(QStringLiteral("previews")).toStdString()});
+    PortraitScenes portraits(dispatch, {});
+
+    std::unique_ptr<UpdateChecker> updates;
+    if (!options->update.empty()) {
+        const std::string feed =
+            R"({"version": ")" + options->update + R"(", "url": "https://example.com/new"})";
+        auto fetch = [feed](const std::string&, double, UpdateChecker::FetchCompletion done) { done(feed); };
+        updates = std::make_unique<UpdateChecker>(
+            dispatch, fetch,
+            UpdateChecker::Options{.feed = "https://example.com/feed", .currentVersion = "0.1.0"});
+        updates->check();
+    }
+
+    PanelServices services{settings, swingInfo,     packs,   previews, portraits,
+                           dispatch, updates.get(), "0.1.0", {},       "https://example.com/earn",
+                           {}};
+    services.openUrl = [](const std::string& url) { std::printf("open %s\n", url.c_str()); };
+    PanelController controller(services);
+    controller.show(false);
+    if (!options->page.empty()) controller.model()->show(pageNamed(options->page, settings.v()));
+    QObject::connect(controller.window(), &QObject::destroyed, &application, &QGuiApplication::quit,
+                     Qt::QueuedConnection);
+
+    if (!options->screenshot.empty()) {
+        // Long enough for the thumbnails to render and the window manager to settle.
+        QTimer::singleShot(2500, &application, [&] {
+            const QImage image = controller.window()->grabWindow();
+            const bool saved = image.save(QString::fromStdString(options->screenshot));
+            if (!saved) std::fprintf(stderr, "could not write %s\n", options->screenshot.c_str());
+            QGuiApplication::exit(saved ? 0 : 1);
+        });
+    }
+    return QGuiApplication::exec();
+}
