@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import Plimsa.Panel
 
 // Settings shared by every swing: light contrast and frame rate.
 Item {

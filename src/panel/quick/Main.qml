@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Shapes
+import Plimsa.Panel
 
 // The panel window's content: the background, the sidebar and the page the panel points at.
 Item {

@@ -59,6 +59,9 @@ void PanelController::createWindow() {
     view_->setResizeMode(QQuickView::SizeRootObjectToView);
     view_->setMinimumSize(kMinimumSize);
     view_->resize(kSize);
+    // The module lives at qrc:/Plimsa/Panel; with this path `import Plimsa.Panel` finds its QML types as
+    // well as its C++ ones, and they take precedence over same-named QtQuick types (Row).
+    view_->engine()->addImportPath(QStringLiteral("qrc:/"));
     view_->setInitialProperties({{QStringLiteral("panel"), QVariant::fromValue(model_)}});
     view_->setSource(QUrl(QStringLiteral("qrc:/Plimsa/Panel/Main.qml")));
     place();

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import Plimsa.Panel
 
 // The panel's navigation: the product's name, the swings, the corner sitters, the other pages, and the
 // version footer.

@@ -93,7 +93,6 @@ RowLayout {
         color: Theme.dim
         font.pixelSize: Theme.fontBody
         font.family: Theme.monoFamily
-        font.features: { "tnum": 1 }
         Accessible.ignored: true
     }
 }
