@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import Plimsa.Panel
 
 // One corner sitter's page: who sits, in which corner and how large, where it looks, and removing it.
 Item {

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import Plimsa.Panel
 
 // The character packs: the catalogue's packs with what each offers (put on a swing, install, buy), the
 // all-packs bundle, the earn card, and the footer that imports downloaded packs and opens the catalogue.
