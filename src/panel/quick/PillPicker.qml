@@ -57,18 +57,21 @@ Item {
                 width: implicitWidth
                 height: implicitHeight
                 radius: height / 2
-                color: selected ? "transparent" : (mouse.pressed ? Theme.pressed : (mouse.containsMouse ? Theme.hover : Theme.well))
+                color: mouse.pressed ? Theme.pressed : (mouse.containsMouse ? Theme.hover : Theme.well)
                 border.color: selected ? "transparent" : Theme.stroke
-                gradient: selected ? selectedFill : null
                 Accessible.role: Accessible.PageTab
                 Accessible.name: modelData.label
                 Accessible.checked: selected
 
-                Gradient {
-                    id: selectedFill
-                    orientation: Gradient.Horizontal
-                    GradientStop { position: 0; color: Theme.accent }
-                    GradientStop { position: 1; color: Theme.accent2 }
+                Rectangle {
+                    anchors.fill: parent
+                    visible: pill.selected
+                    radius: parent.radius
+                    gradient: Gradient {
+                        orientation: Gradient.Horizontal
+                        GradientStop { position: 0; color: Theme.accent }
+                        GradientStop { position: 1; color: Theme.accent2 }
+                    }
                 }
                 Text {
                     id: label

@@ -72,6 +72,7 @@ Rectangle {
                     SidebarRow {
                         required property var modelData
                         objectName: "swingRow"
+                        panel: sidebar.panel
                         title: modelData.title
                         portraits: modelData.portraits
                         selected: modelData.selected
@@ -104,6 +105,7 @@ Rectangle {
                     SidebarRow {
                         required property var modelData
                         objectName: "cornerRow"
+                        panel: sidebar.panel
                         title: modelData.title
                         portraits: modelData.portraits
                         selected: modelData.selected

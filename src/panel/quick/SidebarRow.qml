@@ -1,11 +1,13 @@
 import QtQuick
 import QtQuick.Layouts
+import Plimsa.Panel
 
 // One navigation row of the sidebar: character portraits or a symbol, then the title. Activated by a
 // click, Return or Space.
 Rectangle {
     id: row
 
+    property PanelModel panel
     property string title
     property var portraits: []
     property string icon
@@ -50,8 +52,9 @@ Rectangle {
             spacing: -8
             Repeater {
                 model: row.portraits
-                PortraitPlaceholder {
+                PortraitView {
                     required property string modelData
+                    panel: row.panel
                     name: modelData
                     size: 28
                 }
