@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls.Basic
 import QtQuick.Layouts
+import Plimsa.Panel
 
 // One swing's page: who sits on it, where it hangs, how it moves, its body and look, and each seat's fit.
 // Repeaters count seats rather than take the seat lists as their model, so that a write from a control
@@ -48,13 +49,26 @@ Item {
         onMoved: function(value) { source.setSlider(key, value) }
     }
 
-    // A titled pill picker.
-    component PickerRow: Row {
+    // A titled pill picker. (Laid out as the module's Row is: QtQuick's own Row shadows that name here.)
+    component PickerRow: RowLayout {
         id: pickerRow
+        property string title
         property alias options: picker.options
         property alias current: picker.current
         signal picked(var value)
 
+        Layout.fillWidth: true
+        spacing: Theme.spacing
+
+        Text {
+            Layout.preferredWidth: 150
+            Layout.alignment: Qt.AlignTop
+            Layout.topMargin: (Theme.controlHeight - implicitHeight) / 2
+            text: pickerRow.title
+            color: Theme.text
+            font.pixelSize: Theme.fontBody
+            elide: Text.ElideRight
+        }
         PillPicker {
             id: picker
             objectName: "picker:" + pickerRow.title
