@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSignalSpy>
 #include <QSurfaceFormat>
 #include <QTest>
 #include <functional>
@@ -245,6 +246,25 @@ TEST_F(PanelWindow, EscapeClosesReopeningStartsFreshWhereItWasAndScenesGoLater) 
     EXPECT_NE(portraits.scene("Poppy"), nullptr);
     dispatch.advance(0.1);
     EXPECT_EQ(portraits.scene("Poppy"), nullptr) << "the pool is emptied a while after closing";
+}
+
+TEST_F(PanelWindow, PagesHearOfEachStoreChangeAfterItAndNotAfterThePanelIsGone) {
+    auto panel = std::make_unique<PanelModel>(services);
+    QSignalSpy changes(panel.get(), &PanelModel::storeChanged);
+    settings.update([](SettingsValues& values) { values.frameRate = 30; });
+    EXPECT_EQ(changes.count(), 1);
+    // These two announce before they change: the pages hear once, on the next turn, when it is done.
+    swingInfo.publish(Uuid::random(), {0.5}, {1.2});
+    swingInfo.publish(Uuid::random(), {0.4}, {1.1});
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_TRUE(waitFor([&] { return changes.count() == 2; }));
+    QTest::qWait(20);
+    EXPECT_EQ(changes.count(), 2);
+
+    swingInfo.publish(Uuid::random(), {0.3}, {1.0});
+    panel.reset();
+    settings.update([](SettingsValues& values) { values.frameRate = 60; });
+    QTest::qWait(20);  // nothing left behind calls into the dropped panel
 }
 
 }  // namespace
