@@ -212,6 +212,8 @@ void PacksPageModel::reload() {
     if (panel_ == nullptr) return;
     panel_->services().packs.reload();
     panel_->reloadLibrary();
+    // The panel passes catalogue changes on a turn later; this page shows its own reload at once.
+    emit valuesChanged();
 }
 
 void PacksPageModel::showFolder() {
