@@ -77,6 +77,25 @@ Item {
         }
     }
 
+    // Keyboard focus moving through the page brings the focused control into view.
+    Connections {
+        target: page.Window.window
+        function onActiveFocusItemChanged() {
+            const item = page.Window.activeFocusItem
+            const flick = scroll.contentItem
+            if (!item || !flick || !page.isInside(item)) return
+            const top = item.mapToItem(flick.contentItem, 0, 0).y - Theme.spacing
+            const bottom = top + item.height + 2 * Theme.spacing
+            if (top < flick.contentY) flick.contentY = Math.max(0, top)
+            else if (bottom > flick.contentY + flick.height) flick.contentY = bottom - flick.height
+        }
+    }
+    function isInside(item) {
+        for (let at = item; at; at = at.parent)
+            if (at === column) return true
+        return false
+    }
+
     ScrollView {
         id: scroll
         anchors.fill: parent
@@ -182,6 +201,7 @@ Item {
                                     objectName: "choice:" + seatColumn.cell.caption
                                     Accessible.name: seatColumn.cell.caption
                                     Layout.minimumWidth: 120
+                                    Layout.maximumWidth: 320
                                     names: page.panel ? page.panel.library : []
                                     current: seatColumn.cell.character
                                     onChosen: function(name) { swing.setCharacter(seatColumn.index, name) }

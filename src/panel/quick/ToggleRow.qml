@@ -29,6 +29,9 @@ RowLayout {
         focusPolicy: Qt.StrongFocus
         Accessible.name: row.title
         padding: 0
+        // The Basic switch leaves its indicator out of its size; without this it pokes past the row's end.
+        implicitWidth: implicitIndicatorWidth
+        implicitHeight: implicitIndicatorHeight
 
         onToggled: {
             row.toggled(checked)
