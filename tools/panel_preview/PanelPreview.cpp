@@ -1,7 +1,9 @@
 // The settings panel on a store of its own, for people to look at while they build it. Nothing outside a
 // temporary folder is read or written, apart from the shipped catalogue and starter characters.
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QQuickWindow>
 #include <QSurfaceFormat>
 #include <QTemporaryDir>
@@ -43,11 +45,17 @@ struct Options {
     int corners = 0;
     std::string update;
     std::string screenshot;
+    int tabs = 0;
+    int measure = 0;
 };
 
 constexpr const char* kUsage =
     "usage: plimsa_panel_preview [--page swing|corner|packs|general] [--library NAME...] [--swings N]\n"
-    "                            [--corners N] [--update VERSION] [--screenshot FILE.png]\n";
+    "                            [--corners N] [--update VERSION] [--tab N] [--screenshot FILE.png]\n"
+    "                            [--measure N]\n"
+    "  --tab N      presses Tab N times before the screenshot (to see the focus ring)\n"
+    "  --measure N  opens and closes the panel N times, printing how long each opening took to its first "
+    "frame\n";
 
 std::optional<Options> parse(int argc, char** argv) {
     Options options;
@@ -65,6 +73,10 @@ std::optional<Options> parse(int argc, char** argv) {
             options.corners = std::atoi(argv[++i]);
         } else if (argument == "--update" && hasValue) {
             options.update = argv[++i];
+        } else if (argument == "--tab" && hasValue) {
+            options.tabs = std::atoi(argv[++i]);
+        } else if (argument == "--measure" && hasValue) {
+            options.measure = std::atoi(argv[++i]);
         } else if (argument == "--screenshot" && hasValue) {
             options.screenshot = argv[++i];
         } else {
@@ -119,6 +131,24 @@ PanelPage pageNamed(const std::string& name, const SettingsValues& values) {
     return PanelPage::packs();
 }
 
+/// Opens and closes the panel `count` times, printing the time from `show` to the first frame swapped.
+int measureOpenings(PanelController& controller, int count) {
+    for (int i = 0; i < count; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        controller.show(false);
+        bool swapped = false;
+        QObject::connect(controller.window(), &QQuickWindow::frameSwapped, [&swapped] { swapped = true; });
+        while (!swapped && timer.elapsed() < 20000) QGuiApplication::processEvents(QEventLoop::AllEvents, 5);
+        std::printf("opening %d: %lld ms to the first frame\n", i + 1,
+                    static_cast<long long>(timer.elapsed()));
+        controller.closeWindow();
+        QGuiApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -145,8 +175,9 @@ int main(int argc, char** argv) {
     SwingInfo swingInfo;
     Packs packs(std::nullopt, std::filesystem::path(PLIMSA_CATALOGUE));
     packs.reload();
-    CharacterPreviews previews(dispatch,
-                               {.cacheFolder = home.filePath(QStringLiteral("previews")).toStdString()});
+    CharacterPreviews::Options previewOptions;
+    previewOptions.cacheFolder = home.filePath(QStringLiteral("previews")).toStdString();
+    CharacterPreviews previews(dispatch, previewOptions);
     PortraitScenes portraits(dispatch, {});
 
     std::unique_ptr<UpdateChecker> updates;
@@ -154,9 +185,10 @@ int main(int argc, char** argv) {
         const std::string feed =
             R"({"version": ")" + options->update + R"(", "url": "https://example.com/new"})";
         auto fetch = [feed](const std::string&, double, UpdateChecker::FetchCompletion done) { done(feed); };
-        updates = std::make_unique<UpdateChecker>(
-            dispatch, fetch,
-            UpdateChecker::Options{.feed = "https://example.com/feed", .currentVersion = "0.1.0"});
+        UpdateChecker::Options updateOptions;
+        updateOptions.feed = "https://example.com/feed";
+        updateOptions.currentVersion = "0.1.0";
+        updates = std::make_unique<UpdateChecker>(dispatch, fetch, updateOptions);
         updates->check();
     }
 
@@ -165,6 +197,7 @@ int main(int argc, char** argv) {
                            {}};
     services.openUrl = [](const std::string& url) { std::printf("open %s\n", url.c_str()); };
     PanelController controller(services);
+    if (options->measure > 0) return measureOpenings(controller, options->measure);
     controller.show(false);
     if (!options->page.empty()) controller.model()->show(pageNamed(options->page, settings.v()));
     QObject::connect(controller.window(), &QObject::destroyed, &application, &QGuiApplication::quit,
@@ -172,7 +205,14 @@ int main(int argc, char** argv) {
 
     if (!options->screenshot.empty()) {
         // Long enough for the thumbnails to render and the window manager to settle.
-        QTimer::singleShot(2500, &application, [&] {
+        QTimer::singleShot(4000, &application, [&] {
+            for (int i = 0; i < options->tabs; ++i) {
+                QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+                QKeyEvent release(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier);
+                QGuiApplication::sendEvent(controller.window(), &press);
+                QGuiApplication::sendEvent(controller.window(), &release);
+            }
+            QGuiApplication::processEvents();
             const QImage image = controller.window()->grabWindow();
             const bool saved = image.save(QString::fromStdString(options->screenshot));
             if (!saved) std::fprintf(stderr, "could not write %s\n", options->screenshot.c_str());
