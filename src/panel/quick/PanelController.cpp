@@ -46,12 +46,16 @@ void PanelController::show(bool onPacks) {
     } else if (OpenOnPacks::shared().consume()) {
         model_->show(PanelPage::packs());
     }
+    view_->setWindowStates(view_->windowStates() & ~Qt::WindowMinimized);
     view_->show();
     view_->raise();
     view_->requestActivate();
 }
 
 void PanelController::createWindow() {
+    // The launch arguments ask for the packs page once: later openings start on the user's swings.
+    if (asksForPacksPage(services_.arguments)) OpenOnPacks::shared().set();
+    services_.arguments.clear();
     model_ = new PanelModel(services_);
     view_ = new QQuickView();
     view_->setTitle(QStringLiteral("Plimsa"));

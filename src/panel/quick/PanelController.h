@@ -30,7 +30,8 @@ class PanelController : public QObject {
     explicit PanelController(PanelServices services, QObject* parent = nullptr);
     ~PanelController() override;
 
-    /// Opens the panel (on the packs page when `onPacks`) or brings it to the front.
+    /// Opens the panel or brings it to the front (restored when minimised). With `onPacks`, or on the first
+    /// opening when the launch arguments hold "--panel-packs", it shows the packs page.
     void show(bool onPacks = false);
     /// Closes the panel as its close button would; nothing when it is not open.
     void closeWindow();
