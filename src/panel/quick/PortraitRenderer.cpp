@@ -33,7 +33,7 @@ void main() {
 struct Registry {
     std::mutex mutex;
     std::map<QOpenGLContext*, std::weak_ptr<PortraitRenderer>> renderers;
-    // Renderers that outlived their context's currency cannot free GL names; kept reachable, never used.
+    // Renderers let go of while their context was not current cannot free their GL names: kept, unused.
     std::vector<std::unique_ptr<PortraitRenderer>> orphans;
 };
 
@@ -41,6 +41,17 @@ Registry& registry() {
     // Never destroyed: its renderers must not be freed at exit, when no context is current.
     static auto* made = new Registry;
     return *made;
+}
+
+void release(QOpenGLContext* context, PortraitRenderer* renderer) {
+    Registry& all = registry();
+    std::lock_guard<std::mutex> guard(all.mutex);
+    auto found = all.renderers.find(context);
+    if (found != all.renderers.end() && found->second.expired()) all.renderers.erase(found);
+    if (QOpenGLContext::currentContext() == context)
+        delete renderer;
+    else
+        all.orphans.emplace_back(renderer);
 }
 
 }  // namespace
@@ -80,18 +91,9 @@ std::shared_ptr<PortraitRenderer> PortraitRenderer::forCurrentContext() {
         all.renderers.erase(context);
         return nullptr;
     }
-    std::shared_ptr<PortraitRenderer> made(new PortraitRenderer(std::move(scenes), std::move(mask)),
-                                           [context](PortraitRenderer* renderer) {
-                                               Registry& all = registry();
-                                               std::lock_guard<std::mutex> guard(all.mutex);
-                                               auto found = all.renderers.find(context);
-                                               if (found != all.renderers.end() && found->second.expired())
-                                                   all.renderers.erase(found);
-                                               if (QOpenGLContext::currentContext() == context)
-                                                   delete renderer;
-                                               else
-                                                   all.orphans.emplace_back(renderer);
-                                           });
+    std::shared_ptr<PortraitRenderer> made(
+        new PortraitRenderer(std::move(scenes), std::move(mask)),
+        [context](PortraitRenderer* renderer) { release(context, renderer); });
     entry = made;
     return made;
 }
