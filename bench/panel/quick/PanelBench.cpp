@@ -12,6 +12,7 @@
 #include <QQuickView>
 #include <QQuickWindow>
 #include <QSurfaceFormat>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -107,11 +108,13 @@ void spinFor(double seconds) {
 /// Shows the panel and waits for its first frame on screen; false when none came.
 bool openAndDraw() {
     world->controller->show(false);
-    bool swapped = false;
-    QObject::connect(world->controller->window(), &QQuickWindow::frameSwapped,
-                     [&swapped] { swapped = true; });
-    spin([&swapped] { return swapped; }, 30.0);
-    return swapped;
+    // Frames are swapped on the render thread, which may still be in the handler after the disconnect.
+    auto swapped = std::make_shared<std::atomic<bool>>(false);
+    const QMetaObject::Connection connection = QObject::connect(
+        world->controller->window(), &QQuickWindow::frameSwapped, [swapped] { *swapped = true; });
+    spin([&swapped] { return swapped->load(); }, 30.0);
+    QObject::disconnect(connection);
+    return *swapped;
 }
 
 void close() {
