@@ -13,10 +13,14 @@ RowLayout {
 
     Text {
         Layout.preferredWidth: 150
+        Layout.maximumWidth: 150
         Layout.alignment: Qt.AlignVCenter
         text: row.title
         color: Theme.text
         font.pixelSize: Theme.fontBody
+        // A long title takes a second line rather than losing its end.
+        wrapMode: Text.Wrap
+        maximumLineCount: 2
         elide: Text.ElideRight
     }
     RowLayout {

@@ -25,6 +25,9 @@ RowLayout {
         text: row.title
         color: Theme.text
         font.pixelSize: Theme.fontBody
+        // A long title takes a second line rather than losing its end.
+        wrapMode: Text.Wrap
+        maximumLineCount: 2
         elide: Text.ElideRight
     }
 
