@@ -46,13 +46,14 @@ struct Options {
     std::string update;
     std::string screenshot;
     int tabs = 0;
+    int height = 0;
     int measure = 0;
 };
 
 constexpr const char* kUsage =
     "usage: plimsa_panel_preview [--page swing|corner|packs|general] [--library NAME...] [--swings N]\n"
     "                            [--corners N] [--update VERSION] [--tab N] [--screenshot FILE.png]\n"
-    "                            [--measure N]\n"
+    "                            [--height PIXELS] [--measure N]\n"
     "  --tab N      presses Tab N times before the screenshot (to see the focus ring)\n"
     "  --measure N  opens and closes the panel N times, printing how long each opening took to its first "
     "frame\n";
@@ -73,6 +74,8 @@ std::optional<Options> parse(int argc, char** argv) {
             options.corners = std::atoi(argv[++i]);
         } else if (argument == "--update" && hasValue) {
             options.update = argv[++i];
+        } else if (argument == "--height" && hasValue) {
+            options.height = std::atoi(argv[++i]);
         } else if (argument == "--tab" && hasValue) {
             options.tabs = std::atoi(argv[++i]);
         } else if (argument == "--measure" && hasValue) {
@@ -131,6 +134,37 @@ PanelPage pageNamed(const std::string& name, const SettingsValues& values) {
     return PanelPage::packs();
 }
 
+/// An update checker whose feed announces `version` (none for an empty version).
+std::unique_ptr<UpdateChecker> announcing(Dispatch& dispatch, const std::string& version) {
+    if (version.empty()) return nullptr;
+    const std::string feed = R"({"version": ")" + version + R"(", "url": "https://example.com/new"})";
+    auto fetch = [feed](const std::string&, double, UpdateChecker::FetchCompletion done) { done(feed); };
+    UpdateChecker::Options options;
+    options.feed = "https://example.com/feed";
+    options.currentVersion = "0.1.0";
+    auto updates = std::make_unique<UpdateChecker>(dispatch, fetch, options);
+    updates->check();
+    return updates;
+}
+
+/// Presses Tab as asked, grabs the window into the screenshot file and ends the program, once the
+/// thumbnails have had time to render and the window manager to settle.
+void scheduleScreenshot(PanelController& controller, const Options& options) {
+    QTimer::singleShot(4000, &controller, [&controller, options] {
+        for (int i = 0; i < options.tabs; ++i) {
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier);
+            QGuiApplication::sendEvent(controller.window(), &press);
+            QGuiApplication::sendEvent(controller.window(), &release);
+        }
+        QGuiApplication::processEvents();
+        const QImage image = controller.window()->grabWindow();
+        const bool saved = image.save(QString::fromStdString(options.screenshot));
+        if (!saved) std::fprintf(stderr, "could not write %s\n", options.screenshot.c_str());
+        QGuiApplication::exit(saved ? 0 : 1);
+    });
+}
+
 /// Opens and closes the panel `count` times, printing the time from `show` to the first frame swapped.
 int measureOpenings(PanelController& controller, int count) {
     for (int i = 0; i < count; ++i) {
@@ -180,17 +214,7 @@ int main(int argc, char** argv) {
     CharacterPreviews previews(dispatch, previewOptions);
     PortraitScenes portraits(dispatch, {});
 
-    std::unique_ptr<UpdateChecker> updates;
-    if (!options->update.empty()) {
-        const std::string feed =
-            R"({"version": ")" + options->update + R"(", "url": "https://example.com/new"})";
-        auto fetch = [feed](const std::string&, double, UpdateChecker::FetchCompletion done) { done(feed); };
-        UpdateChecker::Options updateOptions;
-        updateOptions.feed = "https://example.com/feed";
-        updateOptions.currentVersion = "0.1.0";
-        updates = std::make_unique<UpdateChecker>(dispatch, fetch, updateOptions);
-        updates->check();
-    }
+    const std::unique_ptr<UpdateChecker> updates = announcing(dispatch, options->update);
 
     PanelServices services{settings, swingInfo,     packs,   previews, portraits,
                            dispatch, updates.get(), "0.1.0", {},       "https://example.com/earn",
@@ -199,25 +223,11 @@ int main(int argc, char** argv) {
     PanelController controller(services);
     if (options->measure > 0) return measureOpenings(controller, options->measure);
     controller.show(false);
+    if (options->height > 0) controller.window()->resize(controller.window()->width(), options->height);
     if (!options->page.empty()) controller.model()->show(pageNamed(options->page, settings.v()));
     QObject::connect(controller.window(), &QObject::destroyed, &application, &QGuiApplication::quit,
                      Qt::QueuedConnection);
 
-    if (!options->screenshot.empty()) {
-        // Long enough for the thumbnails to render and the window manager to settle.
-        QTimer::singleShot(4000, &application, [&] {
-            for (int i = 0; i < options->tabs; ++i) {
-                QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-                QKeyEvent release(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier);
-                QGuiApplication::sendEvent(controller.window(), &press);
-                QGuiApplication::sendEvent(controller.window(), &release);
-            }
-            QGuiApplication::processEvents();
-            const QImage image = controller.window()->grabWindow();
-            const bool saved = image.save(QString::fromStdString(options->screenshot));
-            if (!saved) std::fprintf(stderr, "could not write %s\n", options->screenshot.c_str());
-            QGuiApplication::exit(saved ? 0 : 1);
-        });
-    }
+    if (!options->screenshot.empty()) scheduleScreenshot(controller, *options);
     return QGuiApplication::exec();
 }
