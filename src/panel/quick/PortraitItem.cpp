@@ -35,6 +35,7 @@ class PortraitClock {
     }
 
     void add(const PortraitItem* item, Tick tick) {
+        remove(item);
         ticks_.push_back({item, std::move(tick)});
         if (!timer_) {
             timer_ = new QTimer(QCoreApplication::instance());
