@@ -49,10 +49,9 @@ QStringList& qtWarnings() {
 
 // A panel on a store of its own, whose temporary character folder holds generated humanoids named
 // "Robo" and "Mia", and one black 200 x 100 window, in an application on `platform`. Child process only.
-class PortraitRun {
-  public:
+struct PortraitRun {
     PortraitRun(const char* platform, const std::string& display)
-        : platform_("QT_QPA_PLATFORM", platform), display_("DISPLAY", display) {
+        : platform("QT_QPA_PLATFORM", platform), display("DISPLAY", display) {
         for (const char* name : {"Robo", "Mia"})
             std::filesystem::copy_file(TestHumanoids::path("humanoid-mixamo-colon.glb"),
                                        CharacterLibrary::directory() / (std::string(name) + ".glb"));
@@ -65,10 +64,10 @@ class PortraitRun {
         format.setAlphaBufferSize(8);
         QSurfaceFormat::setDefaultFormat(format);
         QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
-        app_ = std::make_unique<QGuiApplication>(argc_, argv_);
+        app = std::make_unique<QGuiApplication>(argc, argv);
         panel = std::make_unique<PanelModel>(services);
-        engine_ = std::make_unique<QQmlEngine>();
-        engine_->addImportPath(QStringLiteral("qrc:/"));
+        engine = std::make_unique<QQmlEngine>();
+        engine->addImportPath(QStringLiteral("qrc:/"));
         window = std::make_unique<QQuickWindow>();
         window->setColor(Qt::black);
         window->resize(200, 100);
@@ -76,13 +75,13 @@ class PortraitRun {
     ~PortraitRun() {
         testing::keepGlDriversLoaded();
         window.reset();
-        engine_.reset();
+        engine.reset();
         panel.reset();
     }
 
     // Shows `qml`, a component of module Plimsa.Panel whose property `panel` is set to the panel.
     QQuickItem* show(const char* qml) {
-        QQmlComponent component(engine_.get());
+        QQmlComponent component(engine.get());
         component.setData(QByteArray("import QtQuick\nimport Plimsa.Panel\n") + qml, QUrl());
         if (!component.isReady()) {
             qtWarnings().append(component.errorString());
@@ -125,18 +124,16 @@ class PortraitRun {
         return scene ? scene->users : -1;
     }
 
-  private:
-    testing::TemporaryFolder home_;
-    testing::ScopedEnvironment dataHome_{"XDG_DATA_HOME", (home_.path() / "data").string()};
-    testing::ScopedEnvironment runtime_{"XDG_RUNTIME_DIR", home_.path().string()};
-    testing::ScopedEnvironment platform_;
-    testing::ScopedEnvironment display_;
-    int argc_ = 1;
-    char name_[16] = "portrait_tests";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QGuiApplication> app_;
+    testing::TemporaryFolder home;
+    testing::ScopedEnvironment dataHome{"XDG_DATA_HOME", (home.path() / "data").string()};
+    testing::ScopedEnvironment runtime{"XDG_RUNTIME_DIR", home.path().string()};
+    testing::ScopedEnvironment platform;
+    testing::ScopedEnvironment display;
+    int argc = 1;
+    char programName[16] = "portrait_tests";
+    char* argv[2] = {programName, nullptr};
+    std::unique_ptr<QGuiApplication> app;
 
-  public:
     MemoryDefaults defaults;
     Settings settings{defaults};
     SwingInfo info;
@@ -147,10 +144,8 @@ class PortraitRun {
     PanelServices services{settings, info, packs, previews, portraits, dispatch, nullptr, "", {}, "", {}};
     std::unique_ptr<PanelModel> panel;
 
-  private:
-    std::unique_ptr<QQmlEngine> engine_;
+    std::unique_ptr<QQmlEngine> engine;
 
-  public:
     std::unique_ptr<QQuickWindow> window;
 };
 
