@@ -53,9 +53,10 @@ PanelModel::PanelModel(PanelServices& services, QObject* parent)
     const bool onPacks = OpenOnPacks::shared().consume() || asksForPacksPage(services_.arguments);
     page_ = initialPage(services_.settings.v(), onPacks);
 
-    connect(this, &PanelModel::storeChanged, this, &PanelModel::sidebarChanged);
-    connect(this, &PanelModel::pageChanged, this, &PanelModel::sidebarChanged);
-    connect(this, &PanelModel::libraryChanged, this, &PanelModel::sidebarChanged);
+    sidebar_ = readSidebar();
+    connect(this, &PanelModel::storeChanged, this, &PanelModel::refreshSidebar);
+    connect(this, &PanelModel::pageChanged, this, &PanelModel::refreshSidebar);
+    connect(this, &PanelModel::libraryChanged, this, &PanelModel::refreshSidebar);
     settingsChanged_ = services_.settings.onChanged([this](const SettingsValues&) { emit storeChanged(); });
     swingInfoChanging_ = services_.swingInfo.willChange.connect([this] { storeChangeComing(); });
     packsChanging_ = services_.packs.willChange.connect([this] { storeChangeComing(); });
@@ -67,6 +68,21 @@ PanelModel::PanelModel(PanelServices& services, QObject* parent)
 }
 
 PanelModel::~PanelModel() = default;
+
+PanelModel::SidebarState PanelModel::readSidebar() const {
+    const SettingsValues& values = services_.settings.v();
+    return {Sidebar::swingRows(values, services_.packs.file(), page_), Sidebar::cornerRows(values, page_),
+            Sidebar::swingsNote(values, library_).value_or(std::string()), Sidebar::canAddSwing(values)};
+}
+
+void PanelModel::refreshSidebar() {
+    // Most store changes (a slider's every step) leave the sidebar as it was: its rows, and the portraits
+    // in them, are rebuilt only when something in it changed.
+    SidebarState next = readSidebar();
+    if (next == sidebar_) return;
+    sidebar_ = std::move(next);
+    emit sidebarChanged();
+}
 
 void PanelModel::storeChangeComing() {
     if (storeChangeQueued_) return;

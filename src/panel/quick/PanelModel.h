@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "panel/PanelPage.h"
+#include "panel/Sidebar.h"
 #include "panel/quick/PanelServices.h"
 #include "platform/signal/Connection.h"
 
@@ -85,12 +86,24 @@ class PanelModel : public QObject {
     void closeRequested();
 
   private:
+    /// What the sidebar shows, kept so that it is redrawn only when it changes.
+    struct SidebarState {
+        std::vector<Sidebar::Row> swingRows;
+        std::vector<Sidebar::Row> cornerRows;
+        std::string swingsNote;
+        bool canAddSwing = false;
+
+        bool operator==(const SidebarState&) const = default;
+    };
+    SidebarState readSidebar() const;
+    void refreshSidebar();
     /// SwingInfo and Packs announce before they change: the pages hear of it on the next turn, once.
     void storeChangeComing();
 
     PanelServices& services_;
     std::vector<std::string> library_;
     PanelPage page_;
+    SidebarState sidebar_;
     bool storeChangeQueued_ = false;
     Connection settingsChanged_;
     Connection swingInfoChanging_;
