@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSignalSpy>
@@ -51,7 +51,8 @@ struct Session {
     int argc = 1;
     char name[20] = "panel_quick_tests";
     char* argv[2] = {name, nullptr};
-    std::unique_ptr<QGuiApplication> app;
+    // A QApplication: QtTest's mouse helpers take the application for one when Qt Widgets is linked.
+    std::unique_ptr<QApplication> app;
 
     Session() {
         if (!desktop.isRunning()) return;
@@ -67,7 +68,7 @@ struct Session {
         format.setAlphaBufferSize(8);
         QSurfaceFormat::setDefaultFormat(format);
         QQuickWindow::setGraphicsApi(QSGRendererInterface::OpenGL);
-        app = std::make_unique<QGuiApplication>(argc, argv);
+        app = std::make_unique<QApplication>(argc, argv);
     }
     ~Session() {
         testing::keepGlDriversLoaded();
