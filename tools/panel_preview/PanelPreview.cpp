@@ -8,9 +8,11 @@
 #include <QSurfaceFormat>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -171,9 +173,12 @@ int measureOpenings(PanelController& controller, int count) {
         QElapsedTimer timer;
         timer.start();
         controller.show(false);
-        bool swapped = false;
-        QObject::connect(controller.window(), &QQuickWindow::frameSwapped, [&swapped] { swapped = true; });
-        while (!swapped && timer.elapsed() < 20000) QGuiApplication::processEvents(QEventLoop::AllEvents, 5);
+        // Frames are swapped on the render thread, which may still be in the handler after the disconnect.
+        auto swapped = std::make_shared<std::atomic<bool>>(false);
+        const QMetaObject::Connection connection = QObject::connect(
+            controller.window(), &QQuickWindow::frameSwapped, [swapped] { *swapped = true; });
+        while (!*swapped && timer.elapsed() < 20000) QGuiApplication::processEvents(QEventLoop::AllEvents, 5);
+        QObject::disconnect(connection);
         std::printf("opening %d: %lld ms to the first frame\n", i + 1,
                     static_cast<long long>(timer.elapsed()));
         controller.closeWindow();

@@ -1,5 +1,9 @@
 #include "panel/quick/PanelController.h"
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QQmlEngine>
@@ -107,7 +111,14 @@ void PanelController::dropWindow() {
     view_ = nullptr;
     model_ = nullptr;
     PortraitScenes& portraits = services_.portraits;
-    services_.dispatch.after(kPortraitReleaseSeconds, [&portraits] { portraits.removeAll(); });
+    services_.dispatch.after(kPortraitReleaseSeconds, [&portraits] {
+        portraits.removeAll();
+#ifdef __GLIBC__
+        // The window's render thread freed its memory into an allocator arena of its own, which glibc keeps
+        // mapped: without this, every opening and closing leaves the process about 18 MiB larger.
+        malloc_trim(0);
+#endif
+    });
 }
 
 }  // namespace plimsa
