@@ -95,7 +95,19 @@ frame_of() {
   IFS=', ' read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //')
   echo $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))
 }
-overlays() { xdotool search --onlyvisible --pid "$app" 2>/dev/null || true; }
+# The settings panel (the app's one window the window manager manages: it has a WM_STATE) and the overlays
+# (every other window it shows; they bypass the window manager).
+panel() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
+    xprop -id "$id" WM_STATE 2>/dev/null | grep -q "window state" && echo "$id" && return
+  done
+}
+overlays() {
+  local shown
+  shown=$(panel)
+  xdotool search --onlyvisible --pid "$app" 2>/dev/null | { [[ -n $shown ]] && grep -vx "$shown" || cat; }
+}
 # The overlay whose geometry satisfies an awk condition on x, y, w, h.
 overlay_where() {
   local id
@@ -118,6 +130,15 @@ hangs_from() {
   read -r x y w h < <(geometry "$id")
   near "$y" "$fy" && awk -v x="$x" -v w="$w" -v c="$cx" 'BEGIN {d = x + w / 2 - c; exit !(d <= 1 && d >= -1)}'
 }
+
+# No tray host runs here, so the panel opens at launch (the only way into the menu); Escape closes it and
+# the first xterm is the front window again.
+panel_shown() { [[ -n "$(panel)" ]]; }
+until_true 150 panel_shown || fail "the settings panel did not open at launch without a tray"
+xdotool windowactivate --sync "$(panel)" key Escape
+until_true 50 eval '! panel_shown' || fail "Escape did not close the settings panel"
+xdotool windowactivate --sync "$first"
+echo "ok: without a tray the settings panel opens at launch, and Escape closes it"
 
 three_overlays() { (($(overlays | wc -l) >= 3)); }
 until_true 150 three_overlays || fail "expected three overlays, got: $(overlays | wc -l)"
@@ -191,8 +212,9 @@ if [[ -n $screenshot ]]; then import -window root "$screenshot" && echo "screens
 # --- A second launch hands over and exits; quitting leaves only the settings ---
 timeout 20 "$plimsa" >"$work/second.log" 2>&1 || fail "the second launch failed: $(cat "$work/second.log")"
 sleep 0.5
+until_true 50 panel_shown || fail "a second launch did not open the running app's settings panel"
 (($(overlays | wc -l) == 3)) || fail "a second launch changed the overlays"
-echo "ok: a second launch exits and shows nothing of its own"
+echo "ok: a second launch exits and opens the running app's settings panel"
 
 kill -TERM "$app"
 wait "$app" || fail "plimsa did not exit cleanly on SIGTERM (status $?)"
