@@ -89,7 +89,11 @@ struct PortraitRun {
         }
         auto* item = qobject_cast<QQuickItem*>(
             component.createWithInitialProperties({{"panel", QVariant::fromValue(panel.get())}}));
-        if (item != nullptr) item->setParentItem(window->contentItem());
+        // Owned by the window's content item too, so that it goes with the window.
+        if (item != nullptr) {
+            item->setParent(window->contentItem());
+            item->setParentItem(window->contentItem());
+        }
         window->show();
         return item;
     }
