@@ -13,6 +13,8 @@ RowLayout {
     property real value: 0
     property string unit
     property string text: value.toFixed(2)
+    // What a screen reader calls the slider; rows that repeat a title (one block per seat) say whose it is.
+    property string accessibleName: title
 
     signal moved(real value)
 
@@ -42,7 +44,7 @@ RowLayout {
         stepSize: (row.to - row.from) / 100
         snapMode: Slider.NoSnap
         focusPolicy: Qt.StrongFocus
-        Accessible.name: row.title
+        Accessible.name: row.accessibleName
 
         onMoved: {
             row.moved(value)

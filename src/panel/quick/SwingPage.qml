@@ -337,6 +337,7 @@ Item {
 
                                 objectName: "fit:" + fitColumn.index + ":" + row.title
                                 title: row.title
+                                accessibleName: fitColumn.block.caption + ": " + row.title
                                 from: row.from
                                 to: row.to
                                 value: row.value
