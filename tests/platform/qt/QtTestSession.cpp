@@ -1,13 +1,13 @@
 #include "platform/qt/QtTestSession.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <link.h>
 
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+
+#include "support/GlDrivers.h"
 
 namespace plimsa::testing {
 namespace {
@@ -24,18 +24,6 @@ struct Owned {
 Owned& owned() {
     static Owned instance;
     return instance;
-}
-
-/// Mesa's GLX driver is unloaded when the display closes, taking the only pointers to what it still holds
-/// with it; kept loaded, the leak checker sees that memory as reachable, as it is.
-void keepGlDriversLoaded() {
-    dl_iterate_phdr(
-        [](dl_phdr_info* info, size_t, void*) {
-            if (info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "_dri.so") != nullptr)
-                dlopen(info->dlpi_name, RTLD_LAZY | RTLD_NOLOAD | RTLD_NODELETE);
-            return 0;
-        },
-        nullptr);
 }
 
 /// Ends the application, then the X server, while the process is still whole.
