@@ -195,7 +195,7 @@ std::vector<std::string> BoneFinder::candidates(Bone bone, std::string_view side
     return spellAll(kHand);
 }
 
-SkeletonBones BoneFinder::find(Node& model) {
+SkeletonBones BoneFinder::find(Node& model, const GltfHumanoid* /*humanoid*/) {
     const NameTable table = nameTable(model);
     SkeletonBones bones;
     bones.nameCount = table.size();
@@ -207,19 +207,35 @@ SkeletonBones BoneFinder::find(Node& model) {
         Node* thigh = lookUp(table, Bone::thigh, side);
         Node* shin = lookUp(table, Bone::shin, side);
         if (thigh != nullptr && shin != nullptr) {
-            bones.legs.push_back({thigh, shin});
+            bones.legs.push_back({.thigh = thigh, .shin = shin, .foot = nullptr});
         }
         Node* upper = lookUp(table, Bone::upperArm, side);
         Node* fore = lookUp(table, Bone::forearm, side);
         Node* hand = lookUp(table, Bone::hand, side);
         if (upper != nullptr && fore != nullptr && hand != nullptr) {
-            bones.arms.push_back({upper, fore, hand, handEndOf(*hand)});
+            bones.arms.push_back({.upper = upper, .fore = fore, .hand = hand, .handEnd = handEndOf(*hand), .fingers = {}, .thumb = {}});
         }
     }
     if (bones.head == nullptr) {
         bones.head = neck;
     }
+    if (bones.hips != nullptr || !bones.legs.empty() || !bones.arms.empty()) {
+        bones.source = SkeletonBones::Source::names;
+    }
     return bones;
+}
+
+void BoneFinder::describe(const SkeletonBones& bones, CharacterReport& report) {
+    report.source = bones.source;
+    report.bones.push_back("hips: " + nameOf(bones.hips));
+    report.bones.push_back("head: " + nameOf(bones.head));
+    report.bones.push_back("legs: " + std::to_string(bones.legs.size()) + ", arms: " + std::to_string(bones.arms.size()));
+    if (bones.arms.empty()) {
+        report.fallbacks.push_back("no arms found, so no grip on the chains");
+    }
+    if (bones.legs.empty()) {
+        report.fallbacks.push_back("no legs found, so no kicking");
+    }
 }
 
 std::string BoneFinder::summary(const SkeletonBones& bones) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "character/CharacterReport.h"
 #include "character/SkeletonBones.h"
 
 #include <string>
@@ -9,6 +10,7 @@
 namespace plimsa {
 
 class Node;
+struct GltfHumanoid;
 
 /// Finds the bones of an arbitrary rigged model by name. Names are compared after `normalise`, against
 /// fixed candidate lists per bone and side, so the common conventions (mixamorig:LeftUpLeg, thigh_l,
@@ -28,7 +30,10 @@ public:
     /// Searches every node under `model` (not `model` itself), depth first, parents before children; a
     /// later node whose name normalises to the same key wins. Never fails: bones not found stay null, and
     /// a leg or arm is listed only when all of its bones were found.
-    static SkeletonBones find(Node& model);
+    static SkeletonBones find(Node& model, const GltfHumanoid* humanoid = nullptr);
+
+    /// Fills the report's `bones` and `fallbacks` lines (and `source`) for what `find` returned.
+    static void describe(const SkeletonBones& bones, CharacterReport& report);
 
     /// The one-line summary printed once per loaded model:
     /// "SkinnedCharacter: hips=H spine=S head=N legs=L arms=A bones=B" with "-" for a missing bone.

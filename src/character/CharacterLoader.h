@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "character/CharacterReport.h"
 #include "character/SwingCharacter.h"
 
 namespace plimsa {
@@ -13,9 +14,17 @@ class Scene;
 /// Any thread (loading touches no shared state); the character is then used by one thread at a time.
 namespace CharacterLoader {
 
-/// True when the file's extension, ignoring case, is "glb" or "gltf": such files are loaded as rigged
-/// glTF models; every other file goes to `CharacterRig::load`.
+/// True when the file's extension, ignoring case, is "glb", "gltf" or "vrm": such files are loaded as
+/// rigged glTF models; every other file goes to `CharacterRig::load`.
 bool isGltf(const std::filesystem::path& file);
+
+/// A character and the report of how it loaded; no character, and the report saying why, when the file
+/// is not usable.
+struct Loaded {
+    std::unique_ptr<SwingCharacter> character;
+    CharacterReport report;
+};
+Loaded loadWithReport(const std::filesystem::path& file);
 
 /// A rigged glTF model as a skinned character, or the named-part figure `CharacterRig::load` reads. Nothing
 /// when the file cannot be read or parsed, or holds no usable character.

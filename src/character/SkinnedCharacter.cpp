@@ -3,10 +3,12 @@
 #include "character/ArmPoser.h"
 #include "character/BoneFinder.h"
 #include "character/TextureDownscaler.h"
+#include "platform/gltf/GltfHumanoid.h"
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Material.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
+#include "platform/scene/Texture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,12 +37,17 @@ glm::quat aboutY(double angle) {
 
 }  // namespace
 
-SkinnedCharacter::SkinnedCharacter(Scene& scene)
+SkinnedCharacter::SkinnedCharacter(Scene& scene, const GltfHumanoid* humanoid)
     : root_(Node::make("Root")), model_(Node::make()), poser_(*root_) {
     root_->addChildNode(model_);
-    adoptNodes(scene);
+    const bool turnAround = humanoid != nullptr && humanoid->facesMinusZ();
+    adoptNodes(scene, turnAround);
+    if (turnAround) {
+        report_.notes.push_back("VRM 0.x avatar: turned round to face forward");
+    }
     prepareMaterials();
-    bones_ = BoneFinder::find(*model_);
+    bones_ = BoneFinder::find(*model_, humanoid);
+    BoneFinder::describe(bones_, report_);
     std::printf("%s\n", BoneFinder::summary(bones_).c_str());
     std::fflush(stdout);
     headNode_ = bones_.head != nullptr ? bones_.head->shared_from_this() : root_;
@@ -49,11 +56,18 @@ SkinnedCharacter::SkinnedCharacter(Scene& scene)
     placeOnSeat();
 }
 
-void SkinnedCharacter::adoptNodes(Scene& scene) {
+void SkinnedCharacter::adoptNodes(Scene& scene, bool turnAround) {
     // Copy the list first: moving a child edits the list being walked.
     const std::vector<std::shared_ptr<Node>> children = scene.rootNode().childNodes();
+    const glm::quat halfTurn = aboutY(std::numbers::pi);
     for (const std::shared_ptr<Node>& child : children) {
         child->removeFromParentNode();
+        if (turnAround) {
+            // Turning each top node about the model's origin turns the whole model, skinned meshes with
+            // their joints, without a node of our own that the bone and fit measures would count.
+            child->setPosition(halfTurn * child->position());
+            child->setOrientation(halfTurn * child->orientation());
+        }
         model_->addChildNode(child);
     }
 }
@@ -76,6 +90,12 @@ void SkinnedCharacter::prepareMaterials() {
                 auto [entry, isNew] = shrunk.try_emplace(image.get());
                 if (isNew) {
                     entry->second = TextureDownscaler::downscaled(image, kMaxTextureSide);
+                    if (entry->second != image) {
+                        report_.textures.push_back(
+                            "texture \"" + image->name() + "\" made smaller: " + std::to_string(image->width()) +
+                            "x" + std::to_string(image->height()) + " to " + std::to_string(entry->second->width()) +
+                            "x" + std::to_string(entry->second->height()));
+                    }
                 }
                 if (entry->second != image) {
                     material->setDiffuseImage(entry->second);

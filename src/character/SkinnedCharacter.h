@@ -1,6 +1,7 @@
 #pragma once
 
 #include "character/BonePoser.h"
+#include "character/CharacterReport.h"
 #include "character/SeatFit.h"
 #include "character/SkeletonBones.h"
 #include "character/SwingCharacter.h"
@@ -17,6 +18,7 @@ namespace plimsa {
 class Material;
 class Node;
 class Scene;
+struct GltfHumanoid;
 
 /// Drives an arbitrary rigged glTF model as a swing character. Construction adopts the model's nodes,
 /// makes its materials matte and its textures small, finds the bones by name, records the rest pose and
@@ -34,8 +36,9 @@ public:
     /// resets and reads it around its own `apply` calls.
     static std::atomic<int> lapFallbacks;
 
-    /// Takes over every top-level node of `scene` (they leave the scene's root).
-    explicit SkinnedCharacter(Scene& scene);
+    /// Takes over every top-level node of `scene` (they leave the scene's root). A VRM humanoid map, when
+    /// given, names the bones; a VRM 0.x avatar is turned to face +Z.
+    explicit SkinnedCharacter(Scene& scene, const GltfHumanoid* humanoid = nullptr);
 
     const std::shared_ptr<Node>& root() const override { return root_; }
     const std::shared_ptr<Node>& headNode() const override { return headNode_; }
@@ -50,11 +53,14 @@ public:
     const std::shared_ptr<Node>& model() const { return model_; }
     const SkeletonBones& bones() const { return bones_; }
     const SeatFit& fit() const { return fit_; }
+    /// What was found and done at load (bones, fallbacks, textures made smaller); `file` and `usable` are
+    /// the loader's to fill.
+    const CharacterReport& report() const { return report_; }
     /// Every distinct material of the model, in first-use order.
     const std::vector<std::shared_ptr<Material>>& materials() const { return materials_; }
 
 private:
-    void adoptNodes(Scene& scene);
+    void adoptNodes(Scene& scene, bool turnAround);
     void prepareMaterials();
     void recordPalms();
     void placeOnSeat();
@@ -83,6 +89,7 @@ private:
     BonePoser poser_;
     SkeletonBones bones_;
     SeatFit fit_;
+    CharacterReport report_;
     std::vector<std::shared_ptr<Material>> materials_;
     double appliedShine_ = -1.0;
     float lookYaw_ = 0.0f;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/gltf/GltfDocument.h"
+#include "platform/gltf/GltfHumanoid.h"
 #include "platform/gltf/GltfLimits.h"
 
 #include <cstdint>
@@ -21,6 +22,8 @@ struct GltfLoadResult {
     std::shared_ptr<Scene> scene;
     std::string error;
     std::vector<std::string> warnings;
+    /// The VRM humanoid bone map, when the file carries one (a .vrm avatar).
+    std::optional<GltfHumanoid> humanoid;
 
     explicit operator bool() const { return scene != nullptr; }
 };
