@@ -81,6 +81,15 @@ std::vector<uint8_t> glbBytes(tinygltf::Model& model) {
     return {bytes.begin(), bytes.end()};
 }
 
+std::vector<uint8_t> gltfBytes(tinygltf::Model& model) {
+    std::ostringstream stream;
+    tinygltf::TinyGLTF writer;
+    writer.SetImageWriter(nullptr, nullptr);
+    if (!writer.WriteGltfSceneToStream(&model, stream, true, false)) return {};
+    const std::string bytes = stream.str();
+    return {bytes.begin(), bytes.end()};
+}
+
 bool writeGlb(const std::vector<uint8_t>& bytes, const std::filesystem::path& target) {
     if (bytes.empty()) return false;
     std::filesystem::path partial = target;

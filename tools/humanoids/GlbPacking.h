@@ -61,6 +61,10 @@ void addSkinnedBody(tinygltf::Model& model, GlbPacker& packer, const SkinnedBody
 /// The model as binary glTF, its buffer padded to 4 bytes first; empty when encoding fails.
 std::vector<uint8_t> glbBytes(tinygltf::Model& model);
 
+/// The model as a .gltf JSON document with its buffers embedded as data: URIs; images keep their URIs and are
+/// not written. Empty when encoding fails.
+std::vector<uint8_t> gltfBytes(tinygltf::Model& model);
+
 /// Writes `bytes` to `target` through a ".partial" file renamed into place, so a failed write leaves
 /// nothing half-written behind. False on failure (or when `bytes` is empty).
 bool writeGlb(const std::vector<uint8_t>& bytes, const std::filesystem::path& target);

@@ -1,5 +1,7 @@
 #include "humanoids/HumanoidSkeleton.h"
 
+#include "humanoids/HumanoidVariants.h"
+
 #include <glm/gtc/matrix_transform.hpp>
 
 #include <array>
@@ -18,12 +20,18 @@ struct Finger {
 
 // Finger joints of the left hand relative to the wrist; the right hand mirrors x.
 const std::array<Finger, 5> kFingers = {{
-    {"Thumb", {{{0.030f, -0.015f, 0.025f}, {0.060f, -0.020f, 0.045f}, {0.085f, -0.025f, 0.060f},
-                {0.105f, -0.030f, 0.070f}}}},
-    {"Index", {{{0.085f, 0.0f, 0.022f}, {0.125f, 0.0f, 0.024f}, {0.150f, 0.0f, 0.025f}, {0.172f, 0.0f, 0.025f}}}},
+    {"Thumb",
+     {{{0.030f, -0.015f, 0.025f},
+       {0.060f, -0.020f, 0.045f},
+       {0.085f, -0.025f, 0.060f},
+       {0.105f, -0.030f, 0.070f}}}},
+    {"Index",
+     {{{0.085f, 0.0f, 0.022f}, {0.125f, 0.0f, 0.024f}, {0.150f, 0.0f, 0.025f}, {0.172f, 0.0f, 0.025f}}}},
     {"Middle", {{{0.090f, 0.0f, 0.0f}, {0.130f, 0.0f, 0.0f}, {0.160f, 0.0f, 0.0f}, {0.185f, 0.0f, 0.0f}}}},
-    {"Ring", {{{0.085f, 0.0f, -0.020f}, {0.120f, 0.0f, -0.021f}, {0.145f, 0.0f, -0.022f}, {0.165f, 0.0f, -0.022f}}}},
-    {"Pinky", {{{0.075f, 0.0f, -0.038f}, {0.100f, 0.0f, -0.040f}, {0.120f, 0.0f, -0.041f}, {0.135f, 0.0f, -0.041f}}}},
+    {"Ring",
+     {{{0.085f, 0.0f, -0.020f}, {0.120f, 0.0f, -0.021f}, {0.145f, 0.0f, -0.022f}, {0.165f, 0.0f, -0.022f}}}},
+    {"Pinky",
+     {{{0.075f, 0.0f, -0.038f}, {0.100f, 0.0f, -0.040f}, {0.120f, 0.0f, -0.041f}, {0.135f, 0.0f, -0.041f}}}},
 }};
 
 std::pair<std::string, std::string> splitSide(const std::string& canonical) {
@@ -49,12 +57,12 @@ std::pair<std::string, int> fingerPart(const std::string& part) {
 
 std::string blenderName(const std::string& canonical) {
     static const std::vector<std::pair<std::string, std::string>> centre = {
-        {"Root", "root"},   {"Hips", "hips"}, {"Spine", "spine"}, {"Spine1", "spine.001"},
+        {"Root", "root"},    {"Hips", "hips"}, {"Spine", "spine"}, {"Spine1", "spine.001"},
         {"Spine2", "chest"}, {"Neck", "neck"}, {"Head", "head"},   {"HeadTop_End", "head_end"}};
     static const std::vector<std::pair<std::string, std::string>> sided = {
-        {"Shoulder", "shoulder"}, {"Arm", "upper_arm"}, {"ForeArm", "forearm"}, {"Hand", "hand"},
-        {"UpLeg", "thigh"},       {"Leg", "shin"},      {"Foot", "foot"},       {"ToeBase", "toe"},
-        {"Toe_End", "toe_end"}};
+        {"Shoulder", "shoulder"}, {"Arm", "upper_arm"}, {"ForeArm", "forearm"},
+        {"Hand", "hand"},         {"UpLeg", "thigh"},   {"Leg", "shin"},
+        {"Foot", "foot"},         {"ToeBase", "toe"},   {"Toe_End", "toe_end"}};
     const auto [side, part] = splitSide(canonical);
     if (side.empty()) {
         for (const auto& [from, to] : centre)
@@ -72,12 +80,12 @@ std::string blenderName(const std::string& canonical) {
 
 std::string unrealName(const std::string& canonical) {
     static const std::vector<std::pair<std::string, std::string>> centre = {
-        {"Root", "root"},       {"Hips", "pelvis"},   {"Spine", "spine_01"}, {"Spine1", "spine_02"},
-        {"Spine2", "spine_03"}, {"Neck", "neck_01"}, {"Head", "head"},       {"HeadTop_End", "head_end"}};
+        {"Root", "root"},       {"Hips", "pelvis"},  {"Spine", "spine_01"}, {"Spine1", "spine_02"},
+        {"Spine2", "spine_03"}, {"Neck", "neck_01"}, {"Head", "head"},      {"HeadTop_End", "head_end"}};
     static const std::vector<std::pair<std::string, std::string>> sided = {
-        {"Shoulder", "clavicle"}, {"Arm", "upperarm"}, {"ForeArm", "lowerarm"}, {"Hand", "hand"},
-        {"UpLeg", "thigh"},       {"Leg", "calf"},     {"Foot", "foot"},         {"ToeBase", "ball"},
-        {"Toe_End", "ball_end"}};
+        {"Shoulder", "clavicle"}, {"Arm", "upperarm"}, {"ForeArm", "lowerarm"},
+        {"Hand", "hand"},         {"UpLeg", "thigh"},  {"Leg", "calf"},
+        {"Foot", "foot"},         {"ToeBase", "ball"}, {"Toe_End", "ball_end"}};
     const auto [side, part] = splitSide(canonical);
     if (side.empty()) {
         for (const auto& [from, to] : centre)
@@ -91,6 +99,28 @@ std::string unrealName(const std::string& canonical) {
     char digits[8];
     std::snprintf(digits, sizeof digits, "_%02d", number);
     return finger + digits + suffix;
+}
+
+// Game-pack IK rigs: lower-case names with ".l"/".r", the hand called the wrist.
+std::string lowerDotName(const std::string& canonical) {
+    static const std::vector<std::pair<std::string, std::string>> centre = {
+        {"Root", "root"},         {"Hips", "hips"}, {"Spine", "spine"}, {"Spine1", "chest"},
+        {"Spine2", "upperchest"}, {"Neck", "neck"}, {"Head", "head"},   {"HeadTop_End", "head_end"}};
+    static const std::vector<std::pair<std::string, std::string>> sided = {
+        {"Shoulder", "shoulder"}, {"Arm", "upperarm"},   {"ForeArm", "lowerarm"},
+        {"Hand", "wrist"},        {"UpLeg", "upperleg"}, {"Leg", "lowerleg"},
+        {"Foot", "foot"},         {"ToeBase", "toes"},   {"Toe_End", "toes_end"}};
+    const auto [side, part] = splitSide(canonical);
+    if (side.empty()) {
+        for (const auto& [from, to] : centre)
+            if (from == part) return to;
+        return lower(part);
+    }
+    const std::string suffix = side == "Left" ? ".l" : ".r";
+    for (const auto& [from, to] : sided)
+        if (from == part) return to + suffix;
+    const auto [finger, number] = fingerPart(part);
+    return finger + std::to_string(number) + suffix;
 }
 
 }  // namespace
@@ -113,6 +143,12 @@ HumanoidSkeleton::HumanoidSkeleton(bool fullFingers, RestPose pose, bool withRoo
         lowerArm("Left", 1.0f, kAPoseDegrees);
         lowerArm("Right", -1.0f, kAPoseDegrees);
     }
+}
+
+HumanoidSkeleton HumanoidSkeleton::of(const HumanoidSpec& spec) {
+    HumanoidSkeleton skeleton(spec.fullFingers, spec.pose, hasRootBone(spec));
+    reshapeSkeleton(spec, skeleton);
+    return skeleton;
 }
 
 int HumanoidSkeleton::add(std::string canonical, std::string_view parent, const glm::vec3& position) {
@@ -180,12 +216,20 @@ glm::vec3 HumanoidSkeleton::position(std::string_view canonical) const {
 
 std::string HumanoidSkeleton::boneName(const std::string& canonical, BoneNaming naming, int index) {
     switch (naming) {
-        case BoneNaming::mixamoColon: return "mixamorig:" + canonical;
-        case BoneNaming::mixamoUnderscore: return "mixamorig_" + canonical;
-        case BoneNaming::mixamoBare: return canonical;
-        case BoneNaming::blender: return blenderName(canonical);
-        case BoneNaming::unreal: return unrealName(canonical);
-        case BoneNaming::unrecognisable: break;
+        case BoneNaming::mixamoColon:
+            return "mixamorig:" + canonical;
+        case BoneNaming::mixamoUnderscore:
+            return "mixamorig_" + canonical;
+        case BoneNaming::mixamoBare:
+            return canonical;
+        case BoneNaming::blender:
+            return blenderName(canonical);
+        case BoneNaming::unreal:
+            return unrealName(canonical);
+        case BoneNaming::lowerDotSide:
+            return lowerDotName(canonical);
+        case BoneNaming::unrecognisable:
+            break;
     }
     char name[32];
     std::snprintf(name, sizeof name, "Bone.%03d", index);

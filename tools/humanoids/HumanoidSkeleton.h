@@ -22,12 +22,17 @@ struct HumanoidJoint {
 /// The joints of a test humanoid in rest pose, parents before children. The character's left side is +X
 /// (it faces the viewer). Plain value, any thread.
 class HumanoidSkeleton {
-public:
+  public:
     /// `fullFingers` gives 65 joints, otherwise 24; `withRootBone` adds a "Root" joint at the origin above
     /// the hips (Unreal rigs have one).
     HumanoidSkeleton(bool fullFingers, RestPose pose, bool withRootBone);
 
+    /// The skeleton a file of `spec` carries: the joints above, then the spec's IK parenting, proportions
+    /// and facing (see HumanoidShape).
+    static HumanoidSkeleton of(const HumanoidSpec& spec);
+
     const std::vector<HumanoidJoint>& joints() const { return joints_; }
+    std::vector<HumanoidJoint>& joints() { return joints_; }
     /// Index of the joint with this canonical name, or -1.
     int find(std::string_view canonical) const;
     /// Position of a joint by canonical name; (0, 0, 0) when absent.
@@ -36,7 +41,7 @@ public:
     /// The name the joint carries in a file of the given convention; `index` numbers unrecognisable names.
     static std::string boneName(const std::string& canonical, BoneNaming naming, int index);
 
-private:
+  private:
     int add(std::string canonical, std::string_view parent, const glm::vec3& position);
     void addArm(const char* side, float sign, bool fullFingers);
     void addLeg(const char* side, float sign, bool fullFingers);

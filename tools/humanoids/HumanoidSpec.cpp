@@ -1,5 +1,7 @@
 #include "humanoids/HumanoidSpec.h"
 
+#include <utility>
+
 namespace plimsa {
 
 std::vector<HumanoidSpec> HumanoidSpec::standardSet() {
@@ -23,6 +25,17 @@ std::vector<HumanoidSpec> HumanoidSpec::standardSet() {
     textured.textureHeight = 2048;
     add("humanoid-no-bones.glb", BoneNaming::unrecognisable);
     add("humanoid-65-joints.glb", BoneNaming::mixamoColon).fullFingers = true;
+    for (const auto& [name, format] : {std::pair{"humanoid-vrm1.vrm", HumanoidFormat::vrm1},
+                                       std::pair{"humanoid-vrm0.vrm", HumanoidFormat::vrm0}}) {
+        HumanoidSpec& avatar = add(name, BoneNaming::unrecognisable);
+        avatar.format = format;
+        avatar.fullFingers = true;
+    }
+    HumanoidSpec& ikRig = add("humanoid-ik-rig.glb", BoneNaming::lowerDotSide);
+    ikRig.ikRig = true;
+    ikRig.fullFingers = true;
+    add("humanoid-chibi.glb", BoneNaming::mixamoBare).proportions = Proportions::chibi;
+    add("humanoid-missing-texture.gltf", BoneNaming::mixamoColon).format = HumanoidFormat::gltfMissingImage;
     return set;
 }
 

@@ -12,14 +12,27 @@ enum class BoneNaming {
     mixamoBare,        // "Hips", "LeftUpLeg", "LeftHandMiddle1"
     blender,           // "hips", "thigh.L", "upper_arm.L", "f_middle.01.L"
     unreal,            // "root", "pelvis", "thigh_l", "upperarm_l", "middle_01_l"
-    unrecognisable,    // "Bone.000", "Bone.001", ...: no name a bone finder knows
+    lowerDotSide,    // "root", "hips", "upperleg.l", "lowerarm.r", "wrist.l", "index1.l" (game-pack IK rigs)
+    unrecognisable,  // "Bone.000", "Bone.001", ...: no name a bone finder knows
 };
 
 /// Arms straight out sideways, or lowered 40 degrees with the rotation in the upper-arm bones' rest pose.
 enum class RestPose { tPose, aPose };
 
-/// One test humanoid: a skinned body facing +Z, Y up, 1.8 m tall with its feet at y = 0 (times
-/// `unitsPerMetre` in the file's units). Plain value.
+/// How the file is written.
+enum class HumanoidFormat {
+    glb,   // plain binary glTF
+    vrm1,  // binary glTF with a VRM 1.0 humanoid map ("VRMC_vrm") and an MToon material
+    vrm0,  // binary glTF with a VRM 0.x humanoid map ("VRM") and MToon material properties, facing -Z
+    gltfMissingImage,  // a .gltf with its buffer embedded whose skin texture names an image file that is
+                       // absent
+};
+
+/// Body proportions: an adult's, or a chibi's (head about 40 % of the height, short legs, long-ish arms).
+enum class Proportions { adult, chibi };
+
+/// One test humanoid: a skinned body facing +Z (-Z for VRM 0.x), Y up, 1.8 m tall with its feet at y = 0
+/// (times `unitsPerMetre` in the file's units). Plain value.
 struct HumanoidSpec {
     std::string fileName;  // "humanoid-mixamo-colon.glb"
     BoneNaming naming = BoneNaming::mixamoColon;
@@ -37,6 +50,10 @@ struct HumanoidSpec {
     /// A small PNG shared by the skin and shirt materials (one image, two materials; the shirt's use has
     /// a KHR_texture_transform).
     bool sharedTexture = false;
+    HumanoidFormat format = HumanoidFormat::glb;
+    /// Feet and hands hang from the root bone rather than the shins and forearms (IK-style rigs).
+    bool ikRig = false;
+    Proportions proportions = Proportions::adult;
 
     /// The standard set the tests and benchmarks use.
     static std::vector<HumanoidSpec> standardSet();

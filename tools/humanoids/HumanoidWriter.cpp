@@ -3,12 +3,13 @@
 #include "humanoids/GlbPacking.h"
 #include "humanoids/HumanoidBody.h"
 #include "humanoids/HumanoidSkeleton.h"
+#include "humanoids/HumanoidVariants.h"
 
+#include <stb/stb_image_write.h>
+#include <tiny_gltf.h>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/quaternion.hpp>
 #include <glm/gtc/type_ptr.hpp>
-#include <stb/stb_image_write.h>
-#include <tiny_gltf.h>
 
 #include <cmath>
 #include <cstring>
@@ -23,13 +24,11 @@ struct Colour {
 
 // Indexed by BodyMaterial.
 constexpr Colour kColours[kBodyMaterialCount] = {
-    {"Skin", {0.92f, 0.74f, 0.62f}},     {"Shirt", {0.22f, 0.42f, 0.75f}}, {"Trousers", {0.22f, 0.24f, 0.32f}},
-    {"Shoes", {0.35f, 0.22f, 0.15f}},    {"Eyes", {0.06f, 0.06f, 0.08f}},
+    {"Skin", {0.92f, 0.74f, 0.62f}},  {"Shirt", {0.22f, 0.42f, 0.75f}}, {"Trousers", {0.22f, 0.24f, 0.32f}},
+    {"Shoes", {0.35f, 0.22f, 0.15f}}, {"Eyes", {0.06f, 0.06f, 0.08f}},
 };
 
-
 // Appends data to the single buffer and describes it with buffer views and accessors.
-
 
 // A two-tone checkerboard with a stripe gradient, so texturing is visible in renders.
 std::vector<unsigned char> texturePixels(int width, int height) {
@@ -37,7 +36,8 @@ std::vector<unsigned char> texturePixels(int width, int height) {
     const int tile = std::max(1, width / 16);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            unsigned char* p = &pixels[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3];
+            unsigned char* p =
+                &pixels[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 3];
             const bool dark = ((x / tile) + (y / tile)) % 2 == 1;
             p[0] = static_cast<unsigned char>(dark ? 200 : 250);
             p[1] = static_cast<unsigned char>(dark ? 150 : 205);
@@ -50,8 +50,9 @@ std::vector<unsigned char> texturePixels(int width, int height) {
 int addImage(tinygltf::Model& model, GlbPacker& packer, int width, int height, bool png) {
     const std::vector<unsigned char> pixels = texturePixels(width, height);
     std::vector<unsigned char> encoded;
-    const int ok = png ? stbi_write_png_to_func(appendBytes, &encoded, width, height, 3, pixels.data(), width * 3)
-                       : stbi_write_jpg_to_func(appendBytes, &encoded, width, height, 3, pixels.data(), 85);
+    const int ok =
+        png ? stbi_write_png_to_func(appendBytes, &encoded, width, height, 3, pixels.data(), width * 3)
+            : stbi_write_jpg_to_func(appendBytes, &encoded, width, height, 3, pixels.data(), 85);
     if (!ok || encoded.empty()) return -1;
     tinygltf::Image image;
     image.name = png ? "SharedPattern" : "LargePattern";
@@ -65,7 +66,21 @@ int addImage(tinygltf::Model& model, GlbPacker& packer, int width, int height, b
     return static_cast<int>(model.textures.size()) - 1;
 }
 
-void addMaterials(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec) {
+// An image the file names by a relative URI but does not ship.
+int addAbsentImage(tinygltf::Model& model) {
+    tinygltf::Image image;
+    image.name = "SkinPattern";
+    image.uri = "textures/skin-pattern.png";
+    model.images.push_back(image);
+    tinygltf::Texture texture;
+    texture.source = static_cast<int>(model.images.size()) - 1;
+    texture.sampler = 0;
+    model.textures.push_back(texture);
+    return static_cast<int>(model.textures.size()) - 1;
+}
+
+// Returns the skin's texture (-1 without one).
+int addMaterials(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec) {
     tinygltf::Sampler sampler;
     sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
     sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
@@ -78,6 +93,9 @@ void addMaterials(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec&
     if (spec.textureWidth > 0 && spec.textureHeight > 0)
         skinTexture = addImage(model, packer, spec.textureWidth, spec.textureHeight, false);
     if (spec.sharedTexture) skinTexture = shirtTexture = addImage(model, packer, 256, 128, true);
+    if (spec.format == HumanoidFormat::vrm0 || spec.format == HumanoidFormat::vrm1)
+        skinTexture = addImage(model, packer, 256, 128, true);
+    if (spec.format == HumanoidFormat::gltfMissingImage) skinTexture = addAbsentImage(model);
 
     for (int i = 0; i < kBodyMaterialCount; ++i) {
         tinygltf::Material material;
@@ -93,21 +111,26 @@ void addMaterials(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec&
         material.pbrMetallicRoughness.baseColorTexture.index = texture;
         if (texture >= 0 && i == static_cast<int>(BodyMaterial::shirt)) {
             tinygltf::Value::Object transform;
-            transform["scale"] = tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(2.0), tinygltf::Value(2.0)});
-            transform["offset"] = tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(0.25), tinygltf::Value(0.0)});
+            transform["scale"] =
+                tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(2.0), tinygltf::Value(2.0)});
+            transform["offset"] =
+                tinygltf::Value(tinygltf::Value::Array{tinygltf::Value(0.25), tinygltf::Value(0.0)});
             material.pbrMetallicRoughness.baseColorTexture.extensions["KHR_texture_transform"] =
                 tinygltf::Value(transform);
         }
         model.materials.push_back(material);
     }
     if (spec.sharedTexture) model.extensionsUsed.push_back("KHR_texture_transform");
+    return skinTexture;
 }
 
 tinygltf::Node nodeFrom(const std::string& name, const glm::mat4& local) {
     tinygltf::Node node;
     node.name = name;
-    glm::vec3 scale{glm::length(glm::vec3(local[0])), glm::length(glm::vec3(local[1])), glm::length(glm::vec3(local[2]))};
-    const glm::mat3 rotation{glm::vec3(local[0]) / scale.x, glm::vec3(local[1]) / scale.y, glm::vec3(local[2]) / scale.z};
+    glm::vec3 scale{glm::length(glm::vec3(local[0])), glm::length(glm::vec3(local[1])),
+                    glm::length(glm::vec3(local[2]))};
+    const glm::mat3 rotation{glm::vec3(local[0]) / scale.x, glm::vec3(local[1]) / scale.y,
+                             glm::vec3(local[2]) / scale.z};
     const glm::quat q = glm::normalize(glm::quat_cast(rotation));
     const glm::vec3 t{local[3]};
     if (glm::length(t) > 1e-7f) node.translation = {t.x, t.y, t.z};
@@ -116,7 +139,8 @@ tinygltf::Node nodeFrom(const std::string& name, const glm::mat4& local) {
     return node;
 }
 
-void addSkeleton(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec, const HumanoidSkeleton& skeleton) {
+void addSkeleton(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec,
+                 const HumanoidSkeleton& skeleton) {
     // Armature's own transform; bone transforms are built so that world positions stay Y-up at 1.8 m.
     glm::mat4 armature{1.0f};
     if (spec.rotatedScaledRoot)
@@ -131,18 +155,21 @@ void addSkeleton(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& 
     skin.name = "Skeleton";
     for (size_t i = 0; i < joints.size(); ++i) {
         const HumanoidJoint& joint = joints[i];
-        world[i] = glm::translate(glm::mat4(1.0f), joint.position * spec.unitsPerMetre) * glm::mat4_cast(joint.orientation) *
-                   glm::mat4(glm::mat3(armature));
+        world[i] = glm::translate(glm::mat4(1.0f), joint.position * spec.unitsPerMetre) *
+                   glm::mat4_cast(joint.orientation) * glm::mat4(glm::mat3(armature));
         const glm::mat4 parentWorld = joint.parent < 0 ? armature : world[static_cast<size_t>(joint.parent)];
-        model.nodes.push_back(nodeFrom(HumanoidSkeleton::boneName(joint.canonical, spec.naming, static_cast<int>(i)),
-                                       glm::inverse(parentWorld) * world[i]));
+        model.nodes.push_back(
+            nodeFrom(HumanoidSkeleton::boneName(joint.canonical, spec.naming, static_cast<int>(i)),
+                     glm::inverse(parentWorld) * world[i]));
         const int nodeIndex = static_cast<int>(model.nodes.size()) - 1;
         skin.joints.push_back(nodeIndex);
-        (joint.parent < 0 ? model.nodes[0] : model.nodes[static_cast<size_t>(joint.parent) + 1]).children.push_back(nodeIndex);
+        (joint.parent < 0 ? model.nodes[0] : model.nodes[static_cast<size_t>(joint.parent) + 1])
+            .children.push_back(nodeIndex);
         inverseBind[i] = glm::inverse(world[i]);
     }
     skin.skeleton = 1;
-    skin.inverseBindMatrices = packer.accessor(inverseBind, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_MAT4, 0);
+    skin.inverseBindMatrices =
+        packer.accessor(inverseBind, TINYGLTF_COMPONENT_TYPE_FLOAT, TINYGLTF_TYPE_MAT4, 0);
     model.skins.push_back(skin);
 }
 
@@ -159,8 +186,10 @@ void addBody(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec
 }  // namespace
 
 std::vector<uint8_t> HumanoidWriter::glb(const HumanoidSpec& spec) {
-    const HumanoidSkeleton skeleton(spec.fullFingers, spec.pose, spec.naming == BoneNaming::unreal);
-    const HumanoidBody body(skeleton);
+    HumanoidSkeleton skeleton(spec.fullFingers, spec.pose, hasRootBone(spec));
+    HumanoidBody body(skeleton);
+    reshapeBody(spec, skeleton, body);
+    reshapeSkeleton(spec, skeleton);
 
     tinygltf::Model model;
     model.asset.version = "2.0";
@@ -168,7 +197,8 @@ std::vector<uint8_t> HumanoidWriter::glb(const HumanoidSpec& spec) {
     GlbPacker packer(model);
     addSkeleton(model, packer, spec, skeleton);
     addBody(model, packer, spec, body);
-    addMaterials(model, packer, spec);
+    const int skinTexture = addMaterials(model, packer, spec);
+    addVrmExtensions(model, spec, skeleton, 1, skinTexture);
 
     tinygltf::Scene scene;
     scene.name = "Scene";
@@ -176,7 +206,7 @@ std::vector<uint8_t> HumanoidWriter::glb(const HumanoidSpec& spec) {
     model.scenes.push_back(scene);
     model.defaultScene = 0;
 
-    return glbBytes(model);
+    return spec.format == HumanoidFormat::gltfMissingImage ? gltfBytes(model) : glbBytes(model);
 }
 
 bool HumanoidWriter::write(const HumanoidSpec& spec, const std::filesystem::path& folder) {
