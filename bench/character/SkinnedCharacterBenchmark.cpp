@@ -1,5 +1,6 @@
 // One frame of posing a skinned character: the default seated pose with both hands on chains, as a swing
 // scene applies it 60 times a second per character. Target: at most 4 microseconds per 65-joint humanoid.
+// The IK-style rig adds feet and hands that follow their chains from outside them.
 
 #include "character/SkinnedCharacter.h"
 #include "platform/gltf/GltfLoader.h"
@@ -57,6 +58,11 @@ void BM_ApplySeated65Joints(benchmark::State& state) {
     applySeatedOnChains(state, TestHumanoids::path("humanoid-65-joints.glb"));
 }
 BENCHMARK(BM_ApplySeated65Joints);
+
+void BM_ApplySeatedIkRig(benchmark::State& state) {
+    applySeatedOnChains(state, TestHumanoids::path("humanoid-ik-rig.glb"));
+}
+BENCHMARK(BM_ApplySeatedIkRig);
 
 void BM_ApplySeatedKayKit(benchmark::State& state) {
     applySeatedOnChains(state, TestHumanoids::sharedModel("kaykit-mannequin-medium.glb"));

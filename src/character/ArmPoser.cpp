@@ -1,7 +1,9 @@
 #include "character/ArmPoser.h"
 
 #include "character/ArmSolver.h"
+#include "character/BoneFrames.h"
 #include "character/BonePoser.h"
+#include "character/ChainFollower.h"
 #include "character/ChainGrip.h"
 #include "character/SkinnedCharacter.h"
 #include "platform/scene/Node.h"
@@ -15,10 +17,21 @@ namespace plimsa {
 
 namespace {
 
+using bone_frames::below;
+using bone_frames::localTransform;
+
 constexpr float kMinBone = 0.0001f;
 constexpr float kWristShortOfRope = 0.035f;
+// A hand with fingers to curl holds the chain across its palm: its fingers point this far (radians) back
+// from the chain, and the chain crosses the palm this far along from the wrist to the knuckles, a finger's
+// thickness (this fraction of the knuckle distance) off the palm.
+constexpr float kGripTilt = 0.9f;
+constexpr float kChainAcrossPalm = 0.9f;
+constexpr float kFingerThickness = 0.2f;
 
-glm::vec3 unit(const glm::vec3& v, const glm::vec3& fallback) { return ArmSolver::normalisedOr(v, fallback); }
+glm::vec3 unit(const glm::vec3& v, const glm::vec3& fallback) {
+    return ArmSolver::normalisedOr(v, fallback);
+}
 
 // Finite and invertible, or identity: a degenerate frame must not turn every bone into NaN.
 glm::mat4 inverseOrIdentity(const glm::mat4& m) {
@@ -27,35 +40,6 @@ glm::mat4 inverseOrIdentity(const glm::mat4& m) {
         return glm::mat4(1.0f);
     }
     return glm::inverse(m);
-}
-
-// Node::transform() without its general matrix products: T R S, times the pivot's inverse only when the
-// node has a pivot (bones do not).
-glm::mat4 localTransform(const Node& node) {
-    const glm::mat3 rotation = glm::mat3_cast(node.orientation());
-    const glm::vec3& scale = node.scale();
-    glm::mat4 local(glm::vec4(rotation[0] * scale.x, 0.0f), glm::vec4(rotation[1] * scale.y, 0.0f),
-                    glm::vec4(rotation[2] * scale.z, 0.0f), glm::vec4(node.position(), 1.0f));
-    if (node.pivot() != glm::mat4(1.0f)) {
-        local = local * glm::inverse(node.pivot());
-    }
-    return local;
-}
-
-// The world transform of `node` given that of `ancestor`: through the nodes between them (a wrist bone
-// between forearm and hand, say), or from the scene graph when `node` is not below `ancestor` at all.
-glm::mat4 below(const Node& ancestor, const glm::mat4& ancestorWorld, const Node& node) {
-    if (node.parent() == &ancestor) {
-        return ancestorWorld * localTransform(node);
-    }
-    glm::mat4 path(1.0f);
-    for (const Node* at = &node; at != &ancestor; at = at->parent()) {
-        if (at == nullptr) {
-            return node.worldTransform();
-        }
-        path = localTransform(*at) * path;
-    }
-    return ancestorWorld * path;
 }
 
 // The world orientation of `bone`'s parent, given the world transform of `ancestor`: the parent itself,
@@ -87,7 +71,9 @@ ArmPoser::ArmPoser(const BonePoser& bones, const glm::mat4& rigToWorld, const No
     }
 }
 
-glm::vec3 ArmPoser::rigDirection(const glm::vec3& v) const { return glm::vec3(rigToWorld_ * glm::vec4(v, 0.0f)); }
+glm::vec3 ArmPoser::rigDirection(const glm::vec3& v) const {
+    return glm::vec3(rigToWorld_ * glm::vec4(v, 0.0f));
+}
 
 void ArmPoser::restArm(const SkeletonBones::Arm& arm) const {
     bones_.resetBone(*arm.upper);
@@ -105,14 +91,24 @@ void ArmPoser::Frames::refreshFromFore(const SkeletonBones::Arm& arm) {
     refreshHand(arm);
 }
 
-void ArmPoser::Frames::refreshHand(const SkeletonBones::Arm& arm) { hand = below(*arm.fore, fore, *arm.hand); }
+void ArmPoser::Frames::refreshHand(const SkeletonBones::Arm& arm) {
+    hand = detached != nullptr ? detached->placement(fore) : below(*arm.fore, fore, *arm.hand);
+}
 
-void ArmPoser::pose(const SkeletonBones::Arm& arm) const {
+void ArmPoser::settleAtRest(const SkeletonBones::Arm& arm, const Frames& frames) const {
+    if (frames.detached != nullptr) {
+        frames.detached->place(frames.hand);
+    }
+    FingerCurl::curl(bones_, arm, frames.hand, glm::vec3(0.0f), glm::vec3(0.0f), FingerCurl::Grip::open, {});
+}
+
+void ArmPoser::pose(const SkeletonBones::Arm& arm, const ChainFollower* detachedHand) const {
     if (arm.upper->parent() == nullptr) {
         return;
     }
     restArm(arm);
     Frames frames;
+    frames.detached = detachedHand;
     frames.parent = arm.upper->parent()->worldTransform();
     frames.refreshFromUpper(arm);
     const glm::vec3 shoulder(frames.upper[3]);
@@ -121,10 +117,17 @@ void ArmPoser::pose(const SkeletonBones::Arm& arm) const {
     const float upper = glm::distance(elbow, shoulder);
     const float fore = glm::distance(wrist, elbow);
     if (!(upper > kMinBone) || !(fore > kMinBone) || !std::isfinite(upper + fore)) {
+        settleAtRest(arm, frames);
         return;
     }
     const glm::vec3 rigShoulder(worldToRig_ * glm::vec4(shoulder, 1.0f));
-    const Reach reach{shoulder, elbow, upper, fore, rigShoulder, rigShoulder.x < 0.0f ? -1.0f : 1.0f};
+    float knuckle = 0.0f;
+    if (!arm.fingers.empty() && arm.handEnd != nullptr) {
+        knuckle = glm::distance(glm::vec3(below(*arm.hand, frames.hand, *arm.handEnd)[3]), wrist);
+        knuckle = std::isfinite(knuckle) ? knuckle : 0.0f;
+    }
+    const Reach reach{shoulder, elbow, upper, fore, rigShoulder, rigShoulder.x < 0.0f ? -1.0f : 1.0f,
+                      knuckle};
 
     std::optional<Goal> goal = kneeGoal(reach);
     if (!goal) {
@@ -140,9 +143,12 @@ void ArmPoser::pose(const SkeletonBones::Arm& arm) const {
                 break;
         }
     }
-    if (goal) {
-        solve(arm, frames, reach, *goal);
+    if (!goal) {
+        settleAtRest(arm, frames);
+        return;
     }
+    solve(arm, frames, reach, *goal);
+    curlFingers(arm, frames, *goal);
 }
 
 std::optional<ArmPoser::Goal> ArmPoser::kneeGoal(const Reach& reach) const {
@@ -150,8 +156,11 @@ std::optional<ArmPoser::Goal> ArmPoser::kneeGoal(const Reach& reach) const {
         static_cast<size_t>(pose_.foldedLeg) >= legs_.size()) {
         return std::nullopt;
     }
-    const Node& shin = *legs_[static_cast<size_t>(pose_.foldedLeg)].shin;
-    const Node& foot = shin.childNodes().empty() ? shin : *shin.childNodes().front();
+    const SkeletonBones::Leg& leg = legs_[static_cast<size_t>(pose_.foldedLeg)];
+    const Node& shin = *leg.shin;
+    const Node& foot = leg.foot != nullptr         ? *leg.foot
+                       : shin.childNodes().empty() ? shin
+                                                   : *shin.childNodes().front();
     const glm::vec3 knee(worldToRig_ * glm::vec4(shin.worldPosition(), 1.0f));
     const glm::vec3 heel(worldToRig_ * glm::vec4(foot.worldPosition(), 1.0f));
     glm::vec3 shinDirection(0.0f, heel.y - knee.y, heel.z - knee.z);
@@ -164,6 +173,8 @@ std::optional<ArmPoser::Goal> ArmPoser::kneeGoal(const Reach& reach) const {
         rigDirection({side, -0.2f, -0.6f}),
         unit(rigDirection(shinDirection + glm::vec3(0.0f, -0.2f, 0.9f)), glm::vec3(0.0f, 0.0f, 1.0f)),
         unit(rigDirection({0.0f, -1.0f, 0.2f}), glm::vec3(0.0f, -1.0f, 0.0f)),
+        FingerCurl::Grip::relaxed,
+        {},
     };
 }
 
@@ -183,16 +194,33 @@ std::optional<ArmPoser::Goal> ArmPoser::chainGoal(const Reach& reach) const {
         }
         return lapGoal(reach.side);
     }
-    const glm::vec3 fingers = unit(swingVector(rope->top - rope->bottom), unit(rigDirection({0, 1, 0}), {0, 1, 0}));
+    const glm::vec3 up =
+        unit(swingVector(rope->top - rope->bottom), unit(rigDirection({0, 1, 0}), {0, 1, 0}));
     const glm::vec3 across(grip->x - shoulder.x, 0.0f, grip->z - shoulder.z);
     const glm::vec3 sideways(grip->x < shoulder.x ? -1.0f : 1.0f, 0.0f, 0.0f);
     const glm::vec3 outward = glm::length(across) < 0.0001f ? unit(swingVector(sideways), sideways)
-                                                              : unit(swingVector(across), sideways);
+                                                            : unit(swingVector(across), sideways);
+    const glm::vec3 onRope = swingPoint(*grip);
+    const FingerCurl::Bar bar{onRope, up, kChainRadius * glm::length(swingVector({1.0f, 0.0f, 0.0f}))};
+    const glm::vec3 bendHint = rigDirection({reach.side, -0.45f, 0.35f});
+    if (!(reach.knuckle > 0.0f)) {
+        return Goal{onRope - kWristShortOfRope * outward, bendHint, up, outward, FingerCurl::Grip::bar, bar};
+    }
+    // Tilting the fingers back (away from the character's front) brings the thumb up, as people hold a chain.
+    static const float kTiltCos = std::cos(kGripTilt);
+    static const float kTiltSin = std::sin(kGripTilt);
+    glm::vec3 back = rigDirection({0.0f, 0.0f, -1.0f});
+    back -= glm::dot(back, up) * up;
+    back = unit(back - glm::dot(back, outward) * outward, glm::cross(up, outward));
+    const glm::vec3 fingers = unit(kTiltCos * up + kTiltSin * back, up);
+    const float offPalm = bar.radius + kFingerThickness * reach.knuckle;
     return Goal{
-        swingPoint(*grip) - kWristShortOfRope * outward,
-        rigDirection({reach.side, -0.45f, 0.35f}),
+        onRope - offPalm * outward - kChainAcrossPalm * reach.knuckle * fingers,
+        bendHint,
         fingers,
         outward,
+        FingerCurl::Grip::bar,
+        bar,
     };
 }
 
@@ -202,6 +230,8 @@ ArmPoser::Goal ArmPoser::lapGoal(float side) const {
         rigDirection({0.6f * side, 0.0f, -1.0f}),
         unit(rigDirection({0.0f, -1.0f, 0.0f}), {0.0f, -1.0f, 0.0f}),
         unit(rigDirection({0.0f, 0.0f, 1.0f}), {0.0f, 0.0f, 1.0f}),
+        FingerCurl::Grip::relaxed,
+        {},
     };
 }
 
@@ -214,6 +244,8 @@ ArmPoser::Goal ArmPoser::waveGoal(const Reach& reach) const {
         rigDirection({side, -0.6f, 0.0f}),
         unit(rigDirection({3.0f * w, 1.0f, 0.0f}), {0.0f, 1.0f, 0.0f}),
         unit(rigDirection({0.0f, 0.0f, 1.0f}), {0.0f, 0.0f, 1.0f}),
+        FingerCurl::Grip::open,
+        {},
     };
 }
 
@@ -225,10 +257,13 @@ ArmPoser::Goal ArmPoser::looseGoal(const Reach& reach) const {
         rigDirection({0.3f * side, 0.0f, -1.0f}),
         unit(rigDirection({0.0f, -1.0f, 0.0f}), {0.0f, -1.0f, 0.0f}),
         unit(rigDirection({-side, 0.0f, 0.0f}), {-side, 0.0f, 0.0f}),
+        FingerCurl::Grip::relaxed,
+        {},
     };
 }
 
-void ArmPoser::solve(const SkeletonBones::Arm& arm, Frames& frames, const Reach& reach, const Goal& goal) const {
+void ArmPoser::solve(const SkeletonBones::Arm& arm, Frames& frames, const Reach& reach,
+                     const Goal& goal) const {
     const glm::vec3 upperDirection = (reach.elbow - reach.shoulder) / reach.upper;
     const glm::vec3 fallbackAxis = unit(rigDirection({1.0f, 0.0f, 0.0f}), {1.0f, 0.0f, 0.0f});
     const glm::vec3 elbow = ArmSolver::elbowTarget(reach.shoulder, goal.target, reach.upper, reach.fore,
@@ -255,14 +290,40 @@ void ArmPoser::orientHand(const SkeletonBones::Arm& arm, Frames& frames, const g
     const glm::vec3 hand(frames.hand[3]);
     const glm::vec3 alongForearm = hand - glm::vec3(frames.fore[3]);
     const glm::vec3 pointing =
-        arm.handEnd != nullptr ? glm::vec3(frames.hand * glm::vec4(localTransform(*arm.handEnd)[3])) - hand : alongForearm;
+        arm.handEnd != nullptr ? glm::vec3(frames.hand * glm::vec4(localTransform(*arm.handEnd)[3])) - hand
+                               : alongForearm;
     const glm::vec3 current = unit(pointing, unit(alongForearm, glm::vec3(0.0f)));
     if (glm::length(current) == 0.0f) {
+        if (frames.detached != nullptr) {
+            frames.detached->place(frames.hand);
+        }
         return;  // no direction to turn from: the hand stays at rest
     }
     const glm::vec3 currentPalm = BonePoser::orientationOf(frames.hand) * arm.palmLocal;
-    bones_.applyWorld(*arm.hand, parentOrientation(*arm.fore, frames.fore, *arm.hand),
-                      ArmSolver::handTurn(current, currentPalm, fingers, palm));
+    const glm::quat turn = ArmSolver::handTurn(current, currentPalm, fingers, palm);
+    if (frames.detached != nullptr) {
+        // Hanging elsewhere, the hand is turned where the forearm's end put it, and placed there.
+        const glm::mat3 turned = glm::mat3_cast(turn) * glm::mat3(frames.hand);
+        frames.hand = glm::mat4(glm::vec4(turned[0], 0.0f), glm::vec4(turned[1], 0.0f),
+                                glm::vec4(turned[2], 0.0f), frames.hand[3]);
+        frames.detached->place(frames.hand);
+        return;
+    }
+    bones_.applyWorld(*arm.hand, parentOrientation(*arm.fore, frames.fore, *arm.hand), turn);
+    frames.refreshHand(arm);
+}
+
+void ArmPoser::curlFingers(const SkeletonBones::Arm& arm, const Frames& frames, const Goal& goal) const {
+    if (arm.fingers.empty() && arm.thumb.empty()) {
+        return;
+    }
+    const glm::vec3 hand(frames.hand[3]);
+    const glm::vec3 fingers =
+        arm.handEnd != nullptr
+            ? unit(glm::vec3(below(*arm.hand, frames.hand, *arm.handEnd)[3]) - hand, goal.fingers)
+            : goal.fingers;
+    const glm::vec3 palm = BonePoser::orientationOf(frames.hand) * arm.palmLocal;
+    FingerCurl::curl(bones_, arm, frames.hand, fingers, palm, goal.grip, goal.bar);
 }
 
 }  // namespace plimsa

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "character/CharacterPose.h"
+#include "character/FingerCurl.h"
 #include "character/SkeletonBones.h"
 
 #include <glm/glm.hpp>
@@ -12,6 +13,7 @@
 namespace plimsa {
 
 class BonePoser;
+class ChainFollower;
 class Node;
 
 /// Poses the arms of a skinned character for one frame: each hand grips the nearest chain on its side
@@ -20,16 +22,21 @@ class Node;
 /// palm face the right way. Made for one `apply` call: it snapshots the rig and swing frames, which the
 /// arms do not move. Used by the character's posing thread only.
 class ArmPoser {
-public:
+  public:
     /// `rigToWorld` is the world transform of the character's root node, `swingFrame` the node the pose's
     /// ropes are given in, `legs` the character's legs (for the knee rest). All must outlive the poser.
     ArmPoser(const BonePoser& bones, const glm::mat4& rigToWorld, const Node& swingFrame,
              std::span<const SkeletonBones::Leg> legs, const CharacterPose& pose);
 
-    /// Poses one arm from its rest pose. An arm with a bone shorter than 0.0001 stays at rest.
-    void pose(const SkeletonBones::Arm& arm) const;
+    /// Half the thickness of a swing's chain or rope, in swing-frame units: what the fingers close round.
+    static constexpr float kChainRadius = 0.03f;
 
-private:
+    /// Poses one arm from its rest pose. An arm with a bone shorter than 0.0001 stays at rest (fingers
+    /// open). `detachedHand`, when the hand does not hang below the forearm, puts the hand at the
+    /// forearm's end before it is turned.
+    void pose(const SkeletonBones::Arm& arm, const ChainFollower* detachedHand = nullptr) const;
+
+  private:
     /// World transforms down the arm, kept in step with every bone turn so that no query has to walk the
     /// scene graph from the root again (the arm's bones have no constraints).
     struct Frames {
@@ -37,6 +44,7 @@ private:
         glm::mat4 upper;
         glm::mat4 fore;
         glm::mat4 hand;
+        const ChainFollower* detached = nullptr;  // the hand's follower when it hangs elsewhere
         void refreshFromUpper(const SkeletonBones::Arm& arm);
         void refreshFromFore(const SkeletonBones::Arm& arm);
         void refreshHand(const SkeletonBones::Arm& arm);
@@ -48,6 +56,8 @@ private:
         glm::vec3 bendHint;
         glm::vec3 fingers;
         glm::vec3 palm;
+        FingerCurl::Grip grip = FingerCurl::Grip::relaxed;
+        FingerCurl::Bar bar{};
     };
     /// The arm's joints in world coordinates at rest, and its shoulder in the rig frame.
     struct Reach {
@@ -57,6 +67,8 @@ private:
         float fore;
         glm::vec3 rigShoulder;
         float side;
+        /// Wrist to the middle knuckle at rest, world units; 0 for a hand without finger bones to curl.
+        float knuckle;
     };
 
     std::optional<Goal> kneeGoal(const Reach& reach) const;
@@ -69,7 +81,10 @@ private:
     /// world direction `palm` as closely as the fingers allow.
     void orientHand(const SkeletonBones::Arm& arm, Frames& frames, const glm::vec3& fingers,
                     const glm::vec3& palm) const;
+    void curlFingers(const SkeletonBones::Arm& arm, const Frames& frames, const Goal& goal) const;
     void restArm(const SkeletonBones::Arm& arm) const;
+    /// Leaves the arm at rest: a detached hand goes to the forearm's end, the fingers open.
+    void settleAtRest(const SkeletonBones::Arm& arm, const Frames& frames) const;
 
     glm::vec3 rigPoint(const glm::vec3& p) const { return glm::vec3(rigToWorld_ * glm::vec4(p, 1.0f)); }
     glm::vec3 rigDirection(const glm::vec3& v) const;

@@ -25,7 +25,9 @@ namespace {
 
 constexpr int kMaxTextureSide = 1024;
 
-bool debugEnabled() { return std::getenv("PLIMSA_DEBUG") != nullptr; }
+bool debugEnabled() {
+    return std::getenv("PLIMSA_DEBUG") != nullptr;
+}
 
 glm::quat aboutX(double angle) {
     return glm::angleAxis(static_cast<float>(angle), glm::vec3(1.0f, 0.0f, 0.0f));
@@ -52,6 +54,7 @@ SkinnedCharacter::SkinnedCharacter(Scene& scene, const GltfHumanoid* humanoid)
     std::fflush(stdout);
     headNode_ = bones_.head != nullptr ? bones_.head->shared_from_this() : root_;
     poser_.recordRest(*model_);
+    attachFollowers();
     recordPalms();
     placeOnSeat();
 }
@@ -69,6 +72,25 @@ void SkinnedCharacter::adoptNodes(Scene& scene, bool turnAround) {
             child->setOrientation(halfTurn * child->orientation());
         }
         model_->addChildNode(child);
+    }
+}
+
+void SkinnedCharacter::attachFollowers() {
+    size_t detachedFeet = 0;
+    for (const SkeletonBones::Leg& leg : bones_.legs) {
+        feet_.push_back(leg.foot != nullptr ? ChainFollower::attach(*leg.foot, *leg.shin) : std::nullopt);
+        detachedFeet += feet_.back().has_value() ? 1 : 0;
+    }
+    size_t detachedHands = 0;
+    for (const SkeletonBones::Arm& arm : bones_.arms) {
+        hands_.push_back(ChainFollower::attach(*arm.hand, *arm.fore));
+        detachedHands += hands_.back().has_value() ? 1 : 0;
+    }
+    if (detachedFeet > 0) {
+        report_.notes.push_back("feet hang outside the legs: they follow the shins");
+    }
+    if (detachedHands > 0) {
+        report_.notes.push_back("hands hang outside the arms: they follow the forearms");
     }
 }
 
@@ -91,10 +113,11 @@ void SkinnedCharacter::prepareMaterials() {
                 if (isNew) {
                     entry->second = TextureDownscaler::downscaled(image, kMaxTextureSide);
                     if (entry->second != image) {
-                        report_.textures.push_back(
-                            "texture \"" + image->name() + "\" made smaller: " + std::to_string(image->width()) +
-                            "x" + std::to_string(image->height()) + " to " + std::to_string(entry->second->width()) +
-                            "x" + std::to_string(entry->second->height()));
+                        report_.textures.push_back("texture \"" + image->name() +
+                                                   "\" made smaller: " + std::to_string(image->width()) +
+                                                   "x" + std::to_string(image->height()) + " to " +
+                                                   std::to_string(entry->second->width()) + "x" +
+                                                   std::to_string(entry->second->height()));
                     }
                 }
                 if (entry->second != image) {
@@ -125,7 +148,9 @@ void SkinnedCharacter::placeOnSeat() {
 }
 
 void SkinnedCharacter::measureBody() {
-    const auto inRoot = [this](const Node& node) { return root_->convertPositionFrom(node.worldPosition(), nullptr); };
+    const auto inRoot = [this](const Node& node) {
+        return root_->convertPositionFrom(node.worldPosition(), nullptr);
+    };
     if (bones_.arms.empty()) {
         return;
     }
@@ -168,8 +193,8 @@ void SkinnedCharacter::apply(const CharacterPose& pose, Node& swingFrame) {
     poseBody(pose, rig);
     poseHead(pose, rig);
     const ArmPoser arms(poser_, rigToWorld, swingFrame, bones_.legs, pose);
-    for (const SkeletonBones::Arm& arm : bones_.arms) {
-        arms.pose(arm);
+    for (size_t i = 0; i < bones_.arms.size(); ++i) {
+        arms.pose(bones_.arms[i], hands_[i] ? &*hands_[i] : nullptr);
     }
 }
 
@@ -210,14 +235,18 @@ void SkinnedCharacter::poseBody(const CharacterPose& pose, const glm::quat& rig)
             poser_.resetBone(*limb.thigh);
             poser_.resetBone(*limb.shin);
         } else if (pose.floorSit && pose.foldedLeg >= 0 && i == static_cast<size_t>(pose.foldedLeg)) {
-            thigh.world = turnBone(*limb.thigh, rig, aboutX(-(kHalfPi + 0.3)), hips);  // knee up, above the hip
-            turnBone(*limb.shin, rig, aboutX(1.55), thigh);                            // and folded back down
+            thigh.world =
+                turnBone(*limb.thigh, rig, aboutX(-(kHalfPi + 0.3)), hips);  // knee up, above the hip
+            turnBone(*limb.shin, rig, aboutX(1.55), thigh);                  // and folded back down
         } else if (pose.floorSit) {
             turnBone(*limb.thigh, rig, aboutX(-kHalfPi), hips);  // straight out in front
             poser_.resetBone(*limb.shin);
         } else {
             thigh.world = turnBone(*limb.thigh, rig, aboutX(-0.22 * leg - (kHalfPi - 0.1)), hips);
             turnBone(*limb.shin, rig, aboutX(-0.85 * leg + (kHalfPi - 0.25)), thigh);
+        }
+        if (feet_[i]) {
+            feet_[i]->follow();
         }
     }
 }

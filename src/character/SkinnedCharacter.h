@@ -1,6 +1,7 @@
 #pragma once
 
 #include "character/BonePoser.h"
+#include "character/ChainFollower.h"
 #include "character/CharacterReport.h"
 #include "character/SeatFit.h"
 #include "character/SkeletonBones.h"
@@ -23,15 +24,17 @@ struct GltfHumanoid;
 /// Drives an arbitrary rigged glTF model as a swing character. Construction adopts the model's nodes,
 /// makes its materials matte and its textures small, finds the bones by name, records the rest pose and
 /// fits the model to 2.3 units standing, hips over the seat. Each `apply` then poses it: gloss, size,
-/// placement, seated / standing / floor-sit body, eased head look, and arms that grip chains, rest on a
-/// knee, wave or hang loose. Every bone is derived afresh from the rest pose each frame.
+/// placement, seated / standing / floor-sit body, eased head look, and arms that grip chains (fingers
+/// closed round them), rest on a knee, wave or hang loose. Every bone is derived afresh from the rest pose
+/// each frame. Feet and hands that hang outside their limb's chain (IK-style rigs parent them to the root)
+/// are put back at the shin's and forearm's ends every frame, keeping their rest placement there.
 ///
 /// Never fails: a model without recognisable bones is placed by its meshes and left unposed; missing
 /// bones skip their step. Thread: construction on any thread (it touches only the scene it is given);
 /// afterwards one thread at a time (the one that renders or builds the owning scene). Prints one line to
 /// standard output per construction, and more when the environment has "PLIMSA_DEBUG".
 class SkinnedCharacter : public SwingCharacter {
-public:
+  public:
     /// Chain hands that could not reach their chain and went to the lap, process-wide. The reach test
     /// resets and reads it around its own `apply` calls.
     static std::atomic<int> lapFallbacks;
@@ -59,8 +62,9 @@ public:
     /// Every distinct material of the model, in first-use order.
     const std::vector<std::shared_ptr<Material>>& materials() const { return materials_; }
 
-private:
+  private:
     void adoptNodes(Scene& scene, bool turnAround);
+    void attachFollowers();
     void prepareMaterials();
     void recordPalms();
     void placeOnSeat();
@@ -88,6 +92,9 @@ private:
     std::shared_ptr<Node> headNode_;
     BonePoser poser_;
     SkeletonBones bones_;
+    /// One entry per leg and per arm: the foot's or hand's follower when it hangs outside the chain.
+    std::vector<std::optional<ChainFollower>> feet_;
+    std::vector<std::optional<ChainFollower>> hands_;
     SeatFit fit_;
     CharacterReport report_;
     std::vector<std::shared_ptr<Material>> materials_;

@@ -1,5 +1,7 @@
 #include "SkinnedTestModels.h"
 
+#include "character/ArmPoser.h"
+
 #include "platform/scene/Material.h"
 #include "platform/scene/Primitives.h"
 #include "support/TemporaryFolder.h"
@@ -102,12 +104,34 @@ glm::vec3 expectWristOnRope(const Rig& rig, const SkeletonBones::Arm& arm, float
     return outward;
 }
 
-/// As expectWristOnRope, and the hand turned by its finger bone: fingers up the rope, palm toward it.
+/// Distance of a world point from the vertical rope at `ropeX` (swing frame, z = 0).
+float fromRope(const Rig& rig, const glm::vec3& world, float ropeX) {
+    const glm::vec3 p = rig.toSwing(world);
+    return std::hypot(p.x - ropeX, p.z);
+}
+
+/// A hand without fingers to curl meets its chain flat: wrist as expectWristOnRope, fingers up the rope,
+/// palm toward it. One with them holds it across the palm: fingers tilted back from the rope (thumb up),
+/// palm toward it, the rope near the finger bases and out of the hand.
 void expectGrip(const Rig& rig, const SkeletonBones::Arm& arm, float ropeX) {
-    const glm::vec3 outward = expectWristOnRope(rig, arm, ropeX);
     ASSERT_NE(arm.handEnd, nullptr);
-    EXPECT_GT(glm::dot(fingersOf(arm), rig.frame->convertVector({0, 1, 0}, nullptr)), 0.999f);
+    const glm::vec3 up = rig.frame->convertVector({0, 1, 0}, nullptr);
+    if (arm.fingers.empty()) {
+        const glm::vec3 outward = expectWristOnRope(rig, arm, ropeX);
+        EXPECT_GT(glm::dot(fingersOf(arm), up), 0.999f);
+        EXPECT_GT(glm::dot(palmAcross(arm), glm::normalize(rig.frame->convertVector(outward, nullptr))),
+                  0.99f);
+        return;
+    }
+    const glm::vec3 shoulder = rig.toSwing(arm.upper->worldPosition());
+    const glm::vec3 outward = glm::normalize(glm::vec3(ropeX - shoulder.x, 0.0f, -shoulder.z));
+    EXPECT_NEAR(glm::dot(fingersOf(arm), up), std::cos(0.9f), 1e-3f);
+    EXPECT_LT(glm::dot(fingersOf(arm), rig.rigDirection({0, 0, 1})), -0.5f) << "tilted back";
     EXPECT_GT(glm::dot(palmAcross(arm), glm::normalize(rig.frame->convertVector(outward, nullptr))), 0.99f);
+    const float knuckle = glm::distance(arm.hand->worldPosition(), arm.handEnd->worldPosition());
+    EXPECT_LT(fromRope(rig, arm.handEnd->worldPosition(), ropeX), 0.6f * knuckle);
+    for (const Node* bone : {arm.hand, arm.handEnd})
+        EXPECT_GT(fromRope(rig, bone->worldPosition(), ropeX), ArmPoser::kChainRadius);
 }
 
 std::vector<glm::quat> orientations(const SkinnedCharacter& character) {
@@ -427,6 +451,121 @@ TEST(SkinnedPose, ZeroLengthArmBoneRestsWithoutAFallbackAndTwistAndWristBonesSti
     for (const auto& arm : twisted.character->bones().arms)
         expectGrip(twisted, arm, 0.42f * sideOf(twisted, arm));
 }
+
+/// The poses a character goes through: seated on chains, kicking, standing, the floor sit, loose, waving,
+/// and chains out of reach (hands in the lap).
+std::vector<CharacterPose> everyPose() {
+    std::vector<CharacterPose> poses(7);
+    poses[1].leg = 0.9;
+    poses[2].standing = true;
+    poses[3].floorSit = true;
+    poses[3].foldedLeg = 0;
+    poses[4].handLeft = poses[4].handRight = HandMode::loose;
+    poses[5].handLeft = poses[5].handRight = HandMode::wave;
+    poses[6].chainXs = {-3.0, 3.0};
+    return poses;
+}
+
+TEST(SkinnedPose, FeetAndHandsHangingFromTheRootStayAtTheirChainsEndsWithWhatHangsFromThem) {
+    Rig rig(humanoid("humanoid-ik-rig.glb"));
+    ASSERT_NE(rig.character, nullptr);
+    const SkeletonBones& bones = rig.character->bones();
+    ASSERT_EQ(bones.legs.size(), 2u);
+    ASSERT_EQ(bones.arms.size(), 2u);
+    // Each followed node with the chain end it belongs to, its rest placement there, and whether its
+    // orientation must follow too (a hand is turned by its own goal).
+    struct Link {
+        const Node* end;
+        const Node* node;
+        glm::mat4 rest;
+        bool turns;
+    };
+    std::vector<Link> links;
+    const auto link = [&](const Node& end, const Node& node, bool turns) {
+        links.push_back({&end, &node, glm::inverse(end.worldTransform()) * node.worldTransform(), turns});
+    };
+    for (const SkeletonBones::Leg& leg : bones.legs) {
+        ASSERT_NE(leg.foot, nullptr);
+        EXPECT_FALSE(leg.shin->isAncestorOrSelf(leg.foot)) << "the foot hangs outside the leg";
+        link(*leg.shin, *leg.foot, true);
+        for (const auto& child : leg.foot->childNodes()) link(*leg.shin, *child, true);  // toes, shoes
+    }
+    for (const SkeletonBones::Arm& arm : bones.arms) {
+        EXPECT_FALSE(arm.fore->isAncestorOrSelf(arm.hand)) << "the hand hangs outside the arm";
+        link(*arm.fore, *arm.hand, false);
+    }
+    for (int frame = 0; frame < 3; ++frame) {
+        rig.frame->setEulerAngles({0.0f, 0.0f, 0.25f * std::sin(static_cast<float>(frame))});
+        for (CharacterPose pose : everyPose()) {
+            pose.time = 0.4 * frame;
+            rig.apply(pose);
+            for (const Link& l : links) {
+                const glm::mat4 expected = l.end->worldTransform() * l.rest;
+                EXPECT_LT(glm::distance(l.node->worldPosition(), glm::vec3(expected[3])), 1e-4f)
+                    << l.node->name();
+                if (l.turns) {
+                    EXPECT_GT(
+                        std::fabs(glm::dot(l.node->worldOrientation(), BonePoser::orientationOf(expected))),
+                        0.99999f)
+                        << l.node->name();
+                }
+            }
+        }
+    }
+    // Seated, the feet (and the meshes on them) come forward with the shins instead of staying below the
+    // hips.
+    rig.apply(CharacterPose{});
+    for (const SkeletonBones::Leg& leg : bones.legs)
+        EXPECT_GT(rig.inRigFrame(leg.foot->worldPosition()).z,
+                  rig.inRigFrame(leg.thigh->worldPosition()).z + 0.3f);
+}
+
+class GrippingHand : public PosedHumanoid {};
+
+TEST_P(GrippingHand, FingersCloseRoundTheChainWithoutEnteringItAndOpenToWave) {
+    // Each finger's tip (its last joint) in its hand's frame at rest, and every finger joint's rest turn.
+    std::vector<std::vector<glm::vec3>> straightTips;
+    std::vector<glm::quat> rest;
+    for (const SkeletonBones::Arm& arm : arms()) {
+        ASSERT_GE(arm.fingers.size(), 4u);
+        ASSERT_FALSE(arm.thumb.empty());
+        auto& tips = straightTips.emplace_back();
+        for (const auto& finger : arm.fingers) {
+            tips.push_back(glm::inverse(arm.hand->worldTransform()) *
+                           glm::vec4(finger.back()->worldPosition(), 1));
+            for (const Node* joint : finger) rest.push_back(joint->orientation());
+        }
+    }
+    rig->apply(CharacterPose{});
+    for (size_t a = 0; a < arms().size(); ++a) {
+        const SkeletonBones::Arm& arm = arms()[a];
+        const float ropeX = 0.42f * sideOf(*rig, arm);
+        for (size_t f = 0; f < arm.fingers.size(); ++f) {
+            const glm::vec3 straight(arm.hand->worldTransform() * glm::vec4(straightTips[a][f], 1));
+            EXPECT_LT(fromRope(*rig, arm.fingers[f].back()->worldPosition(), ropeX),
+                      fromRope(*rig, straight, ropeX) - 0.01f)
+                << arm.fingers[f].back()->name() << " closes toward the chain";
+            for (const Node* joint : arm.fingers[f])
+                EXPECT_GT(fromRope(*rig, joint->worldPosition(), ropeX), ArmPoser::kChainRadius)
+                    << joint->name();
+        }
+        for (const Node* joint : arm.thumb)
+            EXPECT_GT(fromRope(*rig, joint->worldPosition(), ropeX), ArmPoser::kChainRadius) << joint->name();
+    }
+    CharacterPose waving;
+    waving.handLeft = waving.handRight = HandMode::wave;
+    rig->apply(waving);
+    std::vector<glm::quat> open;
+    for (const SkeletonBones::Arm& arm : arms())
+        for (const auto& finger : arm.fingers)
+            for (const Node* joint : finger) open.push_back(joint->orientation());
+    EXPECT_TRUE(bitIdentical(open, rest)) << "a waving hand is open";
+}
+
+INSTANTIATE_TEST_SUITE_P(FullHands, GrippingHand,
+                         ::testing::Values("humanoid-65-joints.glb", "humanoid-ik-rig.glb",
+                                           "humanoid-vrm1.vrm"),
+                         rigName);
 
 // The one third-party rig with bones a finder knows, when the shared models folder is there.
 TEST(SkinnedSharedModel, KayKitMannequinIsFoundFittedAsDrawnAndGripsTheChains) {

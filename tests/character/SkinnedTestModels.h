@@ -19,12 +19,13 @@
 
 namespace plimsa::skinned_test {
 
-/// Loads a model file into a new SkinnedCharacter; null when the file is missing or does not load.
+/// Loads a model file (with its VRM humanoid map, if any) into a new SkinnedCharacter; null when the file
+/// is missing or does not load.
 inline std::unique_ptr<SkinnedCharacter> load(const std::filesystem::path& file) {
     if (file.empty()) return nullptr;
     const GltfLoadResult loaded = GltfLoader().loadFile(file);
     if (!loaded) return nullptr;
-    return std::make_unique<SkinnedCharacter>(*loaded.scene);
+    return std::make_unique<SkinnedCharacter>(*loaded.scene, loaded.humanoid ? &*loaded.humanoid : nullptr);
 }
 
 inline std::unique_ptr<SkinnedCharacter> humanoid(const std::string& name) {
