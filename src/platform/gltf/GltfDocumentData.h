@@ -2,9 +2,12 @@
 
 // Internal to platform/gltf: the parsed document behind GltfDocument.
 
+#include "platform/gltf/GltfHumanoid.h"
+
 #include <tiny_gltf.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +19,8 @@ struct GltfDocumentData {
     tinygltf::Model model;
     std::filesystem::path folder;
     std::vector<std::string> warnings;
+    /// Filled by the build phase when the file carries a VRM humanoid map.
+    std::optional<GltfHumanoid> humanoid;
 };
 
 }  // namespace plimsa

@@ -35,16 +35,18 @@ GltfLoadResult GltfLoader::loadFile(const std::filesystem::path& file) const {
     return loadBytes(bytes, file.has_parent_path() ? file.parent_path() : std::filesystem::path("."));
 }
 
-GltfLoadResult GltfLoader::loadBytes(std::span<const uint8_t> bytes, const std::filesystem::path& folder) const {
+GltfLoadResult GltfLoader::loadBytes(std::span<const uint8_t> bytes,
+                                     const std::filesystem::path& folder) const {
     GltfLoadResult result;
     std::optional<GltfDocument> document = parse(bytes, folder, result.error);
     if (document && validate(*document, result.error)) result.scene = build(*document, result.error);
     if (document) result.warnings = document->warnings();
+    if (result.scene) result.humanoid = std::move(document->data().humanoid);
     return result;
 }
 
-std::optional<GltfDocument> GltfLoader::parse(std::span<const uint8_t> bytes, const std::filesystem::path& folder,
-                                              std::string& error) const {
+std::optional<GltfDocument> GltfLoader::parse(std::span<const uint8_t> bytes,
+                                              const std::filesystem::path& folder, std::string& error) const {
     return GltfParser::parse(bytes, folder, limits_, error);
 }
 
@@ -54,7 +56,10 @@ bool GltfLoader::validate(const GltfDocument& document, std::string& error) cons
 
 std::shared_ptr<Scene> GltfLoader::build(GltfDocument& document, std::string& error) const {
     try {
-        return GltfSceneBuilder(document.data().model, limits_, document.data().warnings).build(error);
+        GltfSceneBuilder builder(document.data().model, limits_, document.data().warnings);
+        std::shared_ptr<Scene> scene = builder.build(error);
+        document.data().humanoid = std::move(builder.humanoid());
+        return scene;
     } catch (const std::exception& exception) {
         error = std::string("the glTF scene could not be built: ") + exception.what();
         return nullptr;

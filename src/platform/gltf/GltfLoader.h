@@ -48,8 +48,13 @@ struct GltfLoadResult {
 /// model's own folder: URIs that leave it are refused. A missing or undecodable image, or one past the
 /// decoded-pixel limit or what is left of the budget, leaves its materials untextured (a warning); a
 /// missing buffer fails the load. An image larger than `maxImageSide` fails the
-/// load, and so does a required extension other than KHR_texture_transform and KHR_materials_unlit (the
-/// data could not be read correctly).
+/// load, and so does a required extension other than KHR_texture_transform, KHR_materials_unlit,
+/// KHR_materials_emissive_strength and the VRM ones (the data could not be read correctly).
+///
+/// VRM avatars (.vrm): the humanoid bone map of "VRMC_vrm" (1.0) or "VRM" (0.x) becomes `humanoid`, each
+/// entry checked on its own (see GltfVrm); toon materials draw with their base colour texture and factor,
+/// not metallic, and a VRM 0.x material without a glTF base colour texture takes its toon properties'
+/// main texture and colour.
 ///
 /// Thread: any; calls on one loader or on several may run at the same time (no shared mutable state).
 class GltfLoader {

@@ -1,6 +1,7 @@
 #include "platform/gltf/GltfMaterialBuilder.h"
 
 #include "platform/gltf/GltfImageDecoder.h"
+#include "platform/gltf/GltfVrm.h"
 
 #include <glm/gtc/matrix_transform.hpp>
 
@@ -99,16 +100,23 @@ int GltfMaterialBuilder::baseColorTexCoord(int index) const {
 std::shared_ptr<Material> GltfMaterialBuilder::makeMaterial(const tinygltf::Material& source) {
     auto material = Material::make(source.name);
     const auto& pbr = source.pbrMetallicRoughness;
-    const glm::vec4 base = srgbColor(pbr.baseColorFactor);
+    glm::vec4 base = srgbColor(pbr.baseColorFactor);
     MaterialProperty diffuse = textureProperty(pbr.baseColorTexture.index, pbr.baseColorTexture.extensions);
+    // Toon shaders draw here with their base colour; a VRM 0.x material may keep that colour only in its
+    // toon properties (sRGB already), used when the glTF material shows no texture.
+    const GltfVrm::Toon toon = GltfVrm::toon(model_, source);
+    if (pbr.baseColorTexture.index < 0 && toon.mainTexture >= 0) {
+        diffuse = textureProperty(toon.mainTexture, {});
+        if (toon.color && glm::vec3(base) == glm::vec3(1.0f)) base = *toon.color;
+    }
     if (diffuse.hasImage()) {
         material->setDiffuse(diffuse);
         if (glm::vec3(base) != glm::vec3(1.0f)) material->setMultiplyColor(glm::vec4(glm::vec3(base), 1.0f));
     } else {
         material->setDiffuseColor(base);
     }
-    material->setRoughness(static_cast<float>(pbr.roughnessFactor));
-    material->setMetalness(static_cast<float>(pbr.metallicFactor));
+    material->setRoughness(toon.toon ? 1.0f : static_cast<float>(pbr.roughnessFactor));
+    material->setMetalness(toon.toon ? 0.0f : static_cast<float>(pbr.metallicFactor));
 
     if (source.alphaMode == "BLEND") {
         material->setTransparencyMode(TransparencyMode::aOne);

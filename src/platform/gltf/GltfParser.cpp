@@ -15,10 +15,17 @@
 namespace plimsa {
 namespace {
 
+// tinygltf's own lines about an external file our file access already reported as missing say it twice
+// more ("File not found", then "Failed to load external 'uri' for image"); one line per missing file is kept.
 void appendLines(const std::string& text, std::vector<std::string>& lines) {
     std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        if (!line.empty()) lines.push_back(line);
+    bool afterMissing = false;
+    for (std::string line; std::getline(stream, line);) {
+        const bool missing = line.rfind("File not found : ", 0) == 0;
+        const bool echo = afterMissing && line.rfind("Failed to load external 'uri' for image", 0) == 0;
+        afterMissing = missing;
+        if (!line.empty() && !missing && !echo) lines.push_back(line);
+    }
 }
 
 std::string firstLine(const std::string& text, const char* fallback) {
@@ -54,8 +61,9 @@ bool runTinyGltf(std::span<const uint8_t> bytes, GltfDocumentData& data, const G
 
 }  // namespace
 
-std::optional<GltfDocument> GltfParser::parse(std::span<const uint8_t> bytes, const std::filesystem::path& folder,
-                                              const GltfLimits& limits, std::string& error) {
+std::optional<GltfDocument> GltfParser::parse(std::span<const uint8_t> bytes,
+                                              const std::filesystem::path& folder, const GltfLimits& limits,
+                                              std::string& error) {
     if (bytes.empty()) {
         error = "the file is empty";
         return std::nullopt;

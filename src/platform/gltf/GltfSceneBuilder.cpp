@@ -3,6 +3,7 @@
 #include "platform/gltf/GltfAccessors.h"
 #include "platform/gltf/GltfMaterialBuilder.h"
 #include "platform/gltf/GltfMeshBuilder.h"
+#include "platform/gltf/GltfVrm.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
 #include "platform/scene/Skinner.h"
@@ -54,6 +55,7 @@ std::shared_ptr<Scene> GltfSceneBuilder::build(std::string& error) {
     }
     auto scene = Scene::make();
     for (int root : rootNodes()) scene->rootNode().addChildNode(nodes_[static_cast<size_t>(root)]);
+    humanoid_ = GltfVrm::humanoid(model_, nodes_, scene->rootNode(), warnings_);
     nodes_.clear();
     return scene;
 }

@@ -3,12 +3,14 @@
 // Internal to platform/gltf.
 
 #include "platform/gltf/GltfBudget.h"
+#include "platform/gltf/GltfHumanoid.h"
 #include "platform/gltf/GltfLimits.h"
 
 #include <tiny_gltf.h>
 #include <glm/glm.hpp>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,8 @@ class GltfSceneBuilder {
 
     /// Null with `error` set when the data is bad or past the budget (see GltfLoader::build).
     std::shared_ptr<Scene> build(std::string& error);
+    /// The VRM humanoid map of the scene last built, over its nodes (see GltfVrm::humanoid).
+    std::optional<GltfHumanoid>& humanoid() { return humanoid_; }
 
   private:
     bool buildGeometry(std::string& error);
@@ -46,6 +50,7 @@ class GltfSceneBuilder {
     GltfBudget budget_;
     std::vector<std::shared_ptr<Node>> nodes_;
     std::vector<std::shared_ptr<const std::vector<glm::mat4>>> inverseBinds_;  // by skin, once read
+    std::optional<GltfHumanoid> humanoid_;
 };
 
 }  // namespace plimsa

@@ -10,8 +10,12 @@
 namespace plimsa {
 namespace {
 
-bool validIndex(int index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
-bool optionalIndex(int index, size_t size) { return index == -1 || validIndex(index, size); }
+bool validIndex(int index, size_t size) {
+    return index >= 0 && static_cast<size_t>(index) < size;
+}
+bool optionalIndex(int index, size_t size) {
+    return index == -1 || validIndex(index, size);
+}
 
 template <typename T>
 bool contains(std::initializer_list<T> list, T value) {
@@ -28,18 +32,29 @@ constexpr int kFloat = TINYGLTF_COMPONENT_TYPE_FLOAT;
 bool GltfValidator::validate(std::string& error) const {
     const size_t arrayCap = limits_.maxArrayEntries;
     if (model_.nodes.size() > limits_.maxNodes || model_.meshes.size() > arrayCap ||
-        model_.accessors.size() > arrayCap || model_.materials.size() > arrayCap || model_.images.size() > arrayCap) {
+        model_.accessors.size() > arrayCap || model_.materials.size() > arrayCap ||
+        model_.images.size() > arrayCap) {
         error = "the document has too many objects";
         return false;
     }
-    return checkExtensions(error) && checkBufferViews(error) && checkNodes(error) && checkHierarchy(error) && checkMeshes(error) &&
-           checkSkins(error) && checkMaterials(error) && checkScenes(error);
+    return checkExtensions(error) && checkBufferViews(error) && checkNodes(error) && checkHierarchy(error) &&
+           checkMeshes(error) && checkSkins(error) && checkMaterials(error) && checkScenes(error);
 }
 
 // A required extension changes how data must be read (compressed or quantised meshes, for one); loading
-// such a file without it would draw garbage, so it is refused.
+// such a file without it would draw garbage, so it is refused. The VRM extensions and emissive strength only
+// add to data that reads correctly without them (bone maps, toon shading, spring bones, constraints, glow).
 bool GltfValidator::checkExtensions(std::string& error) const {
-    static const std::initializer_list<std::string_view> kSupported = {"KHR_texture_transform", "KHR_materials_unlit"};
+    static const std::initializer_list<std::string_view> kSupported = {
+        "KHR_texture_transform",
+        "KHR_materials_unlit",
+        "KHR_materials_emissive_strength",
+        "VRM",
+        "VRMC_vrm",
+        "VRMC_materials_mtoon",
+        "VRMC_springBone",
+        "VRMC_node_constraint",
+        "VRMC_materials_hdr_emissiveMultiplier"};
     for (const std::string& required : model_.extensionsRequired) {
         if (std::find(kSupported.begin(), kSupported.end(), required) == kSupported.end()) {
             error = "the file requires the unsupported extension " + required;
@@ -85,7 +100,8 @@ bool GltfValidator::checkNodes(std::string& error) const {
     for (size_t i = 0; i < model_.nodes.size(); ++i) {
         const tinygltf::Node& node = model_.nodes[i];
         const std::string name = "node " + std::to_string(i);
-        if (!optionalIndex(node.mesh, model_.meshes.size()) || !optionalIndex(node.skin, model_.skins.size()) ||
+        if (!optionalIndex(node.mesh, model_.meshes.size()) ||
+            !optionalIndex(node.skin, model_.skins.size()) ||
             !optionalIndex(node.camera, model_.cameras.size())) {
             error = name + " refers to a missing mesh, skin or camera";
             return false;
@@ -158,7 +174,8 @@ bool GltfValidator::checkMeshes(std::string& error) const {
         }
         for (size_t p = 0; p < primitives.size(); ++p) {
             const std::string name = "mesh " + std::to_string(m) + " primitive " + std::to_string(p);
-            if (!checkPrimitive(primitives[p], name, vertices, indices, countedPositions, error)) return false;
+            if (!checkPrimitive(primitives[p], name, vertices, indices, countedPositions, error))
+                return false;
         }
     }
     if (vertices > limits_.maxVertices || indices > limits_.maxIndices) {
@@ -168,8 +185,9 @@ bool GltfValidator::checkMeshes(std::string& error) const {
     return true;
 }
 
-bool GltfValidator::checkPrimitive(const tinygltf::Primitive& primitive, const std::string& name, size_t& vertices,
-                                   size_t& indices, std::set<int>& countedPositions, std::string& error) const {
+bool GltfValidator::checkPrimitive(const tinygltf::Primitive& primitive, const std::string& name,
+                                   size_t& vertices, size_t& indices, std::set<int>& countedPositions,
+                                   std::string& error) const {
     if (primitive.mode < TINYGLTF_MODE_POINTS || primitive.mode > TINYGLTF_MODE_TRIANGLE_FAN ||
         !optionalIndex(primitive.material, model_.materials.size())) {
         error = name + " has an invalid mode or material";
@@ -177,7 +195,8 @@ bool GltfValidator::checkPrimitive(const tinygltf::Primitive& primitive, const s
     }
     const auto position = primitive.attributes.find("POSITION");
     if (position == primitive.attributes.end()) return true;  // nothing to draw; skipped when building
-    if (!checkAccessor(position->second, {TINYGLTF_TYPE_VEC3}, {kFloat}, name + " POSITION", error)) return false;
+    if (!checkAccessor(position->second, {TINYGLTF_TYPE_VEC3}, {kFloat}, name + " POSITION", error))
+        return false;
     const size_t count = model_.accessors[static_cast<size_t>(position->second)].count;
     struct Use {
         const char* attribute;
@@ -194,7 +213,8 @@ bool GltfValidator::checkPrimitive(const tinygltf::Primitive& primitive, const s
     for (const Use& use : uses) {
         const auto found = primitive.attributes.find(use.attribute);
         if (found == primitive.attributes.end()) continue;
-        if (!checkAccessor(found->second, use.types, use.components, name + " " + use.attribute, error)) return false;
+        if (!checkAccessor(found->second, use.types, use.components, name + " " + use.attribute, error))
+            return false;
         if (model_.accessors[static_cast<size_t>(found->second)].count != count) {
             error = name + " " + use.attribute + " does not match the vertex count";
             return false;
@@ -204,11 +224,13 @@ bool GltfValidator::checkPrimitive(const tinygltf::Primitive& primitive, const s
     if (countedPositions.insert(position->second).second) vertices += count;
     size_t indexCount = count;
     if (primitive.indices >= 0) {
-        if (!checkAccessor(primitive.indices, {TINYGLTF_TYPE_SCALAR}, {kByte, kShort, kInt}, name + " indices", error))
+        if (!checkAccessor(primitive.indices, {TINYGLTF_TYPE_SCALAR}, {kByte, kShort, kInt},
+                           name + " indices", error))
             return false;
         indexCount = model_.accessors[static_cast<size_t>(primitive.indices)].count;
     }
-    indices += primitive.mode == TINYGLTF_MODE_TRIANGLES ? indexCount : indexCount * 3;  // strips and fans expand
+    indices +=
+        primitive.mode == TINYGLTF_MODE_TRIANGLES ? indexCount : indexCount * 3;  // strips and fans expand
     return true;
 }
 
@@ -223,7 +245,8 @@ bool GltfValidator::checkSkins(std::string& error) const {
             return false;
         }
         if (skin.inverseBindMatrices >= 0) {
-            if (!checkAccessor(skin.inverseBindMatrices, {TINYGLTF_TYPE_MAT4}, {kFloat}, name + " inverse binds", error))
+            if (!checkAccessor(skin.inverseBindMatrices, {TINYGLTF_TYPE_MAT4}, {kFloat},
+                               name + " inverse binds", error))
                 return false;
             if (model_.accessors[static_cast<size_t>(skin.inverseBindMatrices)].count < skin.joints.size()) {
                 error = name + " has fewer inverse bind matrices than joints";

@@ -253,3 +253,67 @@ TEST(GltfFeatures, LoadsOnSeveralThreadsAtOnce) {
 
 }  // namespace
 }  // namespace plimsa
+
+namespace plimsa {
+namespace {
+
+// Toon materials of VRM avatars draw with their base colour, never metallic; a VRM 0.x material without a
+// glTF texture takes its toon properties' main texture, and their colour when the glTF one is left white.
+TEST(GltfFeatures, ToonMaterialsDrawWithTheirBaseColourAndVrm0PropertiesFillAMissingTexture) {
+    using J = nlohmann::json;
+    const auto properties = [](const char* name, J mainTexture) {
+        return J{{"VRM",
+                  {{"materialProperties",
+                    {{{"name", name},
+                      {"shader", "VRM/MToon"},
+                      {"textureProperties", {{"_MainTex", std::move(mainTexture)}}},
+                      {"vectorProperties", {{"_Color", {0, 0, 1, 1}}}}}}}}}};
+    };
+    struct Case {
+        const char* what;
+        J materialExtensions;
+        J fileExtensions;
+        bool whiteFactor;
+        bool image;
+        glm::vec3 colour;  // of the diffuse colour, or of the tint over the image
+        float metalness;
+    };
+    const std::vector<Case> cases = {
+        {"1.0 toon material",
+         {{"VRMC_materials_mtoon", J::object()}},
+         J::object(),
+         false,
+         false,
+         {1, 0, 0},
+         0},
+        {"0.x texture, glTF colour kept", J::object(), properties("Red", 0), false, true, {1, 0, 0}, 0},
+        {"0.x texture and colour", J::object(), properties("Red", 0), true, true, {0, 0, 1}, 0},
+        {"0.x texture past the textures", J::object(), properties("Red", 5), false, false, {1, 0, 0}, 0},
+        {"0.x properties of another material",
+         J::object(),
+         properties("Blue", 0),
+         false,
+         false,
+         {1, 0, 0},
+         1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        GltfTestDocument document = GltfTestDocument::triangle();
+        document.addTexture(GltfTestDocument::dataImage(GltfTestDocument::solidPng(4, 4, 0, 255, 0)));
+        J& material = document.json["materials"][0];
+        material["pbrMetallicRoughness"].erase("baseColorTexture");
+        if (c.whiteFactor) material["pbrMetallicRoughness"].erase("baseColorFactor");
+        material["extensions"] = c.materialExtensions;
+        document.json["extensions"] = c.fileExtensions;
+        const auto scene = load(document);
+        const auto shown = node(scene, "Triangle")->geometry()->firstMaterial();
+        EXPECT_EQ(shown->diffuse().hasImage(), c.image);
+        const glm::vec4 colour = c.image ? shown->multiply().color : shown->diffuse().color;
+        EXPECT_EQ(glm::vec3(colour), c.colour);
+        EXPECT_EQ(shown->metalness(), c.metalness);
+    }
+}
+
+}  // namespace
+}  // namespace plimsa

@@ -208,6 +208,74 @@ TEST(GltfHostileFile, ImagesThatCannotBeShownLeaveTheModelUntextured) {
     }
 }
 
+// A VRM humanoid map is read entry by entry: bad entries are dropped (with one warning), the model loads.
+TEST(GltfHostileFile, MalformedVrmHumanoidMapsLoseOnlyTheirBadEntries) {
+    using J = nlohmann::json;
+    const auto vrm1 = [](J bones) {
+        return J{{"VRMC_vrm", {{"humanoid", {{"humanBones", std::move(bones)}}}}}};
+    };
+    const auto vrm0 = [](J bones) { return J{{"VRM", {{"humanoid", {{"humanBones", std::move(bones)}}}}}}; };
+    J crowd = J::array();
+    for (int i = 0; i < 20000; ++i)
+        crowd.push_back({{"bone", i % 2 ? "hips" : "spine"}, {"node", 1 + i % 2}});
+    // Nodes: 1 "Hip" (in the scene) with child 2 "Knee"; node 3 lies outside the scene.
+    const std::vector<std::tuple<const char*, J, std::vector<std::string>, bool>> cases = {
+        {"both bones", vrm1({{"hips", {{"node", 1}}}, {"spine", {{"node", 2}}}}), {"hips", "spine"}, false},
+        {"bad indices",
+         vrm1({{"hips", {{"node", 99}}}, {"spine", {{"node", -1}}}, {"chest", {{"node", 2}}}}),
+         {"chest"},
+         true},
+        {"wrong types",
+         vrm1({{"hips", 1},
+               {"spine", {{"node", "1"}}},
+               {"chest", {{"node", 1.5}}},
+               {"neck", {{"node", 1e300}}},
+               {"head", {{"node", 2.0}}}}),
+         {"head"},
+         true},
+        {"a node named twice", vrm1({{"hips", {{"node", 1}}}, {"spine", {{"node", 1}}}}), {"hips"}, true},
+        {"unknown bone and node outside the scene",
+         vrm1({{"tail", {{"node", 2}}}, {"hips", {{"node", 3}}}}),
+         {},
+         true},
+        {"humanBones not an object", vrm1("hips"), {}, false},
+        {"extension not an object", J{{"VRMC_vrm", 5}, {"VRM", {1, 2}}}, {}, false},
+        {"0.x: a bone named twice, a bone as a number",
+         vrm0({{{"bone", "hips"}, {"node", 1}},
+               {{"bone", "hips"}, {"node", 2}},
+               {{"bone", 7}, {"node", 2}},
+               4}),
+         {"hips"},
+         true},
+        {"0.x: twenty thousand entries", vrm0(crowd), {"spine", "hips"}, true},
+        {"1.0 wins over 0.x",
+         J{{"VRMC_vrm", vrm1({{"head", {{"node", 2}}}})["VRMC_vrm"]},
+           {"VRM", vrm0({{{"bone", "hips"}, {"node", 1}}})["VRM"]}},
+         {"head"},
+         false},
+    };
+    for (const auto& [what, extensions, bones, warned] : cases) {
+        SCOPED_TRACE(what);
+        GltfTestDocument document = GltfTestDocument::skinnedTriangle();
+        document.addNode({{"name", "Stray"}});
+        document.json["extensions"] = extensions;
+        document.json["extensionsRequired"] = {"VRM", "VRMC_vrm", "VRMC_springBone", "VRMC_materials_mtoon",
+                                               "KHR_materials_emissive_strength"};
+        const GltfLoadResult result = GltfLoader().loadBytes(document.gltfBytes());
+        ASSERT_TRUE(result) << result.error;
+        EXPECT_EQ(hasWarning(result, "VRM humanoid map"), warned);
+        ASSERT_EQ(result.humanoid.has_value(), !bones.empty());
+        if (bones.empty()) continue;
+        std::vector<std::string> names;
+        for (const auto& [bone, node] : result.humanoid->bones) {
+            names.push_back(bone + "=" + node->name());
+            EXPECT_EQ(node.get(), result.scene->rootNode().childNodeWithName(node->name()).get());
+        }
+        ASSERT_EQ(names.size(), bones.size());
+        for (size_t i = 0; i < bones.size(); ++i) EXPECT_EQ(names[i].substr(0, names[i].find('=')), bones[i]);
+    }
+}
+
 // A few hundred bytes declaring 24 million inverse bind matrices: only the joints' own are read, once for
 // all the nodes that use the skin.
 TEST(GltfHostileFile, InverseBindsPastTheJointsAreNeitherReadNorCopiedPerNode) {

@@ -1,6 +1,8 @@
 // The loader on every generated test humanoid: names, hierarchy, skins, materials, textures.
+#include "GltfTestDocument.h"
 #include "humanoids/HumanoidSkeleton.h"
 #include "humanoids/HumanoidSpec.h"
+#include "humanoids/HumanoidVariants.h"
 #include "platform/gltf/GltfLoader.h"
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Node.h"
@@ -61,6 +63,11 @@ TEST_P(EveryHumanoid, KeepsItsSkeletonMaterialsSkinAndTextures) {
         ASSERT_TRUE(skin.hasImage());
         EXPECT_EQ(skin.image->width(), avatar ? 256 : spec.textureWidth);
         EXPECT_EQ(skin.image->height(), avatar ? 128 : spec.textureHeight);
+        // VRM 0.x: the shirt's texture and colour come from its toon properties alone.
+        if (spec.format == HumanoidFormat::vrm0) {
+            EXPECT_EQ(shirt.image, skin.image);
+            EXPECT_NEAR(geometry.materialForElement(1)->multiply().color.b, 0.75f, 1e-3f);
+        }
     } else if (spec.sharedTexture) {
         EXPECT_EQ(skin.image, shirt.image);
         EXPECT_TRUE(skin.hasImage());
@@ -70,6 +77,25 @@ TEST_P(EveryHumanoid, KeepsItsSkeletonMaterialsSkinAndTextures) {
         for (size_t i = 0; i < geometry.elements().size(); ++i)
             EXPECT_FALSE(geometry.materialForElement(i)->diffuse().hasImage()) << "element " << i;
     }
+    EXPECT_EQ(hasWarning(result, "skin-pattern.png"), spec.format == HumanoidFormat::gltfMissingImage);
+
+    // The VRM map names each mapped joint's own node, on the side the character's left lies.
+    ASSERT_EQ(result.humanoid.has_value(), avatar);
+    if (!avatar) return;
+    const GltfHumanoid& map = *result.humanoid;
+    EXPECT_EQ(map.facesMinusZ(), spec.format == HumanoidFormat::vrm0);
+    size_t mapped = 0;
+    for (size_t i = 0; i < joints.size(); ++i) {
+        const std::string bone = vrmBoneName(joints[i].canonical, spec.format);
+        if (bone.empty()) continue;
+        ++mapped;
+        EXPECT_EQ(map.bone(bone), bones[i].get()) << bone;
+    }
+    EXPECT_EQ(mapped, 52u);
+    EXPECT_EQ(map.bones.size(), mapped);
+    const float front = map.facesMinusZ() ? -1.0f : 1.0f;
+    EXPECT_GT(map.bone("leftUpperLeg")->worldPosition().x * front, 0.05f);
+    EXPECT_GT(map.bone("leftToes")->worldPosition().z * front, 0.05f);
 }
 
 INSTANTIATE_TEST_SUITE_P(Generated, EveryHumanoid, ::testing::ValuesIn(TestHumanoids::fileNames()),
