@@ -1,5 +1,5 @@
 // Fuzz target: bytes loaded from memory as a .glb (when they start with its magic) or as .gltf JSON,
-// through all three phases, then the built scene is walked as a renderer would.
+// through all three phases, then the built scene and any VRM humanoid map are walked as a renderer would.
 #include "platform/gltf/GltfLoader.h"
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Node.h"
@@ -47,5 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const plimsa::GltfLoader loader(fuzzLimits());
     const plimsa::GltfLoadResult result = loader.loadBytes(std::span<const uint8_t>(data, size));
     if (result.scene) walk(result.scene->rootNode());
+    if (result.humanoid)
+        for (const auto& [bone, node] : result.humanoid->bones) (void)node->worldTransform();
     return 0;
 }

@@ -225,6 +225,7 @@ TEST(GltfFeatures, FuzzSeedsLoadCleanlyOrAreHostileAndRefusedForTheirMemory) {
         }
         EXPECT_TRUE(result) << result.error;
         EXPECT_TRUE(result.warnings.empty()) << result.warnings.front();
+        EXPECT_EQ(result.humanoid.has_value(), entry.path().filename().string().rfind("vrm", 0) == 0);
         ++valid;
     }
     EXPECT_GE(valid, 5);
