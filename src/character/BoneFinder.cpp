@@ -1,10 +1,15 @@
 #include "character/BoneFinder.h"
 
+#include "character/BoneRoles.h"
+#include "character/BoneShape.h"
+#include "character/HandBones.h"
+#include "platform/gltf/GltfHumanoid.h"
 #include "platform/scene/Node.h"
 
 #include <algorithm>
 #include <cctype>
 #include <initializer_list>
+#include <string_view>
 #include <unordered_map>
 
 namespace plimsa {
@@ -22,28 +27,44 @@ struct Candidate {
 };
 
 constexpr Candidate kThigh[] = {
-    {Affix::word, "upleg"},   {Affix::trailingInitial, "upperleg"}, {Affix::trailingInitial, "thigh"},
-    {Affix::initial, "thigh"}, {Affix::trailingInitial, "upleg"},   {Affix::word, "thigh"},
+    {Affix::word, "upleg"},    {Affix::trailingInitial, "upperleg"}, {Affix::trailingInitial, "thigh"},
+    {Affix::initial, "thigh"}, {Affix::trailingInitial, "upleg"},    {Affix::word, "thigh"},
     {Affix::initial, "upleg"}, {Affix::initial, "upperleg"},
 };
 constexpr Candidate kShin[] = {
-    {Affix::word, "leg"},      {Affix::trailingInitial, "lowerleg"}, {Affix::trailingInitial, "calf"},
-    {Affix::trailingInitial, "shin"}, {Affix::initial, "calf"},     {Affix::initial, "shin"},
-    {Affix::word, "calf"},     {Affix::word, "shin"},               {Affix::trailingInitial, "leg"},
+    {Affix::word, "leg"},
+    {Affix::trailingInitial, "lowerleg"},
+    {Affix::trailingInitial, "calf"},
+    {Affix::trailingInitial, "shin"},
+    {Affix::initial, "calf"},
+    {Affix::initial, "shin"},
+    {Affix::word, "calf"},
+    {Affix::word, "shin"},
+    {Affix::trailingInitial, "leg"},
     {Affix::initial, "lowerleg"},
 };
 constexpr Candidate kUpperArm[] = {
-    {Affix::word, "arm"},       {Affix::trailingInitial, "upperarm"}, {Affix::initial, "upperarm"},
-    {Affix::trailingInitial, "arm"}, {Affix::word, "upperarm"},       {Affix::initial, "arm"},
+    {Affix::word, "arm"},         {Affix::trailingInitial, "upperarm"},
+    {Affix::initial, "upperarm"}, {Affix::trailingInitial, "arm"},
+    {Affix::word, "upperarm"},    {Affix::initial, "arm"},
 };
 constexpr Candidate kForearm[] = {
-    {Affix::word, "forearm"},  {Affix::trailingInitial, "forearm"}, {Affix::trailingInitial, "lowerarm"},
-    {Affix::initial, "forearm"}, {Affix::initial, "lowerarm"},      {Affix::word, "lowerarm"},
+    {Affix::word, "forearm"},    {Affix::trailingInitial, "forearm"}, {Affix::trailingInitial, "lowerarm"},
+    {Affix::initial, "forearm"}, {Affix::initial, "lowerarm"},        {Affix::word, "lowerarm"},
 };
 constexpr Candidate kHand[] = {
     {Affix::word, "hand"},
     {Affix::trailingInitial, "hand"},
     {Affix::initial, "hand"},
+};
+constexpr Candidate kWrist[] = {
+    {Affix::word, "wrist"},
+    {Affix::trailingInitial, "wrist"},
+    {Affix::initial, "wrist"},
+};
+constexpr Candidate kFoot[] = {
+    {Affix::word, "foot"},  {Affix::trailingInitial, "foot"},  {Affix::initial, "foot"},
+    {Affix::word, "ankle"}, {Affix::trailingInitial, "ankle"}, {Affix::initial, "ankle"},
 };
 
 std::string spell(const Candidate& candidate, std::string_view side) {
@@ -110,7 +131,11 @@ NameTable nameTable(Node& model) {
 // character, 0 for a malformed or truncated one (skipped a byte at a time).
 size_t utf8Length(const std::string& text, size_t at) {
     const auto lead = static_cast<unsigned char>(text[at]);
-    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    const size_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x6  ? 2
+                          : (lead >> 4) == 0xE  ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 0;
     if (length == 0 || at + length > text.size()) {
         return 0;
     }
@@ -143,7 +168,9 @@ bool isLetterOutsideAscii(char32_t code) {
     return !punctuation;
 }
 
-std::string nameOf(const Node* node) { return node != nullptr ? node->name() : std::string("-"); }
+std::string nameOf(const Node* node) {
+    return node != nullptr ? node->name() : std::string("-");
+}
 
 }  // namespace
 
@@ -190,51 +217,198 @@ std::vector<std::string> BoneFinder::candidates(Bone bone, std::string_view side
         case Bone::forearm:
             return spellAll(kForearm);
         case Bone::hand:
+            return spellAll(kHand);
+        case Bone::wrist:
+            return spellAll(kWrist);
+        case Bone::foot:
             break;
     }
-    return spellAll(kHand);
+    return spellAll(kFoot);
 }
 
-SkeletonBones BoneFinder::find(Node& model, const GltfHumanoid* /*humanoid*/) {
-    const NameTable table = nameTable(model);
-    SkeletonBones bones;
-    bones.nameCount = table.size();
-    bones.hips = lookUp(table, {"hips", "pelvis", "hip", "root"});
-    bones.spine = lookUp(table, {"spine", "spine1", "spine01", "spine0"});
-    bones.head = lookUp(table, {"head"});
-    Node* neck = lookUp(table, {"neck"});
-    for (std::string_view side : {"left", "right"}) {
-        Node* thigh = lookUp(table, Bone::thigh, side);
-        Node* shin = lookUp(table, Bone::shin, side);
+namespace {
+
+constexpr const char* kSideNames[2] = {"left", "right"};
+
+BoneRoles rolesByName(const NameTable& table) {
+    BoneRoles roles;
+    roles.hips = lookUp(table, {"hips", "pelvis", "hip", "root"});
+    roles.spine = lookUp(table, {"spine", "spine1", "spine01", "spine0"});
+    roles.head = lookUp(table, {"head"});
+    if (roles.head == nullptr) roles.head = lookUp(table, {"neck"});
+    for (size_t side = 0; side < 2; ++side) {
+        const std::string_view word = kSideNames[side];
+        Node* thigh = lookUp(table, BoneFinder::Bone::thigh, word);
+        Node* shin = lookUp(table, BoneFinder::Bone::shin, word);
         if (thigh != nullptr && shin != nullptr) {
-            bones.legs.push_back({.thigh = thigh, .shin = shin, .foot = nullptr});
+            roles.legs[side] = SkeletonBones::Leg{thigh, shin, lookUp(table, BoneFinder::Bone::foot, word)};
         }
-        Node* upper = lookUp(table, Bone::upperArm, side);
-        Node* fore = lookUp(table, Bone::forearm, side);
-        Node* hand = lookUp(table, Bone::hand, side);
+        Node* upper = lookUp(table, BoneFinder::Bone::upperArm, word);
+        Node* fore = lookUp(table, BoneFinder::Bone::forearm, word);
+        Node* hand = lookUp(table, BoneFinder::Bone::hand, word);
+        if (hand == nullptr) hand = lookUp(table, BoneFinder::Bone::wrist, word);
         if (upper != nullptr && fore != nullptr && hand != nullptr) {
-            bones.arms.push_back({.upper = upper, .fore = fore, .hand = hand, .handEnd = handEndOf(*hand), .fingers = {}, .thumb = {}});
+            SkeletonBones::Arm arm;
+            arm.upper = upper;
+            arm.fore = fore;
+            arm.hand = hand;
+            arm.handEnd = handEndOf(*hand);
+            HandBones::findFingers(arm);
+            roles.arms[side] = std::move(arm);
         }
     }
-    if (bones.head == nullptr) {
-        bones.head = neck;
+    return roles;
+}
+
+// The map's nodes, when they lie in the model (a map naming a node elsewhere is ignored).
+class MapReader {
+  public:
+    MapReader(const GltfHumanoid& map, const Node& model) : map_(map), model_(model) {}
+
+    Node* bone(const std::string& name) const {
+        Node* node = map_.bone(name);
+        return node != nullptr && node != &model_ && model_.isAncestorOrSelf(node) ? node : nullptr;
     }
-    if (bones.hips != nullptr || !bones.legs.empty() || !bones.arms.empty()) {
-        bones.source = SkeletonBones::Source::names;
+
+    // The joints of one finger, base first: those of `parts` the map names.
+    std::vector<Node*> finger(const std::string& prefix, std::initializer_list<const char*> parts) const {
+        std::vector<Node*> joints;
+        for (const char* part : parts) {
+            if (Node* node = bone(prefix + part)) joints.push_back(node);
+        }
+        return joints;
     }
+
+  private:
+    const GltfHumanoid& map_;
+    const Node& model_;
+};
+
+BoneRoles rolesFromMap(const GltfHumanoid& humanoid, const Node& model) {
+    const MapReader map(humanoid, model);
+    BoneRoles roles;
+    roles.hips = map.bone("hips");
+    roles.spine = map.bone("spine");
+    if (roles.spine == nullptr) roles.spine = map.bone("chest");
+    roles.head = map.bone("head");
+    if (roles.head == nullptr) roles.head = map.bone("neck");
+    for (size_t side = 0; side < 2; ++side) {
+        const std::string s = kSideNames[side];
+        Node* thigh = map.bone(s + "UpperLeg");
+        Node* shin = map.bone(s + "LowerLeg");
+        if (thigh != nullptr && shin != nullptr)
+            roles.legs[side] = SkeletonBones::Leg{thigh, shin, map.bone(s + "Foot")};
+        Node* upper = map.bone(s + "UpperArm");
+        Node* fore = map.bone(s + "LowerArm");
+        Node* hand = map.bone(s + "Hand");
+        if (upper == nullptr || fore == nullptr || hand == nullptr) continue;
+        SkeletonBones::Arm arm;
+        arm.upper = upper;
+        arm.fore = fore;
+        arm.hand = hand;
+        // VRM 1.0 starts the thumb at its metacarpal, VRM 0.x calls the same joints proximal onwards.
+        arm.thumb = map.finger(s + "Thumb", {"Metacarpal", "Proximal", "Intermediate", "Distal"});
+        for (const char* finger : {"Index", "Middle", "Ring", "Little"}) {
+            std::vector<Node*> joints = map.finger(s + finger, {"Proximal", "Intermediate", "Distal"});
+            if (!joints.empty()) arm.fingers.push_back(std::move(joints));
+        }
+        arm.handEnd = map.bone(s + "MiddleProximal");
+        if (arm.handEnd == nullptr)
+            arm.handEnd = arm.fingers.empty() ? handEndOf(*hand) : arm.fingers.front().front();
+        roles.arms[side] = std::move(arm);
+    }
+    return roles;
+}
+
+std::string fingerCount(const SkeletonBones::Arm& arm) {
+    if (arm.fingers.empty() && arm.thumb.empty()) return "no finger bones";
+    std::string text = arm.fingers.empty() ? std::string()
+                                           : std::to_string(arm.fingers.size()) +
+                                                 (arm.fingers.size() == 1 ? " finger" : " fingers");
+    if (!arm.thumb.empty()) text += text.empty() ? "thumb" : " + thumb";
+    return text;
+}
+
+// "left leg", "right arm"; a lone limb's side is not told.
+std::string limbLabel(size_t index, size_t count, const char* limb) {
+    return count == 2 ? std::string(kSideNames[index]) + " " + limb : std::string(limb);
+}
+
+}  // namespace
+
+SkeletonBones BoneFinder::find(Node& model, const GltfHumanoid* humanoid) {
+    const NameTable table = nameTable(model);
+    const BoneRoles named = rolesByName(table);
+    BoneRoles roles;
+    SkeletonBones::Source source = SkeletonBones::Source::none;
+    if (humanoid != nullptr) {
+        roles = rolesFromMap(*humanoid, model);
+        if (!roles.isEmpty()) source = SkeletonBones::Source::vrm;
+    }
+    if (source == SkeletonBones::Source::none) {
+        roles = named;
+        if (!roles.isEmpty()) source = SkeletonBones::Source::names;
+    } else {
+        roles.fillFrom(named);
+    }
+    if (roles.hips == nullptr || !roles.hasLimbs()) {
+        const BoneRoles shape = BoneShape::find(model);
+        if (source != SkeletonBones::Source::vrm && !roles.hasLimbs() && shape.hasLimbs()) {
+            // A lone "root" found by name is rarely the hips of a skeleton whose limbs only the shape shows.
+            roles = shape;
+            source = SkeletonBones::Source::shape;
+        } else {
+            roles.fillFrom(shape);
+            if (source == SkeletonBones::Source::none && !roles.isEmpty())
+                source = SkeletonBones::Source::shape;
+        }
+    }
+    SkeletonBones bones = roles.bones();
+    bones.nameCount = table.size();
+    bones.source = source;
     return bones;
 }
 
 void BoneFinder::describe(const SkeletonBones& bones, CharacterReport& report) {
     report.source = bones.source;
-    report.bones.push_back("hips: " + nameOf(bones.hips));
-    report.bones.push_back("head: " + nameOf(bones.head));
-    report.bones.push_back("legs: " + std::to_string(bones.legs.size()) + ", arms: " + std::to_string(bones.arms.size()));
-    if (bones.arms.empty()) {
-        report.fallbacks.push_back("no arms found, so no grip on the chains");
+    std::string body;
+    for (const auto& [node, role] :
+         {std::pair{bones.hips, "hips"}, {bones.spine, "spine"}, {bones.head, "head"}}) {
+        if (node != nullptr) body += (body.empty() ? "" : ", ") + node->name() + " (" + role + ")";
     }
-    if (bones.legs.empty()) {
-        report.fallbacks.push_back("no legs found, so no kicking");
+    if (!body.empty()) report.bones.push_back("body: " + body);
+    for (size_t i = 0; i < bones.legs.size(); ++i) {
+        const SkeletonBones::Leg& leg = bones.legs[i];
+        report.bones.push_back(limbLabel(i, bones.legs.size(), "leg") + ": " + leg.thigh->name() + ", " +
+                               leg.shin->name() + ", " +
+                               (leg.foot != nullptr ? leg.foot->name() + " (foot)" : "no foot"));
+    }
+    for (size_t i = 0; i < bones.arms.size(); ++i) {
+        const SkeletonBones::Arm& arm = bones.arms[i];
+        report.bones.push_back(limbLabel(i, bones.arms.size(), "arm") + ": " + arm.upper->name() + ", " +
+                               arm.fore->name() + ", " + arm.hand->name() + " (hand), " + fingerCount(arm));
+    }
+    auto& fallbacks = report.fallbacks;
+    if (bones.source == SkeletonBones::Source::none) {
+        fallbacks.push_back("no bones recognised, so the model sits unposed");
+        return;
+    }
+    if (bones.arms.empty()) fallbacks.push_back("no arms found, so no grip on the chains");
+    if (bones.arms.size() == 1) fallbacks.push_back("only one arm found, so one hand does not grip");
+    if (bones.legs.empty()) fallbacks.push_back("no legs found, so no kicking");
+    if (bones.legs.size() == 1) fallbacks.push_back("only one leg found, so the other does not move");
+    if (bones.head == nullptr) fallbacks.push_back("no head bone, so no head turn");
+    if (bones.hips == nullptr) fallbacks.push_back("no hips bone, so the model is seated by its origin");
+    if (bones.spine == nullptr) fallbacks.push_back("no spine bone, so no lean");
+    const auto hasFoot = [](const SkeletonBones::Leg& leg) { return leg.foot != nullptr; };
+    if (!bones.legs.empty() && std::none_of(bones.legs.begin(), bones.legs.end(), hasFoot)) {
+        fallbacks.push_back("no feet found");
+    }
+    const auto hasFingers = [](const SkeletonBones::Arm& arm) {
+        return !arm.fingers.empty() || !arm.thumb.empty();
+    };
+    if (!bones.arms.empty() && std::none_of(bones.arms.begin(), bones.arms.end(), hasFingers)) {
+        fallbacks.push_back("no finger bones, so hands grip flat");
     }
 }
 

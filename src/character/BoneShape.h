@@ -1,0 +1,41 @@
+#pragma once
+
+#include "character/BoneRoles.h"
+
+namespace plimsa {
+
+class Node;
+
+/// Reads bone roles from the shape of a skeleton in its rest pose, for models whose bone names no rule
+/// knows. The skeleton is every node under the model that is not a mesh (nor named "grab"), at its
+/// position in the model's space, +Y up; every distance is relative to the skeleton's height, so units
+/// and armature nodes that are rotated or scaled do not matter.
+///
+/// - Hips: of the joints from which two chains run down well below them, one on each side, the one whose
+///   chains reach lowest (the legs; arms hanging in the rest pose reach less low); when that joint has no
+///   chain running up, its nearest ancestor at about the same height that has one.
+/// - Spine and head: the upward chain from the hips, following the child that reaches highest. The spine is
+///   its first joint. The chest is the joint of that chain from which the arms leave: the child chains that
+///   reach farthest sideways on each side (at least 8 % of the height, three joints or more). The head is
+///   the top of the chain above the chest, or the joint below that top when the top is a leaf ending a
+///   segment clearly longer than the one before (an end bone at the crown).
+/// - Legs: each follows the child that reaches lowest. The thigh is its last joint still at hip height, the
+///   foot the first joint near the chain's bottom, the shin the joint between whose height is nearest
+///   halfway. A chain that stops well above the floor (an IK rig's leg) ends at the shin, and its foot is
+///   the highest joint elsewhere in the skeleton below that knee and close under it.
+/// - Arms: each follows the child that reaches farthest. The hand is the first joint where two or more
+///   chains of two joints or more (fingers) branch off; without such a joint the chain's end, less a last
+///   segment shorter than half the one before (a finger stub or end bone). A short first segment (under
+///   30 % of the arm) is a collar bone and is skipped. The forearm is the joint nearest halfway along the
+///   arm.
+/// - Left and right: the character faces +Z unless its toes point to -Z; its left is then +X (-X when it
+///   faces -Z).
+///
+/// Returns empty roles when no hips are found (the shape is unclear). Stateless; the thread that owns the
+/// model's nodes.
+class BoneShape {
+  public:
+    static BoneRoles find(Node& model);
+};
+
+}  // namespace plimsa
