@@ -183,6 +183,61 @@ void reshapeBody(const HumanoidSpec& spec, const HumanoidSkeleton& standard, Hum
     }
 }
 
+void addFootParts(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec,
+                  const HumanoidSkeleton& skeleton, int firstJointNode) {
+    if (!spec.ikRig) return;
+    // A box 7 x 2 x 4 cm, flat-shaded: four vertices per face.
+    const glm::vec3 half{0.035f, 0.01f, 0.02f};
+    std::vector<glm::vec3> positions;
+    std::vector<glm::vec3> normals;
+    std::vector<uint16_t> indices;
+    for (int axis = 0; axis < 3; ++axis) {
+        for (float sign : {-1.0f, 1.0f}) {
+            glm::vec3 normal{0.0f};
+            normal[axis] = sign;
+            const glm::vec3 u = axis == 0 ? glm::vec3(0, 1, 0) : glm::vec3(1, 0, 0);
+            const glm::vec3 v = glm::cross(normal, u);
+            const auto base = static_cast<uint16_t>(positions.size());
+            for (const glm::vec2 corner :
+                 {glm::vec2(-1, -1), glm::vec2(1, -1), glm::vec2(1, 1), glm::vec2(-1, 1)}) {
+                positions.push_back((normal + corner.x * u + corner.y * v) * half);
+                normals.push_back(normal);
+            }
+            indices.insert(indices.end(),
+                           {base, static_cast<uint16_t>(base + 1), static_cast<uint16_t>(base + 2), base,
+                            static_cast<uint16_t>(base + 2), static_cast<uint16_t>(base + 3)});
+        }
+    }
+    tinygltf::Primitive primitive;
+    primitive.mode = TINYGLTF_MODE_TRIANGLES;
+    primitive.material = static_cast<int>(BodyMaterial::eyes);
+    primitive.attributes["POSITION"] = packer.accessor(positions, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                                       TINYGLTF_TYPE_VEC3, TINYGLTF_TARGET_ARRAY_BUFFER);
+    packer.last().minValues = {-half.x, -half.y, -half.z};
+    packer.last().maxValues = {half.x, half.y, half.z};
+    primitive.attributes["NORMAL"] = packer.accessor(normals, TINYGLTF_COMPONENT_TYPE_FLOAT,
+                                                     TINYGLTF_TYPE_VEC3, TINYGLTF_TARGET_ARRAY_BUFFER);
+    primitive.indices = packer.accessor(indices, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, TINYGLTF_TYPE_SCALAR,
+                                        TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+    tinygltf::Mesh mesh;
+    mesh.name = "Buckle";
+    mesh.primitives.push_back(primitive);
+    model.meshes.push_back(mesh);
+    for (const char* side : {"Left", "Right"}) {
+        const int foot = skeleton.find(std::string(side) + "Foot");
+        const glm::vec3 at = glm::vec3(skeleton.position(std::string(side) + "Foot").x, 0.075f, 0.07f);
+        tinygltf::Node node;
+        node.name = std::string("buckle.") + (side[0] == 'L' ? "l" : "r");
+        node.mesh = static_cast<int>(model.meshes.size()) - 1;
+        const glm::vec3 local =
+            at - skeleton.position(std::string(side) + "Foot");  // the foot bone is unrotated
+        node.translation = {local.x, local.y, local.z};
+        model.nodes.push_back(node);
+        model.nodes[static_cast<size_t>(firstJointNode + foot)].children.push_back(
+            static_cast<int>(model.nodes.size()) - 1);
+    }
+}
+
 std::string vrmBoneName(const std::string& canonical, HumanoidFormat format) {
     static const std::vector<std::pair<std::string, std::string>> bones = {
         {"Hips", "hips"},        {"Spine", "spine"}, {"Spine1", "chest"},      {"Spine2", "upperChest"},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "humanoids/GlbPacking.h"
 #include "humanoids/HumanoidBody.h"
 #include "humanoids/HumanoidSkeleton.h"
 #include "humanoids/HumanoidSpec.h"
@@ -20,6 +21,11 @@ void reshapeSkeleton(const HumanoidSpec& spec, HumanoidSkeleton& skeleton);
 /// The same change of shape for a body built on the standard skeleton `standard` (before that skeleton is
 /// reshaped): every vertex moves as the joints do, so the rest pose still skins to the stored surface.
 void reshapeBody(const HumanoidSpec& spec, const HumanoidSkeleton& standard, HumanoidBody& body);
+
+/// IK-style rigs: a rigid, unskinned buckle on each shoe, its node a child of the foot bone (joint i is node
+/// `firstJointNode + i`), as parts parented to bones are exported. Nothing for other rigs.
+void addFootParts(tinygltf::Model& model, GlbPacker& packer, const HumanoidSpec& spec,
+                  const HumanoidSkeleton& skeleton, int firstJointNode);
 
 /// The VRM humanoid bone a canonical joint maps to ("LeftHandIndex1" -> "leftIndexProximal"; the VRM 0.x
 /// and 1.0 thumbs differ); empty for joints the map leaves out (end bones).

@@ -197,12 +197,14 @@ std::vector<uint8_t> HumanoidWriter::glb(const HumanoidSpec& spec) {
     GlbPacker packer(model);
     addSkeleton(model, packer, spec, skeleton);
     addBody(model, packer, spec, body);
+    const int bodyNode = static_cast<int>(model.nodes.size()) - 1;
+    addFootParts(model, packer, spec, skeleton, 1);
     const int skinTexture = addMaterials(model, packer, spec);
     addVrmExtensions(model, spec, skeleton, 1, skinTexture);
 
     tinygltf::Scene scene;
     scene.name = "Scene";
-    scene.nodes = {0, static_cast<int>(model.nodes.size()) - 1};
+    scene.nodes = {0, bodyNode};
     model.scenes.push_back(scene);
     model.defaultScene = 0;
 
