@@ -9,6 +9,7 @@
 #include "platform/scene/Node.h"
 #include "platform/scene/TransformMath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,8 @@ constexpr float kWristShortOfRope = 0.035f;
 constexpr float kGripTilt = 0.9f;
 constexpr float kChainAcrossPalm = 0.9f;
 constexpr float kFingerThickness = 0.2f;
+// A hand resting on the floor keeps its wrist this high above it (times the character's size).
+constexpr float kWristAboveFloor = 0.06f;
 
 glm::vec3 unit(const glm::vec3& v, const glm::vec3& fallback) {
     return ArmSolver::normalisedOr(v, fallback);
@@ -252,6 +255,21 @@ ArmPoser::Goal ArmPoser::waveGoal(const Reach& reach) const {
 ArmPoser::Goal ArmPoser::looseGoal(const Reach& reach) const {
     const float side = reach.side;
     const glm::vec3& sh = reach.rigShoulder;
+    if (pose_.floorSit) {
+        // Hanging down, the hand would go through the floor (the seat plane): it rests flat on it beside the
+        // hip instead, fingers forward.
+        const float size =
+            std::isfinite(pose_.sizeMultiplier) ? static_cast<float>(pose_.sizeMultiplier) : 1.0f;
+        return Goal{
+            rigPoint({sh.x + 0.14f * side,
+                      std::max(kWristAboveFloor * size, sh.y - 0.95f * (reach.upper + reach.fore)), 0.12f}),
+            rigDirection({0.3f * side, 0.0f, -1.0f}),
+            unit(rigDirection({0.25f * side, 0.0f, 1.0f}), {0.0f, 0.0f, 1.0f}),
+            unit(rigDirection({0.0f, -1.0f, 0.0f}), {0.0f, -1.0f, 0.0f}),
+            FingerCurl::Grip::relaxed,
+            {},
+        };
+    }
     return Goal{
         rigPoint({sh.x + 0.08f * side, sh.y - 0.92f * (reach.upper + reach.fore), 0.08f}),
         rigDirection({0.3f * side, 0.0f, -1.0f}),

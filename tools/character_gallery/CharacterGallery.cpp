@@ -1,6 +1,6 @@
 // Renders skinned characters in the three bodies they are posed in (seated with hands on two chains,
 // standing, floor sit with a hand on the raised knee, seen as a right-hand corner sitter and from the
-// front) side by side, one PNG per model.
+// front) side by side, and a close-up of the left hand on its chain, one PNG per model.
 //
 //   character_gallery OUTPUT_FOLDER [MODEL.glb ...]
 //
@@ -89,8 +89,8 @@ bool renderModel(SnapshotRenderer& renderer, const std::filesystem::path& model,
         std::fprintf(stderr, "%s: %s\n", model.string().c_str(), loaded.error.c_str());
         return false;
     }
-    SkinnedCharacter character(*loaded.scene);
-    Image sheet(kPanelWidth * 4, kPanelHeight, true);
+    SkinnedCharacter character(*loaded.scene, loaded.humanoid ? &*loaded.humanoid : nullptr);
+    Image sheet(kPanelWidth * 5, kPanelHeight, true);
 
     Shot swing = swingShot();
     swing.holder->addChildNode(character.root());
@@ -113,6 +113,16 @@ bool renderModel(SnapshotRenderer& renderer, const std::filesystem::path& model,
     sit.handLeft = sit.handRight = HandMode::loose;
 
     const std::optional<Image> a = render(renderer, swing);
+    std::optional<Image> e = a;
+    if (!character.bones().arms.empty()) {
+        // The left hand (the first arm) on its chain, seen from in front and a little outside.
+        const glm::vec3 hand = character.bones().arms.front().hand->worldPosition();
+        Shot closeUp = swing;
+        closeUp.camera =
+            Stage::addCamera(*closeUp.scene, {.fieldOfView = 22.0f, .zNear = 0.05f, .zFar = 50.0f},
+                             hand + glm::vec3(0.5f, 0.15f, 1.4f), hand);
+        e = render(renderer, closeUp);
+    }
     standing.holder->addChildNode(character.root());
     character.root()->setPosition(glm::vec3(0.0f));
     character.apply(stand, *standing.holder);
@@ -126,7 +136,7 @@ bool renderModel(SnapshotRenderer& renderer, const std::filesystem::path& model,
     character.root()->setEulerAngles({0.0f, -0.35f, 0.0f});
     character.apply(sit, *floor.holder);
     const std::optional<Image> d = render(renderer, floor);
-    if (!a || !b || !c || !d) {
+    if (!a || !b || !c || !d || !e) {
         std::fprintf(stderr, "%s: rendering failed\n", model.string().c_str());
         return false;
     }
@@ -134,6 +144,7 @@ bool renderModel(SnapshotRenderer& renderer, const std::filesystem::path& model,
     paste(sheet, *b, kPanelWidth);
     paste(sheet, *c, 2 * kPanelWidth);
     paste(sheet, *d, 3 * kPanelWidth);
+    paste(sheet, *e, 4 * kPanelWidth);
     const std::filesystem::path file = out / (model.stem().string() + ".png");
     if (Png::write(sheet, file.string()) != Png::WriteResult::written) {
         std::fprintf(stderr, "%s: cannot write\n", file.string().c_str());
