@@ -26,7 +26,8 @@ constexpr float kAnkleDrop =
 constexpr float kShortLeg = 0.3f;         // of the hip's height: a leg ending higher stops at the knee
 constexpr float kFootSearchWidth = 0.1f;  // a foot outside the leg lies this close under the knee
 constexpr float kCollarShare = 0.3f;      // of the arm: a shorter first segment is a collar bone
-constexpr float kJointAtEnd = 0.02f;      // joints closer than this stand at the same place
+constexpr float kFingerShare = 0.4f;  // of the arm up to the hand: the most the rest of its chain measures
+constexpr float kJointAtEnd = 0.02f;  // joints closer than this stand at the same place
 
 struct Joint {
     Node* node = nullptr;
@@ -296,8 +297,19 @@ std::optional<SkeletonBones::Arm> ShapeReader::readArm(int start) const {
         if (glm::distance(joint(outside).at, joint(path.back()).at) <= kJointAtEnd * height_) path.pop_back();
         path.push_back(outside);
         hand = path.size() - 1;
-    } else if (path.size() >= 4 && segment(hand) < 0.5f * segment(hand - 1)) {
-        --hand;
+    } else {
+        // The hand is where what is left of the chain (fingers, end bones) is short beside the arm so far.
+        float done = 0.0f;
+        float left = 0.0f;
+        for (size_t i = 1; i < path.size(); ++i) left += segment(i);
+        for (size_t i = 1; i < path.size(); ++i) {
+            done += segment(i);
+            left -= segment(i);
+            if (i >= 2 && left < kFingerShare * done) {
+                hand = i;
+                break;
+            }
+        }
     }
     size_t upper = 0;
     if (hand >= 3) {

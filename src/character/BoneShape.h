@@ -20,14 +20,17 @@ class Node;
 ///   the top of the chain above the chest, or the joint below that top when the top is a leaf ending a
 ///   segment clearly longer than the one before (an end bone at the crown).
 /// - Legs: each follows the child that reaches lowest. The thigh is its last joint still at hip height, the
-///   foot the first joint near the chain's bottom, the shin the joint between whose height is nearest
-///   halfway. A chain that stops well above the floor (an IK rig's leg) ends at the shin, and its foot is
-///   the highest joint elsewhere in the skeleton below that knee and close under it.
+///   shin (knee) the joint whose height is nearest halfway from there to the chain's bottom, the foot
+///   (ankle) the first joint after it at least halfway from the knee down to that bottom. A chain that
+///   stops well above the floor (an IK rig's leg) ends at the knee; its foot, like one that is only a leaf,
+///   is then looked for among the joints hanging from the hips or above (the rig's root): the highest one
+///   close under the knee.
 /// - Arms: each follows the child that reaches farthest. The hand is the first joint where two or more
-///   chains of two joints or more (fingers) branch off; without such a joint the chain's end, less a last
-///   segment shorter than half the one before (a finger stub or end bone). A short first segment (under
-///   30 % of the arm) is a collar bone and is skipped. The forearm is the joint nearest halfway along the
-///   arm.
+///   chains of two joints or more (fingers) branch off; else, when the chain stops and a joint hanging from
+///   the rig's root lies just beyond its end, along it, that joint (an IK rig's hand); else the first joint
+///   beyond which the rest of the chain (fingers, end bones) measures under 40 % of the arm up to it. A
+///   short first segment (under 30 % of the arm) is a collar bone and is skipped. The forearm is the joint
+///   nearest halfway along the arm.
 /// - Left and right: the character faces +Z unless its toes point to -Z; its left is then +X (-X when it
 ///   faces -Z).
 ///
