@@ -1,8 +1,8 @@
-// Fuzz target: a generated rigged humanoid, damaged by the input, loaded, adopted by a SkinnedCharacter
-// and posed in every body and hand mode with input-driven pose values. Input layout: one byte picks the
-// humanoid, one byte gives the number of damage records (0 to 16); then those records of five bytes each
-// (a little-endian offset and a value written there, the offset folded into the JSON chunk when its top
-// bit is clear); the bytes left over drive the pose.
+// Fuzz target: a generated rigged humanoid, damaged by the input, loaded, adopted by a SkinnedCharacter (with
+// its VRM humanoid map, if any) and posed in every body and hand mode with input-driven pose values. Input
+// layout: one byte picks the humanoid, one byte gives the number of damage records (0 to 16); then those
+// records of five bytes each (a little-endian offset and a value written there, the offset folded into the
+// JSON chunk when its top bit is clear); the bytes left over drive the pose.
 // Each humanoid is generated once per process and thinned to every 64th triangle, so that an input
 // costs little and the fuzzer gets to grow its inputs.
 #include "character/SkinnedCharacter.h"
@@ -206,7 +206,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const plimsa::GltfLoader loader;
     const plimsa::GltfLoadResult loaded = loader.loadBytes(glb);
     if (!loaded) return 0;
-    plimsa::SkinnedCharacter character(*loaded.scene);
+    plimsa::SkinnedCharacter character(*loaded.scene, loaded.humanoid ? &*loaded.humanoid : nullptr);
     auto frame = plimsa::Node::make();
     frame->addChildNode(character.root());
     for (int variant = 0; variant < 4; ++variant) {

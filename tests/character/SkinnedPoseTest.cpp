@@ -1,6 +1,7 @@
 #include "SkinnedTestModels.h"
 
 #include "character/ArmPoser.h"
+#include "character/ChainFollower.h"
 
 #include "platform/scene/Material.h"
 #include "platform/scene/Primitives.h"
@@ -523,6 +524,33 @@ TEST(SkinnedPose, FeetAndHandsHangingFromTheRootStayAtTheirChainsEndsWithWhatHan
     for (const SkeletonBones::Leg& leg : bones.legs)
         EXPECT_GT(rig.inRigFrame(leg.foot->worldPosition()).z,
                   rig.inRigFrame(leg.thigh->worldPosition()).z + 0.3f);
+}
+
+TEST(ChainFollower, KeepsItsRestPlaceAtTheChainEndUnderAnyParentAndRefusesBonesInTheSameBranch) {
+    auto root = Node::make();
+    auto parent = Node::make();  // turned, scaled and moved: the bone's local transform must allow for it
+    parent->setPosition({0.4f, -1.0f, 2.0f});
+    parent->setOrientation(glm::angleAxis(1.1f, glm::normalize(glm::vec3(1, 2, 3))));
+    parent->setScale(glm::vec3(1.7f));
+    auto bone = Node::make();
+    bone->setPosition({0.1f, 0.2f, 0.3f});
+    auto end = Node::make();
+    end->setPosition({0.0f, 1.0f, 0.0f});
+    auto under = Node::make();
+    root->addChildNode(parent);
+    parent->addChildNode(bone);
+    root->addChildNode(end);
+    end->addChildNode(under);
+    const std::optional<ChainFollower> follower = ChainFollower::attach(*bone, *end);
+    ASSERT_TRUE(follower);
+    const glm::mat4 rest = glm::inverse(end->worldTransform()) * bone->worldTransform();
+    end->setPosition({-0.5f, 0.3f, 0.9f});
+    end->setOrientation(glm::angleAxis(-0.7f, glm::vec3(0, 0, 1)));
+    follower->follow();
+    const glm::mat4 expected = end->worldTransform() * rest;
+    for (int c = 0; c < 4; ++c) EXPECT_LT(glm::distance(bone->worldTransform()[c], expected[c]), 1e-5f) << c;
+    EXPECT_FALSE(ChainFollower::attach(*under, *end)) << "already moves with the chain end";
+    EXPECT_FALSE(ChainFollower::attach(*end, *under)) << "would move its own chain end";
 }
 
 class GrippingHand : public PosedHumanoid {};
