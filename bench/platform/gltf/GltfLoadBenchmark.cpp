@@ -8,11 +8,13 @@
 #include "support/TestHumanoids.h"
 
 #include <benchmark/benchmark.h>
+#include <nlohmann/json.hpp>
 
 #include <malloc.h>
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <new>
@@ -124,6 +126,45 @@ void BM_LoadHumanoidWith4096Texture(benchmark::State& state) {
     loadBytes(state, TestHumanoids::bytes("humanoid-texture-4096.glb"));
 }
 
+// The same .glb with the VRM extensions taken out of its JSON chunk: the avatar's body as a plain model.
+std::vector<uint8_t> withoutVrm(const std::vector<uint8_t>& glb) {
+    const auto word = [&](size_t at) {
+        uint32_t value = 0;
+        std::memcpy(&value, glb.data() + at, 4);
+        return value;
+    };
+    if (glb.size() < 20 || 20 + size_t{word(12)} > glb.size()) return {};
+    nlohmann::json json = nlohmann::json::parse(glb.begin() + 20, glb.begin() + 20 + word(12));
+    json.erase("extensions");
+    json.erase("extensionsUsed");
+    for (auto& material : json["materials"]) material.erase("extensions");
+    std::string text = json.dump();
+    text.resize((text.size() + 3) & ~size_t{3}, ' ');
+    std::vector<uint8_t> out(glb.begin(), glb.begin() + 12);
+    const auto put = [&](uint32_t value) {
+        out.insert(out.end(), reinterpret_cast<uint8_t*>(&value), reinterpret_cast<uint8_t*>(&value) + 4);
+    };
+    put(static_cast<uint32_t>(text.size()));
+    put(0x4E4F534Au);  // "JSON"
+    out.insert(out.end(), text.begin(), text.end());
+    out.insert(out.end(), glb.begin() + 20 + word(12), glb.end());
+    const auto total = static_cast<uint32_t>(out.size());
+    std::memcpy(out.data() + 8, &total, 4);
+    return out;
+}
+
+// A VRM avatar (65 joints, humanoid map, toon materials, a 256 x 128 PNG) against the same body without its
+// VRM extensions: what reading the map and the toon materials costs.
+void BM_LoadVrm1Avatar(benchmark::State& state) {
+    loadBytes(state, TestHumanoids::bytes("humanoid-vrm1.vrm"));
+}
+void BM_LoadVrm0Avatar(benchmark::State& state) {
+    loadBytes(state, TestHumanoids::bytes("humanoid-vrm0.vrm"));
+}
+void BM_LoadVrm1BodyAsPlainGlb(benchmark::State& state) {
+    loadBytes(state, withoutVrm(TestHumanoids::bytes("humanoid-vrm1.vrm")));
+}
+
 // Hostile seeds (tiny files asking for gigabytes) and one that declares 24 million inverse binds.
 void refuse(benchmark::State& state, const char* seed) {
     const std::vector<uint8_t> bytes =
@@ -156,6 +197,9 @@ BENCHMARK(BM_LoadKayKitMannequin)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadCesiumMan)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadHumanoid65Joints)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadHumanoidWith4096Texture)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadVrm1Avatar)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadVrm0Avatar)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadVrm1BodyAsPlainGlb)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace plimsa
