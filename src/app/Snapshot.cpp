@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "app/CornerSnapshot.h"
+#include "app/InspectCommand.h"
 #include "app/LibraryCommands.h"
 #include "app/PreviewSnapshot.h"
 #include "app/SizeScan.h"
@@ -45,6 +46,7 @@ std::optional<int> Snapshot::run(const SnapshotArguments& arguments, std::FILE* 
         std::fprintf(out, "plimsa %s\n", kVersion);
         return 0;
     }
+    if (auto status = InspectCommand::run(arguments, out, err)) return status;
     if (auto status = LibraryCommands::run(arguments, out, err)) return status;
     const auto request = SnapshotRequests::parse(arguments);
     if (!request) return std::nullopt;
@@ -87,15 +89,19 @@ Snapshot mode (no display needed; the first form present wins, one missing its v
 Environment: PLIMSA_DEBUG (diagnostic lines), PLIMSA_NOFLOOR, PLIMSA_CORNER_W, PLIMSA_CORNER_H,
   PLIMSA_CORNER_Y (corner view width, height and floor height in scene units).
 
-Character library (in ~/.local/share/Plimsa/Characters; these forms come before the snapshot forms,
-and the first of the three on the command line wins):
+Characters (these forms come before the snapshot forms; --inspect comes first, then the first of the
+other three on the command line wins; the library is ~/.local/share/Plimsa/Characters):
+  plimsa --inspect MODEL            load MODEL (a .glb, .gltf or .vrm file, or a library character's
+                                    name) as a character and print its report: where its bones came
+                                    from, what falls back, missing or shrunk textures, or why it is
+                                    refused; exit status 0 when it loads as a character, 1 when not
   plimsa --characters               one line per character, tab-separated: name, display name, the
                                     pack that lists it, "starter" when it ships with the program ("-"
                                     for an empty field)
   plimsa --install-starter          install the characters that ship with the program
-  plimsa --import FILE...           import packs (.zip, .plimsapack) and models (.glb, .gltf); a model
-                                    that does not load as a character is refused; every argument
-                                    after --import is a file
+  plimsa --import FILE...           import packs (.zip, .plimsapack) and models (.glb, .gltf, .vrm); a
+                                    model that does not load as a character is refused, in a pack too;
+                                    every argument after --import is a file
   Each character added is reported as "installed NAME" or "imported NAME from FILE"; each refusal as
   "refused WHAT: REASON" on standard error, and the exit status is then 1.
 

@@ -24,6 +24,11 @@ struct Loaded {
     std::unique_ptr<SwingCharacter> character;
     CharacterReport report;
 };
+/// `load` with its report. A refusal names the cause in plain words (a missing file, a folder, an
+/// unreadable file, a USD model, a file that is not glTF, a damaged or cut-short one, one that is too
+/// large or needs files that are not beside it) and keeps the loader's own message as the detail. The
+/// loader's warnings become texture lines (a missing or unreadable image: drawn in its base colour) or
+/// notes. Never throws: an exception while loading is a refusal too.
 Loaded loadWithReport(const std::filesystem::path& file);
 
 /// A rigged glTF model as a skinned character, or the named-part figure `CharacterRig::load` reads. Nothing

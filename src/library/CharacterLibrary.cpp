@@ -25,7 +25,8 @@ std::string lowerCasedExtension(const std::filesystem::path& path) {
 }
 
 bool isModelFile(const std::filesystem::path& path) {
-    static constexpr std::array<std::string_view, 4> kModelExtensions = {"glb", "gltf", "usdz", "usdc"};
+    static constexpr std::array<std::string_view, 5> kModelExtensions = {"glb", "gltf", "vrm", "usdz",
+                                                                         "usdc"};
     const auto extension = lowerCasedExtension(path);
     return std::find(kModelExtensions.begin(), kModelExtensions.end(), extension) != kModelExtensions.end();
 }
@@ -49,8 +50,7 @@ std::vector<std::filesystem::path> packModels(const std::filesystem::path& folde
     for (const std::filesystem::recursive_directory_iterator end; !error && it != end; it.increment(error)) {
         const auto fileName = it->path().filename().string();
         std::error_code typeError;
-        if (it->is_regular_file(typeError) && lowerCasedExtension(it->path()) == "glb" &&
-            !fileName.starts_with(".")) {
+        if (it->is_regular_file(typeError) && isModelFile(it->path()) && !fileName.starts_with(".")) {
             models.push_back(it->path());
         }
     }
@@ -99,21 +99,18 @@ bool isPlainFileName(std::string_view name) {
 constexpr const char* kCopyFailed = "could not be copied into the character folder";
 
 // Adds `model` when a copy of the file alone loads as a character: what the library will load later.
-InstallReport addModel(const std::filesystem::path& model) {
-    const auto refuse = [&](std::string reason) {
-        return InstallReport{{}, {{model.string(), std::move(reason)}}};
-    };
+// A refusal names the file as `shown`.
+InstallReport addModel(const std::filesystem::path& model, const std::string& shown) {
+    const auto refuse = [&](std::string reason) { return InstallReport{{}, {{shown, std::move(reason)}}}; };
     ScratchFolder scratch("plimsamodel-");
     const auto copy = scratch.path() / model.filename();
     if (!scratch.exists()) return refuse("no temporary folder to try it in");
     if (!copyFileReplacing(model, copy)) return refuse("file cannot be read");
-    if (!CharacterLoader::load(copy)) {
-        const auto extension = lowerCasedExtension(model);
-        if (extension == "usdz" || extension == "usdc")
-            return refuse("no reader for USD models on this system");
-        if (extension == "gltf" && CharacterLoader::load(model))
+    const auto loaded = CharacterLoader::loadWithReport(copy);
+    if (!loaded.character) {
+        if (lowerCasedExtension(model) == "gltf" && CharacterLoader::load(model))
             return refuse("needs files beside it; export it as one .glb");
-        return refuse("does not load as a character");
+        return refuse("does not load as a character: " + loaded.report.refusal);
     }
     if (auto name = CharacterLibrary::add(copy)) return {{std::move(*name)}, {}};
     return refuse(kCopyFailed);
@@ -194,13 +191,11 @@ InstallReport CharacterLibrary::installPackReporting(const std::filesystem::path
         !problem.empty())
         return refuse(std::move(problem));
     const auto models = packModels(scratch.path());
-    if (models.empty()) return refuse("no .glb inside");
-    for (const auto& model : models) {
-        if (auto name = add(model))
-            report.installed.push_back(std::move(*name));
-        else
-            report.refused.push_back({model.filename().string(), kCopyFailed});
-    }
+    if (models.empty()) return refuse("no .glb or .vrm model inside");
+    // A file that does not load as a character is not installed: it could only ever show the built-in
+    // figure, and its refusal says why.
+    for (const auto& model : models)
+        report.append(addModel(model, model.lexically_relative(scratch.path()).string()));
     return report;
 }
 
@@ -236,10 +231,8 @@ InstallReport CharacterLibrary::importFile(const std::filesystem::path& file) {
     if (auto problem = sourceProblem(file); !problem.empty())
         return {{}, {{file.string(), std::move(problem)}}};
     if (!isModelFile(file))
-        return {
-            {},
-            {{file.string(), "neither a model (.glb, .gltf, .usdz, .usdc) nor a pack (.zip, .plimsapack)"}}};
-    return addModel(file);
+        return {{}, {{file.string(), "neither a model (.glb, .gltf, .vrm) nor a pack (.zip, .plimsapack)"}}};
+    return addModel(file, file.string());
 }
 
 }  // namespace plimsa

@@ -32,8 +32,8 @@ inline std::atomic<bool> hideLibrary{false};
 /// parents on every call; a failure to create it is ignored.
 std::filesystem::path directory();
 
-/// Names of the files directly in the folder whose lower-cased extension is "glb", "gltf", "usdz" or
-/// "usdc", sorted by code point; a name appears once per file (a.glb and a.usdz give "a" twice).
+/// Names of the files directly in the folder whose lower-cased extension is "glb", "gltf", "vrm", "usdz"
+/// or "usdc", sorted by code point; a name appears once per file (a.glb and a.vrm give "a" twice).
 std::vector<std::string> names();
 
 /// The folder entry whose name (file name without extension) is `name`. Any extension matches, but when
@@ -49,9 +49,11 @@ std::optional<std::filesystem::path> resolve(std::string_view reference);
 std::optional<std::string> add(const std::filesystem::path& source);
 
 /// Extracts the zip archive `archive` into a scratch folder (removed afterwards on every path) and adds
-/// every ".glb" file in it whose name does not begin with "." (subfolders flattened, visited in sorted
-/// path order, so of two files with one name the later wins and the name is listed twice). A damaged,
-/// non-zip, oversized or unsafe archive installs nothing. Returns the names added, possibly none.
+/// every model file in it (".glb", ".gltf", ".vrm", any case) whose name does not begin with "." and that
+/// loads as a character on its own (subfolders flattened, visited in sorted path order, so of two files
+/// with one name the later wins and the name is listed twice). A model that does not load is left out.
+/// A damaged, non-zip, oversized or unsafe archive installs nothing. Returns the names added, possibly
+/// none.
 std::vector<std::string> installPack(const std::filesystem::path& archive,
                                      const PackExtractor::Limits& limits = {});
 
@@ -59,7 +61,7 @@ std::vector<std::string> installPack(const std::filesystem::path& archive,
 struct InstallReport {
     struct Refusal {
         std::string what;    ///< the character or file refused: a character name, or a file name or path
-        std::string reason;  ///< short and lower-case, such as "no .glb inside"
+        std::string reason;  ///< short and lower-case, such as "no .glb or .vrm model inside"
 
         bool operator==(const Refusal&) const = default;
     };
@@ -71,8 +73,9 @@ struct InstallReport {
 };
 
 /// `installPack` with the reasons: a missing or non-regular file, an archive the extractor refuses, a
-/// pack with no ".glb", and each model that could not be copied in are refusals. `what` is the archive's
-/// path, or for a model the model's file name.
+/// pack with no model, and each model that does not load as a character ("does not load as a character:
+/// " and the report's refusal) or could not be copied in are refusals. `what` is the archive's path, or
+/// for a model its path inside the pack ("pack/Robo.glb").
 InstallReport installPackReporting(const std::filesystem::path& archive,
                                    const PackExtractor::Limits& limits = {});
 
@@ -85,10 +88,11 @@ InstallReport installPackReporting(const std::filesystem::path& archive,
 InstallReport installShippedPack(const Pack& pack, const std::filesystem::path& shipped = shippedFolder());
 
 /// Imports what the user picked, as the panel does: "zip" and "plimsapack" files (any case) as packs
-/// (`installPackReporting`); model files ("glb", "gltf", "usdz", "usdc") are added only when a copy of the
-/// file alone loads as a character (`CharacterLoader::load`), so a model that would show the built-in
-/// figure, or a ".gltf" that needs files beside it, is refused and the library is left as it was. Any
-/// other file is refused. `what` of a refusal is `file` as given.
+/// (`installPackReporting`); model files ("glb", "gltf", "vrm", "usdz", "usdc") are added only when a copy
+/// of the file alone loads as a character (`CharacterLoader::loadWithReport`, whose refusal is the
+/// reason), so a model that would show the built-in figure, or a ".gltf" that needs files beside it, is
+/// refused and the library is left as it was. Any other file is refused. `what` of a refusal is `file` as
+/// given.
 InstallReport importFile(const std::filesystem::path& file);
 
 /// Start-up cleanup: drops from every swing the references that are neither library names nor existing

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "character/CharacterReport.h"
 #include "character/SwingCharacter.h"
 #include "platform/image/Image.h"
 #include "platform/signal/Signal.h"
@@ -32,6 +33,10 @@ class SnapshotRenderer;
 /// queue; `changed` is published after each change of `images()`. Main thread, except where noted.
 /// Failures are silent: a name that does not resolve or a model that does not render gives no thumbnail
 /// and leaves no trace, so the next request tries again; cache folder and file errors are ignored.
+///
+/// It also keeps each character's `CharacterReport`, in memory only: a render carries the report of the
+/// load it made, and `report(for)` loads a model whose thumbnail came from the cache file, on the same
+/// queue, never on the main thread.
 class CharacterPreviews {
   public:
     static constexpr int kSide = 320;
@@ -40,6 +45,8 @@ class CharacterPreviews {
     using Resolve = std::function<std::optional<std::filesystem::path>(std::string_view name)>;
     /// Renders the model file at the location into a thumbnail; runs on the serial queue's thread.
     using Render = std::function<std::optional<Image>(const std::filesystem::path& url)>;
+    /// Loads the model file at the location for its report; runs on the serial queue's thread.
+    using Inspect = std::function<CharacterReport(const std::filesystem::path& url)>;
 
     struct Options {
         /// Where thumbnails are cached (created on every lookup); empty: memory only.
@@ -83,22 +90,40 @@ class CharacterPreviews {
     /// next request renders it anew. A render of it under way is not kept: it is done again.
     void forget(std::string_view name);
 
+    /// The report of loading `name`'s model, or nothing yet: from memory; else, when the name resolves and
+    /// no load of it is under way, queues one (a thumbnail render under way brings it too). The report
+    /// lands in `reports()` and `reportChanged` is published. A report is kept whatever it says: a model
+    /// that is refused has one, saying why.
+    std::shared_ptr<const CharacterReport> report(std::string_view name);
+    /// Replaces the load of a report-only job (`CharacterLoader::loadWithReport`, tests). A render made
+    /// with an `Options::render` of its own takes its report from this too.
+    void setInspect(Inspect inspect);
+
     /// Thumbnails in memory by name.
     const std::map<std::string, std::shared_ptr<const Image>, std::less<>>& images() const { return images_; }
     /// Names whose thumbnail is being rendered.
     const std::set<std::string, std::less<>>& pending() const { return pending_; }
+    /// Reports in memory by name.
+    const std::map<std::string, std::shared_ptr<const CharacterReport>, std::less<>>& reports() const {
+        return reports_;
+    }
     /// The cache file of `name`, or nothing when the name could leave the folder or there is no folder.
     /// Creates the folder (errors ignored). Any thread.
     std::optional<std::filesystem::path> cacheFile(std::string_view name) const;
 
     /// Published after each change of `images()`, with the name that changed.
     Signal<const std::string&> changed;
+    /// Published after each change of `reports()`, with the name that changed.
+    Signal<const std::string&> reportChanged;
 
   private:
     struct Worker;
 
     void startRender(const std::string& name, const std::filesystem::path& url);
-    void finishRender(const std::string& name, std::optional<Image> image);
+    void finishRender(const std::string& name, std::optional<Image> image,
+                      std::optional<CharacterReport> report);
+    void startReport(const std::string& name, const std::filesystem::path& url);
+    void finishReport(const std::string& name, std::optional<CharacterReport> report);
     void store(const std::string& name, std::shared_ptr<const Image> image);
 
     Dispatch& dispatch_;
@@ -106,6 +131,10 @@ class CharacterPreviews {
     std::map<std::string, std::shared_ptr<const Image>, std::less<>> images_;
     std::set<std::string, std::less<>> pending_;
     std::set<std::string, std::less<>> forgottenWhilePending_;
+    std::map<std::string, std::shared_ptr<const CharacterReport>, std::less<>> reports_;
+    // Names with a job under way that brings a report, and those of them forgotten since it started.
+    std::set<std::string, std::less<>> reportPending_;
+    std::set<std::string, std::less<>> reportForgotten_;
     // Counts forgets, so that a cache-file image read before one is not stored after it.
     unsigned long forgets_ = 0;
     // Main-queue work posted by this object runs only while it lives.

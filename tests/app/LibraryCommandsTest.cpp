@@ -63,7 +63,9 @@ struct LibraryCommandsTest : ::testing::Test {
 
 TEST_F(LibraryCommandsTest, StarterInstallImportAndListingWriteOnlyTheCharacterFolder) {
     testing::TestZip pack;
-    pack.file("pack/Kit.glb", "kit").file("pack/readme.txt", "hi").save(at("in/Good.PLIMSAPACK"));
+    pack.file("pack/Kit.vrm", testing::readFile(at("in/Robo.glb")))
+        .file("pack/readme.txt", "hi")
+        .save(at("in/Good.PLIMSAPACK"));
     const auto before = tree();
     const Outcome empty = run({"--characters"});
     EXPECT_EQ(std::tie(empty.status, empty.out), std::tuple(0, ""));
@@ -74,7 +76,7 @@ TEST_F(LibraryCommandsTest, StarterInstallImportAndListingWriteOnlyTheCharacterF
     EXPECT_EQ(imported.out, "imported Robo from " + at("in/Robo.glb").string() + "\nimported Kit from " +
                                 at("in/Good.PLIMSAPACK").string() + "\n");
     auto after = tree();
-    for (const char* file : {"", "/Poppy.glb", "/Basil.glb", "/Robo.glb", "/Kit.glb"})
+    for (const char* file : {"", "/Poppy.glb", "/Basil.glb", "/Robo.glb", "/Kit.vrm"})
         EXPECT_EQ(after.erase("data/Plimsa/Characters" + std::string(file)), 1u) << file;
     EXPECT_EQ(after.erase("data") + after.erase("data/Plimsa"), 2u);
     EXPECT_EQ(after, before);
@@ -114,12 +116,14 @@ TEST_F(LibraryCommandsTest, EveryRefusalIsALineWithItsReasonAndMakesTheStatusOne
     const std::pair<std::string, std::string> refusals[] = {
         {"none.glb", "file not found"},
         {"", "a folder, not a file"},
-        {"notes.txt", "neither a model (.glb, .gltf, .usdz, .usdc) nor a pack (.zip, .plimsapack)"},
-        {"broken.glb", "does not load as a character"},
-        {"scene.usdz", "no reader for USD models on this system"},
+        {"notes.txt", "neither a model (.glb, .gltf, .vrm) nor a pack (.zip, .plimsapack)"},
+        {"broken.glb", "does not load as a character: not a glTF or VRM file, or a damaged one"},
+        {"scene.usdz",
+         "does not load as a character: a USD model: there is no reader for USD on this system; export it as "
+         ".glb or .vrm"},
         {"Split.gltf", "needs files beside it; export it as one .glb"},
         {"fake.zip", "not a zip archive, or a damaged one"},
-        {"empty.zip", "no .glb inside"},
+        {"empty.zip", "no .glb or .vrm model inside"},
     };
     std::vector<std::string> arguments{"--import"};
     std::string expected;
@@ -138,7 +142,8 @@ TEST_F(LibraryCommandsTest, EveryRefusalIsALineWithItsReasonAndMakesTheStatusOne
     std::FILE* sink = std::tmpfile();
     EXPECT_EQ(Snapshot::run(SnapshotArguments({"--import", at("in/none.glb")}), sink, sink), 1);
     std::fclose(sink);
-    for (const char* form : {"plimsa --characters", "plimsa --install-starter", "plimsa --import FILE..."})
+    for (const char* form : {"plimsa --characters", "plimsa --install-starter", "plimsa --import FILE...",
+                             "plimsa --inspect MODEL"})
         EXPECT_NE(Snapshot::usage().find(form), std::string::npos) << form;
 }
 

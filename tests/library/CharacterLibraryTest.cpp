@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "support/TemporaryFolder.h"
+#include "support/TestHumanoids.h"
 #include "support/TestZip.h"
 
 namespace plimsa {
@@ -38,6 +39,10 @@ class CharacterLibraryTest : public ::testing::Test {
         return entries;
     }
     bool scratchIsClean() const { return std::filesystem::is_empty(root.path() / "tmp"); }
+    static std::string model(const std::string& name) {
+        const auto bytes = TestHumanoids::bytes(name);
+        return {bytes.begin(), bytes.end()};
+    }
 
     TemporaryFolder root;
     ScopedEnvironment dataHome;
@@ -57,11 +62,11 @@ TEST_F(CharacterLibraryTest, FolderFollowsAnAbsoluteXdgDataHomeElseHomeAndIsCrea
 
 TEST_F(CharacterLibraryTest, ListsModelFilesByNameInCodePointOrder) {
     for (const char* file :
-         {"B.glb", "a.gltf", "notes.txt", ".DS_Store", "Robo.GLB", "z.usdz", "z.usdc", "x.obj"})
+         {"B.glb", "a.gltf", "notes.txt", ".DS_Store", "Robo.GLB", "z.usdz", "z.usdc", "x.obj", "v.VRM"})
         writeFile(folder() / file, "x");
     std::filesystem::create_directories(folder() / "sub.glb");
     writeFile(folder() / "sub" / "deep.glb", "x");
-    EXPECT_EQ(CharacterLibrary::names(), (Names{"B", "Robo", "a", "z", "z"}));
+    EXPECT_EQ(CharacterLibrary::names(), (Names{"B", "Robo", "a", "v", "z", "z"}));
 }
 
 TEST_F(CharacterLibraryTest, UrlAndResolveFindModelsFirstAbsolutePathsAsTheyAreNothingWhenHidden) {
@@ -146,22 +151,38 @@ TEST_F(CharacterLibraryTest, AddKeepsTheFileNameWithoutJudgingTheContentsAndRefu
     EXPECT_EQ(folderEntries().size(), 1u);
 }
 
-TEST_F(CharacterLibraryTest, PackInstallsOnlyItsVisibleGlbFilesTheLastOfOneNameWinning) {
+TEST_F(CharacterLibraryTest, PackInstallsItsVisibleModelsThatLoadAndReportsEachOneThatDoesNot) {
+    const std::string robo = model("humanoid-mixamo-colon.glb");
     TestZip zip;
-    zip.file("pack/Robo.glb", "robo")
+    zip.file("pack/Robo.glb", robo)
         .file("__MACOSX/pack/._Robo.glb", "resource fork")
         .file("pack/readme.txt", "read me")
         .file("pack/Other.gltf", "{}")
-        .file("pack/deep/LOUD.GLB", "loud");
-    EXPECT_EQ(CharacterLibrary::installPack(zip.save(outside("pack.zip"))), (Names{"Robo", "LOUD"}));
-    EXPECT_EQ(readFile(folder() / "Robo.glb"), "robo");
-    EXPECT_EQ(CharacterLibrary::names(), (Names{"LOUD", "Robo"}));
+        .file("pack/Broken.glb", "glTF but not really")
+        .file("pack/Avatar.vrm", model("humanoid-no-bones.glb"))
+        .file("pack/deep/LOUD.GLB", robo);
+    const auto report = CharacterLibrary::installPackReporting(zip.save(outside("pack.zip")));
+    EXPECT_EQ(report.installed, (Names{"Avatar", "Robo", "LOUD"}));
+    using Refusal = CharacterLibrary::InstallReport::Refusal;
+    EXPECT_EQ(report.refused,
+              (std::vector<Refusal>{
+                  {"pack/Broken.glb",
+                   "does not load as a character: the file is cut short (an unfinished download or copy?)"},
+                  {"pack/Other.gltf",
+                   "does not load as a character: the model's data is damaged or inconsistent"}}));
+    EXPECT_EQ(readFile(folder() / "Robo.glb"), robo);
+    EXPECT_EQ(CharacterLibrary::names(), (Names{"Avatar", "LOUD", "Robo"}));
     EXPECT_TRUE(scratchIsClean());
     // The same name in two folders becomes one character, listed twice.
+    const std::string other = model("humanoid-no-bones.glb");
     TestZip twice;
-    twice.file("a/Robo.glb", "first").file("b/Robo.glb", "second");
+    twice.file("a/Robo.glb", robo).file("b/Robo.glb", other);
     EXPECT_EQ(CharacterLibrary::installPack(twice.save(outside("twice.zip"))), (Names{"Robo", "Robo"}));
-    EXPECT_EQ(readFile(folder() / "Robo.glb"), "second");
+    EXPECT_EQ(readFile(folder() / "Robo.glb"), other);
+    TestZip none;
+    none.file("readme.txt", "read me");
+    EXPECT_EQ(CharacterLibrary::installPackReporting(none.save(outside("none.zip"))).refused,
+              (std::vector<Refusal>{{outside("none.zip").string(), "no .glb or .vrm model inside"}}));
 }
 
 // The extractor's own tests cover every kind of hostile entry; here one of each outcome shows that a

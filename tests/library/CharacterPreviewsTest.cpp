@@ -182,6 +182,36 @@ TEST_F(PreviewsTest, ForgetDropsMemoryAndFileAndEvenARenderUnderWay) {
     EXPECT_TRUE(previews.image("Robo") && fs::exists(cache / "Robo@6.png"));
 }
 
+TEST_F(PreviewsTest, ReportsComeWithRendersOrFromALoadOfTheirOwnOnTheQueue) {
+    int inspections = 0;
+    previews.setInspect([&](const fs::path& url) {
+        ++inspections;
+        CharacterReport report;
+        report.file = url.string();
+        report.usable = url != "bad";
+        return report;
+    });
+    std::vector<std::string> reported;
+    const Connection reports =
+        previews.reportChanged.connect([&](const std::string& n) { reported.push_back(n); });
+    Png::write(Image(4, 4, true), previews.cacheFile("Cached")->string());
+    previews.image("Robo");
+    previews.image("bad");
+    previews.image("Cached");  // from the file: no render, so no report yet
+    for (const char* name : {"Robo", "bad", "Cached", "Cached", "nobody", ""})
+        EXPECT_FALSE(previews.report(name));
+    pump();
+    EXPECT_EQ(renders, 2);
+    EXPECT_EQ(inspections, 3) << "one load per name, the renders' included";
+    EXPECT_EQ(reported, (std::vector<std::string>{"Robo", "bad", "Cached"}));
+    EXPECT_TRUE(previews.report("Robo")->usable);
+    EXPECT_FALSE(previews.report("bad")->usable) << "a refused model keeps its report";
+    EXPECT_EQ(previews.report("Cached")->file, "Cached");
+    previews.forget("Robo");
+    EXPECT_FALSE(previews.reports().contains("Robo"));
+    EXPECT_EQ(reported.back(), "Robo");
+}
+
 TEST_F(PreviewsTest, NamesThatCouldLeaveTheFolderNeverTouchAFile) {
     // A planted file where an unguarded name would read it.
     ASSERT_EQ(Png::write(Image(4, 4, true), (root.path() / "x@6.png").string()), Png::WriteResult::written);
