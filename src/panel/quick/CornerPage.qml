@@ -79,6 +79,10 @@ Item {
                     }
                     Item { Layout.fillWidth: true }
                 }
+                CharacterReportLine {
+                    panel: page.panel
+                    name: corner.character
+                }
             }
 
             Card {

@@ -38,7 +38,10 @@ void PackImport::setNotice(const QString& notice) {
 }
 
 void PackImport::run(std::function<CharacterLibrary::InstallReport()> work) {
-    if (running_++ == 0) notice_.clear();
+    if (running_++ == 0) {
+        notice_.clear();
+        installed_.clear();
+    }
     emit changed();
     Dispatch& dispatch = panel_.services().dispatch;
     std::weak_ptr<int> alive = lifetime_;
@@ -51,7 +54,11 @@ void PackImport::run(std::function<CharacterLibrary::InstallReport()> work) {
 }
 
 void PackImport::finish(const CharacterLibrary::InstallReport& report) {
-    for (const auto& name : report.installed) panel_.services().previews.forget(name);
+    for (const auto& name : report.installed) {
+        panel_.services().previews.forget(name);
+        const QString shown = QString::fromStdString(name);
+        if (!installed_.contains(shown)) installed_.append(shown);
+    }
     QStringList lines;
     if (!notice_.isEmpty()) lines.append(notice_);
     for (const auto& refusal : report.refused) lines.append(refusalLine(refusal));

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -40,11 +41,13 @@ class PackImport : public QObject {
     /// What the last jobs could not do, one "refused X: reason" line each; "" when they refused nothing.
     /// Cleared when a job starts while none is running.
     const QString& notice() const { return notice_; }
+    /// The characters the last jobs added, each once, in order; cleared like `notice`.
+    const QStringList& installed() const { return installed_; }
     /// Replaces `notice` with a message of the page's own.
     void setNotice(const QString& notice);
 
   signals:
-    /// `busy` or `notice` changed.
+    /// `busy`, `notice` or `installed` changed.
     void changed();
 
   private:
@@ -54,6 +57,7 @@ class PackImport : public QObject {
     PanelModel& panel_;
     int running_ = 0;
     QString notice_;
+    QStringList installed_;
     // Results posted to the main queue are delivered only while this object lives.
     std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
     std::unique_ptr<SerialQueue> queue_;

@@ -245,6 +245,47 @@ Item {
                         font.pixelSize: Theme.fontBody
                     }
                 }
+                Card {
+                    objectName: "card:imported"
+                    visible: packs.imported.length > 0
+                    icon: "checkmark.seal.fill"
+                    title: "Just added"
+                    tint: Theme.mint
+
+                    Repeater {
+                        model: packs.imported
+                        RowLayout {
+                            id: importedRow
+                            required property string modelData
+                            Layout.fillWidth: true
+                            spacing: Theme.spacing
+                            PortraitView {
+                                Layout.alignment: Qt.AlignTop
+                                panel: page.panel
+                                name: importedRow.modelData
+                                size: 64
+                                live: false
+                            }
+                            ColumnLayout {
+                                Layout.fillWidth: true
+                                Layout.alignment: Qt.AlignTop
+                                spacing: 4
+                                Text {
+                                    text: importedRow.modelData
+                                    color: Theme.text
+                                    font.pixelSize: Theme.fontBody
+                                    font.weight: Font.DemiBold
+                                    elide: Text.ElideRight
+                                    Layout.fillWidth: true
+                                }
+                                CharacterReportLine {
+                                    panel: page.panel
+                                    name: importedRow.modelData
+                                }
+                            }
+                        }
+                    }
+                }
                 Hint {
                     objectName: "notice"
                     visible: packs.notice !== ""

@@ -43,7 +43,8 @@ std::vector<std::filesystem::path> pickWithDialog() {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return {};
     const QStringList chosen = QFileDialog::getOpenFileNames(
         nullptr, QStringLiteral("Add a pack you downloaded"), QString(),
-        QStringLiteral("Characters and packs (*.zip *.plimsapack *.glb *.gltf)"));
+        QStringLiteral("Characters and packs (*.zip *.plimsapack *.glb *.gltf *.vrm *.ZIP *.PLIMSAPACK *.GLB "
+                       "*.GLTF *.VRM);;All files (*)"));
     std::vector<std::filesystem::path> files;
     for (const QString& file : chosen) files.emplace_back(QFile::encodeName(file).toStdString());
     return files;
@@ -156,6 +157,10 @@ std::optional<Pack> PacksPageModel::packNamed(const QString& name) const {
 
 void PacksPageModel::open(const std::optional<std::string>& url) {
     if (panel_ != nullptr && url && panel_->services().openUrl) panel_->services().openUrl(*url);
+}
+
+QStringList PacksPageModel::imported() const {
+    return panel_ != nullptr ? import()->installed() : QStringList();
 }
 
 void PacksPageModel::copyCode() {

@@ -43,6 +43,8 @@ class PacksPageModel : public QObject {
     Q_PROPERTY(bool busy READ busy NOTIFY importChanged)
     /// The refusals of the last import or install, one line each, or a footer action's failure; "" else.
     Q_PROPERTY(QString notice READ notice NOTIFY importChanged)
+    /// The characters the last import or install added, for their portraits and import reports.
+    Q_PROPERTY(QStringList imported READ imported NOTIFY importChanged)
 
   public:
     /// The files to import, chosen by the user; none when they cancel.
@@ -64,6 +66,7 @@ class PacksPageModel : public QObject {
     bool showsEarnCard() const;
     bool busy() const;
     QString notice() const;
+    QStringList imported() const;
 
     /// "Copy code": the bundle's discount code onto the clipboard.
     Q_INVOKABLE void copyCode();

@@ -62,6 +62,8 @@ PanelModel::PanelModel(PanelServices& services, QObject* parent)
     packsChanging_ = services_.packs.willChange.connect([this] { storeChangeComing(); });
     previewsChanged_ = services_.previews.changed.connect(
         [this](const std::string& name) { emit previewsChanged(text(name)); });
+    reportChanged_ = services_.previews.reportChanged.connect(
+        [this](const std::string& name) { emit reportChanged(text(name)); });
     if (services_.updates != nullptr)
         updateChanged_ = services_.updates->onAvailableChange(
             [this](const std::optional<UpdateChecker::Info>&) { emit footerChanged(); });

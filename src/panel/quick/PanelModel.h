@@ -83,6 +83,8 @@ class PanelModel : public QObject {
     void storeChanged();
     /// A character's thumbnail changed.
     void previewsChanged(const QString& name);
+    /// A character's import report changed (loaded, or forgotten after a re-import).
+    void reportChanged(const QString& name);
     void closeRequested();
 
   private:
@@ -109,6 +111,7 @@ class PanelModel : public QObject {
     Connection swingInfoChanging_;
     Connection packsChanging_;
     Connection previewsChanged_;
+    Connection reportChanged_;
     Connection updateChanged_;
 };
 

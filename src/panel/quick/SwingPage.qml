@@ -207,6 +207,10 @@ Item {
                                     onChosen: function(name) { swing.setCharacter(seatColumn.index, name) }
                                 }
                             }
+                            CharacterReportLine {
+                                panel: page.panel
+                                name: seatColumn.cell.character
+                            }
                         }
                     }
                 }
