@@ -1,9 +1,12 @@
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "character/SeatFit.h"
 #include "character/SwingCharacter.h"
 
 namespace plimsa {
@@ -13,9 +16,10 @@ class Node;
 /// The built-in figure made of rounded boxes, and any scene whose parts are nodes with the figure's names
 /// ("Root", "Torso", "Head", "ThighL"/"R", "ShinL"/"R"; optional "EyeL"/"R", "ArmL"/"R", "HandL"/"R").
 /// Posed with plain per-joint Euler angles: legs kick, the torso leans, the head turns, the eyes blink and
-/// each arm points straight at the nearest chain. "L" parts sit at negative x, "R" parts at positive x.
-/// Every arm's local +Y runs from the shoulder toward the hand, and every named part turns about its own
-/// origin. Same threading as SwingCharacter.
+/// each arm points straight at the nearest chain. In the floor sit it takes the skinned characters' pose:
+/// one knee drawn up with a hand on it, the other leg out in front, the other hand on the floor. "L" parts
+/// sit at negative x, "R" parts at positive x. Every arm's local +Y runs from the shoulder toward the hand,
+/// and every named part turns about its own origin. Same threading as SwingCharacter.
 class CharacterRig final : public SwingCharacter {
   public:
     struct Parts {
@@ -51,7 +55,8 @@ class CharacterRig final : public SwingCharacter {
     double bodyHalfWidth() const override { return 0.45; }
     std::vector<glm::vec3> shoulders() const override { return {}; }
 
-    /// Uses `leg`, `headYaw`, `headPitch`, `blink` and `chainXs`; everything else in the pose is ignored.
+    /// Uses `leg`, `headYaw`, `headPitch`, `blink` and `chainXs`; with `floorSit`, also `foldedLeg` and
+    /// `kneeHandSide` (and no chains). Everything else in the pose is ignored.
     void apply(const CharacterPose& pose, Node& swingFrame) override;
 
     const Parts& parts() const { return parts_; }
@@ -64,7 +69,17 @@ class CharacterRig final : public SwingCharacter {
     void aimArmsAtChains(Node& swingFrame, const CharacterPose& pose);
     void aimArm(Node& arm, Node& swingFrame, const std::vector<double>& chainXs);
 
+    // The floor sit (CharacterRigFloorSit.cpp).
+    void sitOnFloor(const CharacterPose& pose);
+    void setFloorLeg(size_t leg, bool folded, const SeatFit::FoldedLeg& change);
+    SeatFit::FoldedLeg floorChange(size_t leg, bool folded);
+    void restOnKnee(Node& arm, const Node& shin, float side);
+    void restOnFloor(Node& arm, float side);
+
     Parts parts_;
+    /// Per leg, the change that keeps the leg clear of the floor, drawn up [0] and out in front [1];
+    /// measured on first use, as the parts' shapes never change.
+    std::vector<std::array<std::optional<SeatFit::FoldedLeg>, 2>> floorChanges_;
 };
 
 }  // namespace plimsa

@@ -44,7 +44,9 @@ glm::vec3 inModel(const Node& model, const Node& node) {
     return model.convertPositionFrom(node.worldPosition(), nullptr);
 }
 
-bool isFinite(const glm::vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool isFinite(const glm::vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 bool isBoneLike(const Node& node) {
     return node.geometry() == nullptr && node.light() == nullptr && node.camera() == nullptr;
@@ -55,10 +57,49 @@ bool isBoneLike(const Node& node) {
 // mesh, which garbage does not: such a mesh measure is kept, so the model still stands 2.3 units tall.
 bool skeletonSpansMesh(const Extent& bones, double meshHeight) {
     const double span = bones.top - bones.bottom;
-    return bones.count >= 3 && std::isfinite(meshHeight) && span >= 0.5 * meshHeight && span <= 1.5 * meshHeight;
+    return bones.count >= 3 && std::isfinite(meshHeight) && span >= 0.5 * meshHeight &&
+           span <= 1.5 * meshHeight;
+}
+
+// y of `v` turned by `angle` about +X.
+double turnedY(const glm::vec3& v, double angle) {
+    return v.y * std::cos(angle) - v.z * std::sin(angle);
+}
+
+// The ankle of a leg: its foot, else the shin's first child that is not a mesh.
+const Node* ankleOf(const SkeletonBones::Leg& leg) {
+    if (leg.foot != nullptr) {
+        return leg.foot;
+    }
+    for (const auto& child : leg.shin->childNodes()) {
+        if (child->geometry() == nullptr) {
+            return child.get();
+        }
+    }
+    return nullptr;
 }
 
 }  // namespace
+
+SeatFit::FoldedLeg SeatFit::clearFloor(const std::function<double(const FoldedLeg&)>& sole) {
+    // One measure of change: the thigh's raise first, then the shin's lean.
+    const auto legFor = [](double change) {
+        return FoldedLeg{std::min(change, kMaxThighRaise), std::max(change - kMaxThighRaise, 0.0)};
+    };
+    double low = 0.0;
+    double high = kMaxThighRaise + kMaxShinLean;
+    const double atRest = sole(legFor(low));
+    if (!std::isfinite(atRest) || atRest >= 0.0) {
+        return FoldedLeg{};
+    }
+    if (sole(legFor(high)) >= 0.0) {
+        for (int i = 0; i < 30; ++i) {
+            const double middle = 0.5 * (low + high);
+            (sole(legFor(middle)) >= 0.0 ? high : low) = middle;
+        }
+    }
+    return legFor(high);
+}
 
 SeatFit SeatFit::measure(const Node& model, const SkeletonBones& bones) {
     const glm::vec3 hips = bones.hips != nullptr ? inModel(model, *bones.hips) : glm::vec3(0.0f);
@@ -113,6 +154,26 @@ SeatFit SeatFit::measure(const Node& model, const SkeletonBones& bones) {
     if (!isFinite(fit.basePosition) || !isFinite(fit.standingPosition)) {
         fit.basePosition = glm::vec3(0.0f, 0.0f, -0.06f);
         fit.standingPosition = glm::vec3(0.0f);
+    }
+    const auto inRig = [&](const Node& node) {
+        return static_cast<float>(s) * inModel(model, node) + fit.basePosition;
+    };
+    for (const SkeletonBones::Leg& leg : bones.legs) {
+        const Node* ankle = ankleOf(leg);
+        if (ankle == nullptr) {
+            fit.foldedLegs.emplace_back();
+            continue;
+        }
+        const glm::vec3 hip = inRig(*leg.thigh);
+        const glm::vec3 knee = inRig(*leg.shin);
+        const glm::vec3 shin = inRig(*ankle) - knee;
+        const double soleDrop =
+            meshValid ? std::max(s * (inModel(model, *ankle).y - meshExtent.bottom), 0.0) : 0.0;
+        fit.foldedLegs.push_back(clearFloor([&](const FoldedLeg& change) {
+            const double shinTurn = kFoldedThighTurn + kFoldedShinTurn - change.shinLean;
+            return hip.y + turnedY(knee - hip, kFoldedThighTurn - change.thighRaise) +
+                   turnedY(shin, shinTurn) - soleDrop * std::cos(shinTurn);
+        }));
     }
     return fit;
 }

@@ -235,9 +235,13 @@ void SkinnedCharacter::poseBody(const CharacterPose& pose, const glm::quat& rig)
             poser_.resetBone(*limb.thigh);
             poser_.resetBone(*limb.shin);
         } else if (pose.floorSit && pose.foldedLeg >= 0 && i == static_cast<size_t>(pose.foldedLeg)) {
-            thigh.world =
-                turnBone(*limb.thigh, rig, aboutX(-(kHalfPi + 0.3)), hips);  // knee up, above the hip
-            turnBone(*limb.shin, rig, aboutX(1.55), thigh);                  // and folded back down
+            // Knee up above the hip and the shin folded back down, the thigh raised further when the foot
+            // would otherwise go through the floor.
+            const SeatFit::FoldedLeg change = fit_.foldedLeg(i);
+            const double thighTurn = SeatFit::kFoldedThighTurn - change.thighRaise;
+            const double shinTurn = SeatFit::kFoldedShinTurn + change.thighRaise - change.shinLean;
+            thigh.world = turnBone(*limb.thigh, rig, aboutX(thighTurn), hips);
+            turnBone(*limb.shin, rig, aboutX(shinTurn), thigh);
         } else if (pose.floorSit) {
             turnBone(*limb.thigh, rig, aboutX(-kHalfPi), hips);  // straight out in front
             poser_.resetBone(*limb.shin);

@@ -112,6 +112,7 @@ void CornerScene::loadCharacter() {
     character_ = characterFor(config_.character);
     loadedName_ = config_.character;
     frame_->addChildNode(character_->root());
+    fittedFor_.reset();
 }
 
 void CornerScene::placeCharacter() {
@@ -120,8 +121,22 @@ void CornerScene::placeCharacter() {
     // Facing into the screen, away from the side edge the back rests against.
     character_->root()->setEulerAngles(glm::vec3(0.0f, left ? turn : -turn, 0.0f));
     const double x = widthUnits() / 2.0 - kEdgeInset;
-    character_->root()->setPosition(
-        glm::vec3(static_cast<float>(left ? -x : x), static_cast<float>(floorHeight()), 0.0f));
+    const glm::vec3 place(static_cast<float>(left ? -x : x), static_cast<float>(floorHeight()), 0.0f);
+    const glm::dvec4 view(widthUnits(), heightUnits(), floorHeight(), left ? -1.0 : 1.0);
+    if (fittedFor_ != view) {
+        fitCharacter(place);
+        fittedFor_ = view;
+    }
+    character_->root()->setScale(glm::vec3(fit_.scale));
+    character_->root()->setPosition(place + fit_.offset);
+}
+
+void CornerScene::fitCharacter(const glm::vec3& place) {
+    Node& root = *character_->root();
+    root.setScale(glm::vec3(1.0f));
+    root.setPosition(place);
+    const BoundingBox drawn = CornerFit::sittingBox(*character_, *frame_, sittingPose());
+    fit_ = CornerFit::solve(drawn, place, widthUnits() / 2.0, heightUnits());
 }
 
 void CornerScene::updateAtTime(double time) {
@@ -133,18 +148,25 @@ void CornerScene::updateAtTime(double time) {
     character_->apply(poseAt(now, dtc, dt), *frame_);
 }
 
-CharacterPose CornerScene::poseAt(double time, double dtc, double dt) {
+// The floor sit for the side, head ahead and still: what every frame starts from.
+CharacterPose CornerScene::sittingPose() const {
     const bool right = config_.side == CornerSide::right;
     CharacterPose pose;
     pose.floorSit = true;
-    pose.time = time;
+    pose.time = lastTime_.value_or(0.0);
     pose.foldedLeg = right ? 1 : 0;
     pose.kneeHandSide = right ? 1.0f : -1.0f;
     pose.handLeft = HandMode::loose;
     pose.handRight = HandMode::loose;
+    return pose;
+}
+
+CharacterPose CornerScene::poseAt(double time, double dtc, double dt) {
+    CharacterPose pose = sittingPose();
+    pose.time = time;
     // The floor-sit legs are fixed, so `leg` only rocks the spine; `seatLift` is the breath.
-    pose.leg = 0.5 * std::sin(0.8 * time);
-    pose.seatLift = 0.003 * std::sin(1.6 * time);
+    pose.leg = CornerFit::kRock * std::sin(0.8 * time);
+    pose.seatLift = CornerFit::kBreath * std::sin(1.6 * time);
     switch (config_.headMode) {
         case HeadMode::cursor:
             pose.lookTarget = lookTargetWorld_;

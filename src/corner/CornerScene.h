@@ -13,6 +13,7 @@
 #include "character/CharacterPose.h"
 #include "character/SwingCharacter.h"
 #include "config/CornerConfig.h"
+#include "corner/CornerFit.h"
 #include "platform/scene/SceneRendererDelegate.h"
 #include "platform/scene/Stage.h"
 
@@ -83,8 +84,14 @@ class CornerScene final : public SceneRendererDelegate {
     const CornerConfig& config() const { return config_; }
 
     /// Stores `config`; loads the character when its name differs from the one loaded (the first call
-    /// always loads); faces and places the root for `config.side`.
+    /// always loads); faces and places the root for `config.side`. A figure that would not show whole
+    /// (a big head, long arms, a foot under the floor) is shrunk and moved just enough to show: measured
+    /// as drawn over its rock, breath and head turns when it loads and when the side or the view's units
+    /// change.
     void apply(const CornerConfig& config);
+
+    /// How the current figure is fitted into the view (scale 1 and no offset when it fits as it sits).
+    const CornerFit& fit() const { return fit_; }
 
     /// The cursor point to look at in world units (written by the tick), or nothing to look ahead.
     const std::optional<glm::vec3>& lookTargetWorld() const { return lookTargetWorld_; }
@@ -104,6 +111,8 @@ class CornerScene final : public SceneRendererDelegate {
     void loadCharacter();
     std::unique_ptr<SwingCharacter> characterFor(const std::string& reference) const;
     void placeCharacter();
+    void fitCharacter(const glm::vec3& place);
+    CharacterPose sittingPose() const;
     CharacterPose poseAt(double time, double dtc, double dt);
     void stepIdleHead(double time, double dtc, double dt);
 
@@ -115,6 +124,9 @@ class CornerScene final : public SceneRendererDelegate {
     std::unique_ptr<SwingCharacter> character_;
     std::optional<std::string> loadedName_;
     CornerConfig config_;
+    CornerFit fit_;
+    /// What the fit was measured for (view width, height, floor height, side); empty: not measured.
+    std::optional<glm::dvec4> fittedFor_;
     std::optional<glm::vec3> lookTargetWorld_;
     glm::dvec2 idleLook_{0.0, 0.0};
     double nextIdleLook_ = 3.0;

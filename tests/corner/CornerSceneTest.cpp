@@ -3,11 +3,13 @@
 #include <cmath>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 
 #include "character/SkinnedCharacter.h"
 #include "corner/CornerScene.h"
+#include "corner/DrawnBox.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
 #include "platform/scene/ViewProjector.h"
@@ -254,6 +256,48 @@ TEST_F(CornerSceneTest, RealHumanoidSitsOnTheFloorInsideTheView) {
     EXPECT_LT(right->worldPosition().x, 0.99f - 0.3f);
     EXPECT_GT(left->worldPosition().y, -0.05f);
     EXPECT_LT(left->worldPosition().y, 0.35f);
+}
+
+// Every standard humanoid, a third-party chibi when present and the built-in figure (""), on either side:
+// drawn whole inside the view and on or above the floor while it rocks, breathes and follows a wandering
+// cursor. Only the big-headed figures and the built-in one (whose head turns are allowed for, although it
+// never turns far) are moved or shrunk; the rest keep their size and place, and no figure is lifted off
+// the floor to keep its feet out of it (the raised leg is posed clear instead).
+TEST_F(CornerSceneTest, EveryFigureStaysInsideTheViewAndAboveTheFloorWhileItSits) {
+    std::vector<std::string> names = TestHumanoids::fileNames();
+    names.push_back("");
+    const std::string thirdParty = "kaykit-mannequin-medium.glb";
+    if (!TestHumanoids::sharedModel(thirdParty).empty()) names.push_back(thirdParty);
+    const std::set<std::string> moved = {"humanoid-chibi.glb", thirdParty, ""};
+    const glm::vec3 cursors[] = {
+        {-3.0f, 4.0f, 1.0f}, {2.0f, 3.0f, -2.0f}, {0.0f, 0.0f, 3.0f}, {1.3f, 0.2f, 0.0f}};
+    const float halfWidth = CornerScene::kDefaultWidthUnits / 2.0 + 1e-3;
+    const float top = CornerScene::kDefaultHeightUnits + 1e-3;
+    for (const std::string& name : names) {
+        const auto file = name == thirdParty ? TestHumanoids::sharedModel(name) : TestHumanoids::path(name);
+        CornerScene::Services services;
+        services.resolve = [&](std::string_view) {
+            return name.empty() ? std::nullopt : std::optional(file);
+        };
+        // One load; the change of side refits the same figure.
+        auto scene = std::make_shared<CornerScene>(services);
+        for (const CornerSide side : {CornerSide::right, CornerSide::left}) {
+            scene->apply(config(name, side));
+            const Node& root = *scene->character().root();
+            for (int frame = 0; frame < 16; ++frame) {
+                scene->setLookTargetWorld(cursors[frame / 4]);
+                scene->updateAtTime(0.25 * frame);
+                const BoundingBox box = DrawnBox::of(root, *scene->frame());
+                EXPECT_TRUE(box.min.x >= -halfWidth && box.max.x <= halfWidth && box.min.y >= -1e-3f &&
+                            box.max.y <= top)
+                    << name << " frame " << frame << ": x " << box.min.x << " .. " << box.max.x << ", y "
+                    << box.min.y << " .. " << box.max.y;
+            }
+            const CornerFit& fit = scene->fit();
+            EXPECT_EQ(fit.scale == 1.0f && fit.offset == glm::vec3(0.0f), moved.count(name) == 0) << name;
+            EXPECT_LT(fit.offset.y, 0.03f) << name;
+        }
+    }
 }
 
 }  // namespace
