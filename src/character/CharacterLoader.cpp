@@ -52,11 +52,11 @@ std::string plainRefusal(std::string_view error) {
         return "the model needs a glTF extension Plimsa cannot read; export it without it";
     if (contains(error, "missing buffer") || contains(error, "external file") || contains(error, "refused"))
         return "the model needs files that are not beside it; export it as one .glb";
-    if (contains(error, "wrong magic") || contains(error, "could not be read") ||
-        contains(error, "malformed JSON") || contains(error, "not an object") ||
-        contains(error, "no valid JSON"))
+    if (contains(error, "version 1 is not")) return "a glTF 1.0 file: Plimsa reads glTF 2.0; export it again";
+    if (contains(error, "wrong magic") || contains(error, "version") ||
+        contains(error, "could not be read") || contains(error, "malformed JSON") ||
+        contains(error, "not an object") || contains(error, "no valid JSON"))
         return "not a glTF or VRM file, or a damaged one";
-    if (contains(error, "version")) return "a glTF version Plimsa cannot read (it reads glTF 2.0)";
     return "the model's data is damaged or inconsistent";
 }
 

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QQuickItem>
 #include <QQuickWindow>
 #include <QSurfaceFormat>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +26,7 @@
 #include "library/Packs.h"
 #include "library/PortraitScenes.h"
 #include "panel/Sidebar.h"
+#include "panel/quick/PackImport.h"
 #include "panel/quick/PanelController.h"
 #include "panel/quick/PanelModel.h"
 #include "panel/quick/PanelModule.h"
@@ -50,12 +53,22 @@ struct Options {
     int tabs = 0;
     int height = 0;
     int measure = 0;
+    std::vector<std::string> imports;
+    bool details = false;
+    int waitSeconds = 4;
 };
 
 constexpr const char* kUsage =
     "usage: plimsa_panel_preview [--page swing|corner|packs|general] [--library NAME...] [--swings N]\n"
     "                            [--corners N] [--update VERSION] [--tab N] [--screenshot FILE.png]\n"
-    "                            [--height PIXELS] [--measure N]\n"
+    "                            [--height PIXELS] [--measure N] [--import FILE...] [--details]\n"
+    "                            [--wait SECONDS]\n"
+    "  --library    names of characters: a starter's name, a file of the test-humanoid set\n"
+    "               (humanoid-vrm0.vrm), a name ending in \".broken.glb\" (a file that is no model), or\n"
+    "               any other name (a generated humanoid)\n"
+    "  --import     imports the files (test-humanoid file names, or paths) as the packs page does\n"
+    "  --details    opens the first character's import report before the screenshot\n"
+    "  --wait S     seconds before the screenshot (4), for thumbnails and reports to arrive\n"
     "  --tab N      presses Tab N times before the screenshot (to see the focus ring)\n"
     "  --measure N  opens and closes the panel N times, printing how long each opening took to its first "
     "frame\n";
@@ -82,6 +95,12 @@ std::optional<Options> parse(int argc, char** argv) {
             options.tabs = std::atoi(argv[++i]);
         } else if (argument == "--measure" && hasValue) {
             options.measure = std::atoi(argv[++i]);
+        } else if (argument == "--import") {
+            while (i + 1 < argc && argv[i + 1][0] != '-') options.imports.emplace_back(argv[++i]);
+        } else if (argument == "--wait" && hasValue) {
+            options.waitSeconds = std::atoi(argv[++i]);
+        } else if (argument == "--details") {
+            options.details = true;
         } else if (argument == "--screenshot" && hasValue) {
             options.screenshot = argv[++i];
         } else {
@@ -92,11 +111,29 @@ std::optional<Options> parse(int argc, char** argv) {
     return options;
 }
 
-/// Each name as a character file: the starter character of that name when the build made one, else a
-/// generated test humanoid.
-void fillLibrary(const std::vector<std::string>& names) {
+bool inStandardSet(const std::string& fileName) {
+    for (const HumanoidSpec& spec : HumanoidSpec::standardSet())
+        if (spec.fileName == fileName) return true;
+    return false;
+}
+
+/// Each name as a character file: a member of the test-humanoid set by its file name, a file that is no
+/// model for a name ending in ".broken.glb", the starter character of that name when the build made one,
+/// else a generated test humanoid. Returns the character names (file names without extension).
+std::vector<std::string> fillLibrary(const std::vector<std::string>& names) {
     const std::filesystem::path folder = CharacterLibrary::directory();
+    std::vector<std::string> characters;
     for (const std::string& name : names) {
+        if (inStandardSet(name) || name.ends_with(".broken.glb")) {
+            characters.push_back(std::filesystem::path(name).stem().string());
+            if (name.ends_with(".broken.glb")) {
+                std::ofstream(folder / name) << "glTF? no: a model cut short";
+            } else if (!HumanoidWriter::write(HumanoidSpec::named(name), folder)) {
+                std::fprintf(stderr, "could not write %s\n", name.c_str());
+            }
+            continue;
+        }
+        characters.push_back(name);
         const std::filesystem::path starter = std::filesystem::path(PLIMSA_STARTER_DIR) / (name + ".glb");
         std::error_code error;
         if (std::filesystem::is_regular_file(starter, error) &&
@@ -107,6 +144,22 @@ void fillLibrary(const std::vector<std::string>& names) {
         if (!HumanoidWriter::write(spec, folder))
             std::fprintf(stderr, "could not write %s\n", spec.fileName.c_str());
     }
+    return characters;
+}
+
+/// The files to import: members of the test-humanoid set are written to `folder` first.
+std::vector<std::filesystem::path> importFiles(const std::vector<std::string>& names,
+                                               const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> files;
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (const std::string& name : names) {
+        if (inStandardSet(name) && HumanoidWriter::write(HumanoidSpec::named(name), folder))
+            files.push_back(folder / name);
+        else
+            files.emplace_back(name);
+    }
+    return files;
 }
 
 void addRecords(Settings& settings, const Options& options) {
@@ -152,7 +205,7 @@ std::unique_ptr<UpdateChecker> announcing(Dispatch& dispatch, const std::string&
 /// Presses Tab as asked, grabs the window into the screenshot file and ends the program, once the
 /// thumbnails have had time to render and the window manager to settle.
 void scheduleScreenshot(PanelController& controller, const Options& options) {
-    QTimer::singleShot(4000, &controller, [&controller, options] {
+    QTimer::singleShot(options.waitSeconds * 1000, &controller, [&controller, options] {
         for (int i = 0; i < options.tabs; ++i) {
             QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
             QKeyEvent release(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier);
@@ -160,6 +213,20 @@ void scheduleScreenshot(PanelController& controller, const Options& options) {
             QGuiApplication::sendEvent(controller.window(), &release);
         }
         QGuiApplication::processEvents();
+        if (options.details) {
+            // The first report whose line shows; pages not shown keep theirs.
+            for (QObject* popup :
+                 controller.window()->findChildren<QObject*>(QStringLiteral("reportPopup"))) {
+                const auto* line = qobject_cast<QQuickItem*>(popup->parent());
+                if (line == nullptr || !line->isVisible()) continue;
+                QMetaObject::invokeMethod(popup, "open");
+                break;
+            }
+            // The popup fades in.
+            QElapsedTimer wait;
+            wait.start();
+            while (wait.elapsed() < 600) QGuiApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
         const QImage image = controller.window()->grabWindow();
         const bool saved = image.save(QString::fromStdString(options.screenshot));
         if (!saved) std::fprintf(stderr, "could not write %s\n", options.screenshot.c_str());
@@ -206,11 +273,12 @@ int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Plimsa"));
 
-    fillLibrary(options->library);
+    Options shown = *options;
+    shown.library = fillLibrary(options->library);
     QtDispatch dispatch;
     MemoryDefaults defaults;
     Settings settings(defaults);
-    addRecords(settings, *options);
+    addRecords(settings, shown);
     SwingInfo swingInfo;
     Packs packs(std::nullopt, std::filesystem::path(PLIMSA_CATALOGUE));
     packs.reload();
@@ -233,6 +301,9 @@ int main(int argc, char** argv) {
     QObject::connect(controller.window(), &QObject::destroyed, &application, &QGuiApplication::quit,
                      Qt::QueuedConnection);
 
+    if (!options->imports.empty())
+        PackImport::of(*controller.model())
+            .importFiles(importFiles(options->imports, home.filePath(QStringLiteral("in")).toStdString()));
     if (!options->screenshot.empty()) scheduleScreenshot(controller, *options);
     return QGuiApplication::exec();
 }
