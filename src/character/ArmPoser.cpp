@@ -98,20 +98,24 @@ void ArmPoser::Frames::refreshHand(const SkeletonBones::Arm& arm) {
     hand = detached != nullptr ? detached->placement(fore) : below(*arm.fore, fore, *arm.hand);
 }
 
-void ArmPoser::settleAtRest(const SkeletonBones::Arm& arm, const Frames& frames) const {
+void ArmPoser::settleAtRest(const Frames& frames) const {
     if (frames.detached != nullptr) {
         frames.detached->place(frames.hand);
     }
-    FingerCurl::curl(bones_, arm, frames.hand, glm::vec3(0.0f), glm::vec3(0.0f), FingerCurl::Grip::open, {});
+    if (frames.fingers != nullptr) {
+        frames.fingers->curl(frames.hand, FingerCurl::Grip::open, {});
+    }
 }
 
-void ArmPoser::pose(const SkeletonBones::Arm& arm, const ChainFollower* detachedHand) const {
+void ArmPoser::pose(const SkeletonBones::Arm& arm, const ChainFollower* detachedHand,
+                    FingerCurl* fingers) const {
     if (arm.upper->parent() == nullptr) {
         return;
     }
     restArm(arm);
     Frames frames;
     frames.detached = detachedHand;
+    frames.fingers = fingers != nullptr && fingers->curls() ? fingers : nullptr;
     frames.parent = arm.upper->parent()->worldTransform();
     frames.refreshFromUpper(arm);
     const glm::vec3 shoulder(frames.upper[3]);
@@ -120,12 +124,12 @@ void ArmPoser::pose(const SkeletonBones::Arm& arm, const ChainFollower* detached
     const float upper = glm::distance(elbow, shoulder);
     const float fore = glm::distance(wrist, elbow);
     if (!(upper > kMinBone) || !(fore > kMinBone) || !std::isfinite(upper + fore)) {
-        settleAtRest(arm, frames);
+        settleAtRest(frames);
         return;
     }
     const glm::vec3 rigShoulder(worldToRig_ * glm::vec4(shoulder, 1.0f));
     float knuckle = 0.0f;
-    if (!arm.fingers.empty() && arm.handEnd != nullptr) {
+    if (frames.fingers != nullptr && arm.handEnd != nullptr) {
         knuckle = glm::distance(glm::vec3(below(*arm.hand, frames.hand, *arm.handEnd)[3]), wrist);
         knuckle = std::isfinite(knuckle) ? knuckle : 0.0f;
     }
@@ -147,11 +151,13 @@ void ArmPoser::pose(const SkeletonBones::Arm& arm, const ChainFollower* detached
         }
     }
     if (!goal) {
-        settleAtRest(arm, frames);
+        settleAtRest(frames);
         return;
     }
     solve(arm, frames, reach, *goal);
-    curlFingers(arm, frames, *goal);
+    if (frames.fingers != nullptr) {
+        frames.fingers->curl(frames.hand, goal->grip, goal->bar);
+    }
 }
 
 std::optional<ArmPoser::Goal> ArmPoser::kneeGoal(const Reach& reach) const {
@@ -329,19 +335,6 @@ void ArmPoser::orientHand(const SkeletonBones::Arm& arm, Frames& frames, const g
     }
     bones_.applyWorld(*arm.hand, parentOrientation(*arm.fore, frames.fore, *arm.hand), turn);
     frames.refreshHand(arm);
-}
-
-void ArmPoser::curlFingers(const SkeletonBones::Arm& arm, const Frames& frames, const Goal& goal) const {
-    if (arm.fingers.empty() && arm.thumb.empty()) {
-        return;
-    }
-    const glm::vec3 hand(frames.hand[3]);
-    const glm::vec3 fingers =
-        arm.handEnd != nullptr
-            ? unit(glm::vec3(below(*arm.hand, frames.hand, *arm.handEnd)[3]) - hand, goal.fingers)
-            : goal.fingers;
-    const glm::vec3 palm = BonePoser::orientationOf(frames.hand) * arm.palmLocal;
-    FingerCurl::curl(bones_, arm, frames.hand, fingers, palm, goal.grip, goal.bar);
 }
 
 }  // namespace plimsa

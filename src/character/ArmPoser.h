@@ -34,7 +34,9 @@ class ArmPoser {
     /// Poses one arm from its rest pose. An arm with a bone shorter than 0.0001 stays at rest (fingers
     /// open). `detachedHand`, when the hand does not hang below the forearm, puts the hand at the
     /// forearm's end before it is turned.
-    void pose(const SkeletonBones::Arm& arm, const ChainFollower* detachedHand = nullptr) const;
+    /// `fingers`, when given, closes the hand's fingers (measured for this arm at load).
+    void pose(const SkeletonBones::Arm& arm, const ChainFollower* detachedHand = nullptr,
+              FingerCurl* fingers = nullptr) const;
 
   private:
     /// World transforms down the arm, kept in step with every bone turn so that no query has to walk the
@@ -45,6 +47,7 @@ class ArmPoser {
         glm::mat4 fore;
         glm::mat4 hand;
         const ChainFollower* detached = nullptr;  // the hand's follower when it hangs elsewhere
+        FingerCurl* fingers = nullptr;
         void refreshFromUpper(const SkeletonBones::Arm& arm);
         void refreshFromFore(const SkeletonBones::Arm& arm);
         void refreshHand(const SkeletonBones::Arm& arm);
@@ -81,10 +84,9 @@ class ArmPoser {
     /// world direction `palm` as closely as the fingers allow.
     void orientHand(const SkeletonBones::Arm& arm, Frames& frames, const glm::vec3& fingers,
                     const glm::vec3& palm) const;
-    void curlFingers(const SkeletonBones::Arm& arm, const Frames& frames, const Goal& goal) const;
     void restArm(const SkeletonBones::Arm& arm) const;
     /// Leaves the arm at rest: a detached hand goes to the forearm's end, the fingers open.
-    void settleAtRest(const SkeletonBones::Arm& arm, const Frames& frames) const;
+    void settleAtRest(const Frames& frames) const;
 
     glm::vec3 rigPoint(const glm::vec3& p) const { return glm::vec3(rigToWorld_ * glm::vec4(p, 1.0f)); }
     glm::vec3 rigDirection(const glm::vec3& v) const;

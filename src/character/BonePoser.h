@@ -13,13 +13,15 @@ class Node;
 /// afresh and nothing accumulates. Rotations are given either in the rig frame (the character's root
 /// node: +Y up, facing +Z) or in world axes. Belongs to one character; used by the thread that poses it.
 class BonePoser {
-public:
+  public:
     /// `rigRoot` must outlive the poser (the character owns both).
     explicit BonePoser(const Node& rigRoot) : rigRoot_(rigRoot) {}
 
     /// Records the current local orientation of every node under `model` (not `model` itself) as its rest.
     void recordRest(Node& model);
     bool hasRest(const Node& node) const { return rest_.contains(&node); }
+    /// The recorded rest orientation of `node`, or null; valid until the next recordRest.
+    const glm::quat* restOf(const Node& bone) const;
     size_t restCount() const { return rest_.size(); }
 
     /// Back to the rest orientation; nodes without a rest entry are left alone.
@@ -39,9 +41,7 @@ public:
     /// The rotation of a world transform whose columns may be scaled (a mirrored one turns x around).
     static glm::quat orientationOf(const glm::mat4& world);
 
-private:
-    const glm::quat* restOf(const Node& bone) const;
-
+  private:
     const Node& rigRoot_;
     std::unordered_map<const Node*, glm::quat> rest_;
 };

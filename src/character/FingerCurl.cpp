@@ -3,12 +3,10 @@
 #include "character/BoneFrames.h"
 #include "character/BonePoser.h"
 #include "platform/scene/Node.h"
-
-#include <glm/gtc/quaternion.hpp>
+#include "platform/scene/TransformMath.h"
 
 #include <algorithm>
 #include <cmath>
-#include <span>
 
 namespace plimsa {
 
@@ -17,14 +15,14 @@ namespace {
 using bone_frames::below;
 using bone_frames::localTransform;
 
-constexpr int kMaxJoints = 6;  // a longer finger curls its first six joints
+constexpr int kJoints = 6;
 constexpr int kSteps = 16;     // table steps from straight to a closed fist
 constexpr float kFist = 1.5f;  // radians per unit of joint weight at the last step
 constexpr int kThumbSteps = 8;
 constexpr int kRelaxedStep = 2;
 constexpr int kRelaxedThumbStep = 1;
 // How far each joint turns, from the knuckle out: the knuckle less than the middle joint, as a hand closes.
-constexpr float kWeights[kMaxJoints] = {0.6f, 1.0f, 0.8f, 0.8f, 0.8f, 0.8f};
+constexpr float kWeights[kJoints] = {0.6f, 1.0f, 0.8f, 0.8f, 0.8f, 0.8f};
 // A finger's thickness (radius) as a fraction of its mean segment length.
 constexpr float kThickness = 0.3f;
 // A finger bone without a child to measure its tip by: the tip lies this far along, relative to the
@@ -35,10 +33,10 @@ constexpr float kSingleBoneTip = 0.4f;
 // Per step and joint: the segment after the joint turned by the weights up to and including it (cos, sin),
 // and the joint's own turn as a quaternion's half-angle cos and sin.
 struct Table {
-    float segmentCos[kSteps + 1][kMaxJoints];
-    float segmentSin[kSteps + 1][kMaxJoints];
-    float jointCos[kSteps + 1][kMaxJoints];
-    float jointSin[kSteps + 1][kMaxJoints];
+    float segmentCos[kSteps + 1][kJoints];
+    float segmentSin[kSteps + 1][kJoints];
+    float jointCos[kSteps + 1][kJoints];
+    float jointSin[kSteps + 1][kJoints];
 };
 
 const Table& table() {
@@ -47,7 +45,7 @@ const Table& table() {
         for (int step = 0; step <= kSteps; ++step) {
             const float angle = kFist * static_cast<float>(step) / kSteps;
             float sum = 0.0f;
-            for (int j = 0; j < kMaxJoints; ++j) {
+            for (int j = 0; j < kJoints; ++j) {
                 sum += kWeights[j];
                 made.segmentCos[step][j] = std::cos(angle * sum);
                 made.segmentSin[step][j] = std::sin(angle * sum);
@@ -60,86 +58,112 @@ const Table& table() {
     return t;
 }
 
-// One finger (or the thumb) measured with every joint at rest on the posed hand: its joints' parents'
-// world orientations and its segments, each split about the curl axis for the Rodrigues turn.
-struct Finger {
-    int count = 0;
-    Node* joints[kMaxJoints] = {};
-    glm::quat parentWorld[kMaxJoints];
-    glm::vec3 points[kMaxJoints + 1];  // the joints, then the tip
-    glm::vec3 axis{0.0f};
-    glm::vec3 along[kMaxJoints];
-    glm::vec3 across[kMaxJoints];
-    glm::vec3 turned[kMaxJoints];
-    float clearance = 0.0f;
+glm::vec3 unitOrZero(const glm::vec3& v) {
+    const float length = glm::length(v);
+    return length > 1e-9f && std::isfinite(length) ? v / length : glm::vec3(0.0f);
+}
 
-    bool measure(const BonePoser& bones, const Node& hand, const glm::mat4& handWorld,
-                 std::span<Node* const> chain, const glm::vec3& pointing);
-    void prepare(const glm::vec3& curlAxis);
-    bool isClear(int step, const FingerCurl::Bar& bar) const;
-    int closest(int largest, int relaxed, const FingerCurl::Bar& bar) const;
-    void turn(const BonePoser& bones, int step) const;
-};
+}  // namespace
 
-bool Finger::measure(const BonePoser& bones, const Node& hand, const glm::mat4& handWorld,
-                     std::span<Node* const> chain, const glm::vec3& pointing) {
-    if (chain.empty() || chain.front() == nullptr || chain.front()->parent() == nullptr) {
+FingerCurl::FingerCurl(const BonePoser& bones, const SkeletonBones::Arm& arm) {
+    if (arm.hand == nullptr || (arm.fingers.empty() && arm.thumb.empty())) {
+        return;
+    }
+    const glm::mat4& handRest = arm.hand->worldTransform();
+    const float determinant = glm::determinant(glm::mat3(handRest));
+    if (!std::isfinite(determinant) || std::fabs(determinant) < 1e-20f) {
+        return;
+    }
+    const glm::vec3 pointing =
+        arm.handEnd != nullptr
+            ? unitOrZero(glm::vec3(below(*arm.hand, handRest, *arm.handEnd)[3]) - glm::vec3(handRest[3]))
+            : glm::vec3(0.0f);
+    // Fingers and palm in the hand's frame (the scene's axes scaled by the hand's world scale).
+    const glm::mat3 toHand = glm::inverse(glm::mat3(handRest));
+    const glm::vec3 fingersInHand = unitOrZero(toHand * pointing);
+    const glm::vec3 palmInHand = unitOrZero(toHand * (BonePoser::orientationOf(handRest) * arm.palmLocal));
+    const glm::vec3 knuckleAxis = unitOrZero(glm::cross(fingersInHand, palmInHand));
+    if (knuckleAxis == glm::vec3(0.0f)) {
+        return;
+    }
+    for (const std::vector<Node*>& chain : arm.fingers) {
+        Finger finger;
+        if (measure(bones, *arm.hand, handRest, chain, fingersInHand, finger)) {
+            finger.axis = knuckleAxis;
+            fingers_.push_back(finger);
+        }
+    }
+    Finger thumb;
+    if (measure(bones, *arm.hand, handRest, arm.thumb, fingersInHand, thumb)) {
+        thumb.thumb = true;
+        thumb.axis = unitOrZero(glm::cross(thumb.points[1] - thumb.points[0], palmInHand));
+        if (thumb.axis != glm::vec3(0.0f)) {
+            fingers_.push_back(thumb);
+        }
+    }
+    for (Finger& finger : fingers_) {
+        float length = 0.0f;
+        for (int i = 0; i < finger.count; ++i) {
+            const glm::vec3 segment = finger.points[i + 1] - finger.points[i];
+            finger.along[i] = finger.axis * glm::dot(finger.axis, segment);
+            finger.across[i] = segment - finger.along[i];
+            finger.turned[i] = glm::cross(finger.axis, segment);
+            length += glm::length(segment);
+        }
+        finger.thickness = kThickness * length / static_cast<float>(finger.count);
+    }
+}
+
+bool FingerCurl::measure(const BonePoser& bones, const Node& hand, const glm::mat4& handRest,
+                         const std::vector<Node*>& chain, const glm::vec3& pointing, Finger& finger) const {
+    if (chain.empty() || chain.front() == nullptr || chain.front()->parent() == nullptr ||
+        !hand.isAncestorOrSelf(chain.front()->parent())) {
         return false;
     }
-    const Node* parent = chain.front()->parent();
-    glm::mat4 parentMatrix = parent == &hand ? handWorld : below(hand, handWorld, *parent);
+    const glm::mat4 fromHand = glm::inverse(handRest);
+    const glm::quat handTurn = BonePoser::orientationOf(handRest);
     glm::mat4 world(1.0f);
-    for (Node* joint : chain.first(std::min<size_t>(chain.size(), kMaxJoints))) {
+    for (Node* joint : chain) {
         // Each joint must hang below the one before it; the chain ends where it does not.
-        if (joint == nullptr || (count > 0 && joint->parent() != joints[count - 1] &&
-                                 !joints[count - 1]->isAncestorOrSelf(joint->parent()))) {
+        const glm::quat* rest = joint != nullptr ? bones.restOf(*joint) : nullptr;
+        if (finger.count == kMaxJoints || rest == nullptr ||
+            (finger.count > 0 && !finger.joints[finger.count - 1]->isAncestorOrSelf(joint->parent()))) {
             break;
         }
-        if (count > 0) {
-            parentMatrix = joint->parent() == joints[count - 1]
-                               ? world
-                               : below(*joints[count - 1], world, *joint->parent());
-        }
-        bones.resetBone(*joint);
-        parentWorld[count] = BonePoser::orientationOf(parentMatrix);
-        world = parentMatrix * localTransform(*joint);
-        joints[count] = joint;
-        points[count] = glm::vec3(world[3]);
-        ++count;
+        const glm::mat4 parentWorld = finger.count == 0
+                                          ? below(hand, handRest, *joint->parent())
+                                          : below(*finger.joints[finger.count - 1], world, *joint->parent());
+        world = parentWorld * localTransform(*joint, *rest);
+        const int i = finger.count++;
+        finger.joints[i] = joint;
+        finger.rest[i] = *rest;
+        finger.parentInHand[i] = glm::inverse(handTurn) * BonePoser::orientationOf(parentWorld);
+        finger.points[i] = glm::vec3(fromHand * world[3]);
     }
-    const Node& last = *joints[count - 1];
+    if (finger.count == 0) {
+        return false;
+    }
+    const int n = finger.count;
+    const Node& last = *finger.joints[n - 1];
     if (!last.childNodes().empty()) {
-        points[count] = glm::vec3(world * glm::vec4(last.childNodes().front()->position(), 1.0f));
-    } else if (count >= 2) {
-        points[count] = points[count - 1] + kTipLength * (points[count - 1] - points[count - 2]);
+        finger.points[n] =
+            glm::vec3(fromHand * (world * glm::vec4(last.childNodes().front()->position(), 1.0f)));
+    } else if (n >= 2) {
+        finger.points[n] = finger.points[n - 1] + kTipLength * (finger.points[n - 1] - finger.points[n - 2]);
     } else {
-        points[count] =
-            points[0] + kSingleBoneTip * glm::distance(points[0], glm::vec3(handWorld[3])) * pointing;
+        finger.points[n] = finger.points[0] + kSingleBoneTip * glm::length(finger.points[0]) * pointing;
     }
     return true;
 }
 
-void Finger::prepare(const glm::vec3& curlAxis) {
-    axis = curlAxis;
-    float length = 0.0f;
-    for (int i = 0; i < count; ++i) {
-        const glm::vec3 segment = points[i + 1] - points[i];
-        along[i] = axis * glm::dot(axis, segment);
-        across[i] = segment - along[i];
-        turned[i] = glm::cross(axis, segment);
-        length += glm::length(segment);
-    }
-    clearance = kThickness * length / static_cast<float>(count);
-}
-
-bool Finger::isClear(int step, const FingerCurl::Bar& bar) const {
+bool FingerCurl::Finger::isClear(int at, const glm::vec3& barPoint, const glm::vec3& barDirection,
+                                 float reach) const {
     const Table& t = table();
-    const float reach = bar.radius + clearance;
-    glm::vec3 at = points[0];
+    glm::vec3 p = points[0];
     for (int i = 0; i < count; ++i) {
-        at += along[i] + across[i] * t.segmentCos[step][i] + turned[i] * t.segmentSin[step][i];
-        const glm::vec3 d = at - bar.point;
-        const float onLine = glm::dot(d, bar.direction);
+        p += along[i] + across[i] * t.segmentCos[at][i] + turned[i] * t.segmentSin[at][i];
+        const glm::vec3 d = p - barPoint;
+        const float onLine = glm::dot(d, barDirection);
         if (glm::dot(d, d) - onLine * onLine < reach * reach) {
             return false;
         }
@@ -147,78 +171,77 @@ bool Finger::isClear(int step, const FingerCurl::Bar& bar) const {
     return true;
 }
 
-// The largest step that keeps the finger out of the bar, searched as if closing further only goes deeper.
-int Finger::closest(int largest, int relaxed, const FingerCurl::Bar& bar) const {
-    if (!isClear(0, bar)) {
+// The largest step that keeps the finger out of the bar, searched as if closing further only goes deeper;
+// last frame's step is tried first, as the hand meets the chain alike from frame to frame.
+int FingerCurl::Finger::closest(int largest, int relaxed, const glm::vec3& barPoint,
+                                const glm::vec3& barDirection, float barRadius) const {
+    const float reach = barRadius + thickness;
+    if (step >= 0 && step <= largest && isClear(step, barPoint, barDirection, reach) &&
+        (step == largest || !isClear(step + 1, barPoint, barDirection, reach))) {
+        return step;
+    }
+    if (!isClear(0, barPoint, barDirection, reach)) {
         return relaxed;
     }
-    if (isClear(largest, bar)) {
+    if (isClear(largest, barPoint, barDirection, reach)) {
         return largest;
     }
     int clear = 0;
     int blocked = largest;
     while (blocked - clear > 1) {
         const int middle = (clear + blocked) / 2;
-        (isClear(middle, bar) ? clear : blocked) = middle;
+        (isClear(middle, barPoint, barDirection, reach) ? clear : blocked) = middle;
     }
     return clear;
 }
 
-void Finger::turn(const BonePoser& bones, int step) const {
-    if (step == 0) {
-        return;  // measure left every joint at rest
+void FingerCurl::Finger::turn(int to) {
+    if (to == step) {
+        return;  // the joints already hold this step's turns, set from rest
     }
+    step = to;
     const Table& t = table();
     for (int i = 0; i < count; ++i) {
-        // Turns about one axis commute, so each joint's turn is the same whether or not its parent turned.
-        const float s = t.jointSin[step][i];
-        bones.applyWorld(*joints[i], parentWorld[i],
-                         glm::quat(t.jointCos[step][i], s * axis.x, s * axis.y, s * axis.z));
+        // Each joint turns about the axis as the hand sees it: local = H^-1 q H rest, H the parent's
+        // orientation relative to the hand (turns about one axis commute, so the parents' turns drop out).
+        const float s = t.jointSin[to][i];
+        const glm::quat q(t.jointCos[to][i], s * axis.x, s * axis.y, s * axis.z);
+        const glm::quat& h = parentInHand[i];
+        joints[i]->setOrientation(to == 0 ? rest[i] : glm::inverse(h) * q * h * rest[i]);
     }
 }
 
-void resetChain(const BonePoser& bones, std::span<Node* const> chain) {
-    for (Node* joint : chain) {
-        if (joint != nullptr) {
-            bones.resetBone(*joint);
-        }
-    }
-}
-
-}  // namespace
-
-void FingerCurl::curl(const BonePoser& bones, const SkeletonBones::Arm& arm, const glm::mat4& handWorld,
-                      const glm::vec3& fingers, const glm::vec3& palm, Grip grip, const Bar& bar) {
-    const glm::vec3 cross = glm::cross(fingers, palm);
-    const float crossLength = glm::length(cross);
-    if (grip == Grip::open || !(crossLength > 1e-4f) || !std::isfinite(crossLength)) {
-        for (const std::vector<Node*>& finger : arm.fingers) {
-            resetChain(bones, finger);
-        }
-        resetChain(bones, arm.thumb);
+void FingerCurl::curl(const glm::mat4& handWorld, Grip grip, const Bar& bar) {
+    if (fingers_.empty()) {
         return;
     }
-    const glm::vec3 knuckleAxis = cross / crossLength;
-    for (const std::vector<Node*>& chain : arm.fingers) {
-        Finger finger;
-        if (!finger.measure(bones, *arm.hand, handWorld, chain, fingers)) {
-            continue;
+    glm::vec3 barPoint(0.0f);
+    glm::vec3 barDirection(0.0f);
+    float barRadius = 0.0f;
+    if (grip == Grip::bar) {
+        const glm::mat4 toHand = transform_math::safeInverse(handWorld);
+        barPoint = glm::vec3(toHand * glm::vec4(bar.point, 1.0f));
+        barDirection = unitOrZero(glm::mat3(toHand) * bar.direction);
+        barRadius = bar.radius * glm::length(glm::mat3(toHand)[0]);
+        if (!transform_math::isFinite(barPoint) || !std::isfinite(barRadius)) {
+            grip = Grip::relaxed;
         }
-        finger.prepare(knuckleAxis);
-        finger.turn(bones, grip == Grip::bar ? finger.closest(kSteps, kRelaxedStep, bar) : kRelaxedStep);
     }
-    Finger thumb;
-    if (!thumb.measure(bones, *arm.hand, handWorld, arm.thumb, fingers)) {
-        return;
+    for (Finger& finger : fingers_) {
+        const int relaxed = finger.thumb ? kRelaxedThumbStep : kRelaxedStep;
+        const int largest = finger.thumb ? kThumbSteps : kSteps;
+        switch (grip) {
+            case Grip::open:
+                finger.turn(0);
+                break;
+            case Grip::relaxed:
+                finger.turn(relaxed);
+                break;
+            case Grip::bar:
+                finger.turn(finger.closest(largest, relaxed, barPoint, barDirection, barRadius));
+                break;
+        }
     }
-    const glm::vec3 thumbAxis = glm::cross(thumb.points[1] - thumb.points[0], palm);
-    const float thumbLength = glm::length(thumbAxis);
-    if (!(thumbLength > 1e-9f) || !std::isfinite(thumbLength)) {
-        return;
-    }
-    thumb.prepare(thumbAxis / thumbLength);
-    thumb.turn(bones,
-               grip == Grip::bar ? thumb.closest(kThumbSteps, kRelaxedThumbStep, bar) : kRelaxedThumbStep);
 }
 
 }  // namespace plimsa

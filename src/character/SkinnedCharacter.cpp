@@ -55,7 +55,7 @@ SkinnedCharacter::SkinnedCharacter(Scene& scene, const GltfHumanoid* humanoid)
     headNode_ = bones_.head != nullptr ? bones_.head->shared_from_this() : root_;
     poser_.recordRest(*model_);
     attachFollowers();
-    recordPalms();
+    measureHands();
     placeOnSeat();
 }
 
@@ -130,9 +130,10 @@ void SkinnedCharacter::prepareMaterials() {
     });
 }
 
-void SkinnedCharacter::recordPalms() {
+void SkinnedCharacter::measureHands() {
     for (SkeletonBones::Arm& arm : bones_.arms) {
         arm.palmLocal = glm::inverse(arm.hand->worldOrientation()) * glm::vec3(0.0f, -1.0f, 0.0f);
+        fingers_.emplace_back(poser_, arm);
     }
 }
 
@@ -194,7 +195,7 @@ void SkinnedCharacter::apply(const CharacterPose& pose, Node& swingFrame) {
     poseHead(pose, rig);
     const ArmPoser arms(poser_, rigToWorld, swingFrame, bones_.legs, pose);
     for (size_t i = 0; i < bones_.arms.size(); ++i) {
-        arms.pose(bones_.arms[i], hands_[i] ? &*hands_[i] : nullptr);
+        arms.pose(bones_.arms[i], hands_[i] ? &*hands_[i] : nullptr, &fingers_[i]);
     }
 }
 

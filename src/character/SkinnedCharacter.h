@@ -3,6 +3,7 @@
 #include "character/BonePoser.h"
 #include "character/ChainFollower.h"
 #include "character/CharacterReport.h"
+#include "character/FingerCurl.h"
 #include "character/SeatFit.h"
 #include "character/SkeletonBones.h"
 #include "character/SwingCharacter.h"
@@ -66,7 +67,7 @@ class SkinnedCharacter : public SwingCharacter {
     void adoptNodes(Scene& scene, bool turnAround);
     void attachFollowers();
     void prepareMaterials();
-    void recordPalms();
+    void measureHands();
     void placeOnSeat();
     void measureBody();
     void printProportions() const;
@@ -95,6 +96,8 @@ class SkinnedCharacter : public SwingCharacter {
     /// One entry per leg and per arm: the foot's or hand's follower when it hangs outside the chain.
     std::vector<std::optional<ChainFollower>> feet_;
     std::vector<std::optional<ChainFollower>> hands_;
+    /// One per arm: its fingers, measured at rest.
+    std::vector<FingerCurl> fingers_;
     SeatFit fit_;
     CharacterReport report_;
     std::vector<std::shared_ptr<Material>> materials_;
