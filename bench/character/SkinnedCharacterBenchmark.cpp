@@ -74,5 +74,21 @@ void BM_ApplySeatedCesiumMan(benchmark::State& state) {
 }
 BENCHMARK(BM_ApplySeatedCesiumMan);
 
+// Loading a VRM avatar as a character: reading the file (its humanoid map included) and adopting it,
+// materials made matte, bones from the map, rest pose and fit recorded.
+void BM_LoadVrmAvatar(benchmark::State& state) {
+    const std::filesystem::path file = TestHumanoids::path("humanoid-vrm1.vrm");
+    for (auto _ : state) {
+        const GltfLoadResult loaded = GltfLoader().loadFile(file);
+        if (!loaded) {
+            state.SkipWithError("model not available");
+            return;
+        }
+        SkinnedCharacter character(*loaded.scene, loaded.humanoid ? &*loaded.humanoid : nullptr);
+        benchmark::DoNotOptimize(character.root());
+    }
+}
+BENCHMARK(BM_LoadVrmAvatar)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace plimsa
