@@ -19,8 +19,9 @@ namespace {
 // the skinned characters turn theirs from a leg hanging straight down.
 constexpr double kFoldedThighRise = -SeatFit::kFoldedThighTurn - std::numbers::pi / 2.0;
 constexpr double kFoldedShinLean = -(SeatFit::kFoldedThighTurn + SeatFit::kFoldedShinTurn);
-// Height of the hand's centre above the floor when it rests there (half the hand box).
-constexpr float kHandClearance = 0.07f;
+// Height of the hand's centre above the floor when it rests there: the hand box's half diagonal, so that no
+// tilt puts a corner through the floor.
+constexpr float kHandClearance = 0.125f;
 
 // Poses come from simulations and user-tuned numbers; a stray NaN must not poison the scene graph.
 double finiteOr(double value, double fallback) {

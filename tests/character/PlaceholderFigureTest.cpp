@@ -200,5 +200,37 @@ TEST_F(PlaceholderFigure, ChainsAreFoundInTheSwingFrameWhateverTheFigureDoesAndN
     });
 }
 
+// The floor sit counts legs as skinned characters list them (+X first): leg 1 is "ThighL". Its knee comes
+// up with the hand of side +1 on it, the other leg lies out in front, the other hand rests on the floor,
+// and no box goes below the floor (the rig's y = 0, where the thighs rest as built, 0.01 into it); the swing
+// pose afterwards is the usual one.
+TEST_F(PlaceholderFigure, FloorSitRaisesTheCountedKneeUnderItsHandAndKeepsEveryBoxAboveTheFloor) {
+    CharacterPose pose;
+    pose.floorSit = true;
+    pose.foldedLeg = 1;
+    pose.kneeHandSide = 1.0f;
+    for (const double rock : {-0.5, 0.5}) {
+        pose.leg = rock;
+        rig->apply(pose, *frame);
+        const auto inRig = [&](std::string_view name) {
+            return part(name)->convertPosition({}, rig->root().get());
+        };
+        EXPECT_GT(inRig("ShinL").y, inRig("ThighL").y + 0.2f) << "the knee is up";
+        EXPECT_GT(part("ShinR")->convertVector({0, -1, 0}, rig->root().get()).z, 0.95f)
+            << "the other shin points ahead";
+        EXPECT_LT(glm::distance(hand(1), inRig("ShinL")), 0.2f) << "the hand of side +1 is on the knee";
+        EXPECT_NEAR(hand(0).y, 0.125f, 0.01f) << "the other hand rests on the floor";
+        rig->root()->enumerateHierarchy([&](Node& node, bool&) {
+            if (!node.geometry()) return;
+            const glm::mat4 toRig = glm::inverse(rig->root()->worldTransform()) * node.worldTransform();
+            EXPECT_GT(node.geometry()->boundingBox().transformed(toRig).min.y, -0.011f)
+                << node.parent()->name();
+        });
+    }
+    rig->apply(CharacterPose{}, *frame);
+    EXPECT_NEAR(hand(1).x, 0.42f, kTolerance);
+    EXPECT_NEAR(part("ThighL")->eulerAngles().x, 0.0f, kTolerance);
+}
+
 }  // namespace
 }  // namespace plimsa
