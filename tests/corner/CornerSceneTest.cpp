@@ -300,5 +300,23 @@ TEST_F(CornerSceneTest, EveryFigureStaysInsideTheViewAndAboveTheFloorWhileItSits
     }
 }
 
+// A view too short for a seated humanoid shrinks it about its place on the floor, just enough: its top
+// reaches the top of the view less a hair and it still sits on the floor.
+TEST_F(CornerSceneTest, AViewTooShortShrinksTheFigureJustEnoughAndKeepsItOnTheFloor) {
+    ScopedEnvironment height("PLIMSA_CORNER_H", "1.0");
+    CornerScene::Services services;
+    services.resolve = [](std::string_view name) { return std::optional(std::filesystem::path(name)); };
+    auto scene = std::make_shared<CornerScene>(services);
+    scene->apply(config(TestHumanoids::path("humanoid-mixamo-colon.glb").string(), CornerSide::right));
+    scene->updateAtTime(0.0);
+    const BoundingBox box = DrawnBox::of(*scene->character().root(), *scene->frame());
+    EXPECT_LT(scene->fit().scale, 0.95f);
+    EXPECT_GT(box.max.y, 0.95f);
+    EXPECT_LE(box.max.y, 1.0f);
+    EXPECT_GE(box.min.y, 0.0f);
+    EXPECT_LT(box.min.y, 0.05f);
+    EXPECT_EQ(scene->character().root()->scale(), glm::vec3(scene->fit().scale));
+}
+
 }  // namespace
 }  // namespace plimsa
