@@ -202,6 +202,15 @@ std::unique_ptr<UpdateChecker> announcing(Dispatch& dispatch, const std::string&
     return updates;
 }
 
+/// The first item named `name` in the visual tree below `item` that is shown.
+QQuickItem* firstShown(QQuickItem* item, const QString& name) {
+    if (item == nullptr || !item->isVisible()) return nullptr;
+    if (item->objectName() == name) return item;
+    for (QQuickItem* child : item->childItems())
+        if (QQuickItem* found = firstShown(child, name)) return found;
+    return nullptr;
+}
+
 /// Presses Tab as asked, grabs the window into the screenshot file and ends the program, once the
 /// thumbnails have had time to render and the window manager to settle.
 void scheduleScreenshot(PanelController& controller, const Options& options) {
@@ -214,14 +223,9 @@ void scheduleScreenshot(PanelController& controller, const Options& options) {
         }
         QGuiApplication::processEvents();
         if (options.details) {
-            // The first report whose line shows; pages not shown keep theirs.
-            for (QObject* popup :
-                 controller.window()->findChildren<QObject*>(QStringLiteral("reportPopup"))) {
-                const auto* line = qobject_cast<QQuickItem*>(popup->parent());
-                if (line == nullptr || !line->isVisible()) continue;
-                QMetaObject::invokeMethod(popup, "open");
-                break;
-            }
+            if (QQuickItem* line =
+                    firstShown(controller.window()->contentItem(), QStringLiteral("reportLine")))
+                QMetaObject::invokeMethod(line, "openDetails");
             // The popup fades in.
             QElapsedTimer wait;
             wait.start();

@@ -12,8 +12,11 @@ ColumnLayout {
     property PanelModel panel
     property string name
 
+    objectName: "reportLine"
     spacing: 2
     visible: report.known
+
+    function openDetails() { popup.open() }
     Layout.fillWidth: true
 
     CharacterReportModel {
