@@ -402,13 +402,15 @@ void BoneFinder::describe(const SkeletonBones& bones, CharacterReport& report) {
     if (bones.spine == nullptr) fallbacks.push_back("no spine bone, so no lean");
     const auto hasFoot = [](const SkeletonBones::Leg& leg) { return leg.foot != nullptr; };
     if (!bones.legs.empty() && std::none_of(bones.legs.begin(), bones.legs.end(), hasFoot)) {
-        fallbacks.push_back("no feet found");
+        report.notes.push_back("no feet found");
     }
     const auto hasFingers = [](const SkeletonBones::Arm& arm) {
         return !arm.fingers.empty() || !arm.thumb.empty();
     };
+    // Most rigs have mitten hands; gripping flat is how they are meant to look, so it is a note, not a
+    // fallback the panel marks in gold.
     if (!bones.arms.empty() && std::none_of(bones.arms.begin(), bones.arms.end(), hasFingers)) {
-        fallbacks.push_back("no finger bones, so hands grip flat");
+        report.notes.push_back("no finger bones, so hands grip flat");
     }
 }
 

@@ -32,7 +32,11 @@ GltfLoadResult GltfLoader::loadFile(const std::filesystem::path& file) const {
         result.error = "cannot read " + file.string();
         return result;
     }
-    return loadBytes(bytes, file.has_parent_path() ? file.parent_path() : std::filesystem::path("."));
+    // An absolute folder: a missing image beside a model given by a bare relative name is then reported
+    // like any other, rather than mistaken for the working-directory lookup that is not reported.
+    std::filesystem::path folder = std::filesystem::absolute(file, error).parent_path();
+    if (error) folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    return loadBytes(bytes, folder);
 }
 
 GltfLoadResult GltfLoader::loadBytes(std::span<const uint8_t> bytes,

@@ -61,6 +61,17 @@ TEST_F(GltfExternalFiles, ImagesMissingOrLeavingTheFolderLeaveTheModelUntextured
     }
 }
 
+TEST_F(GltfExternalFiles, AMissingImageIsReportedForAModelGivenByABareRelativeName) {
+    document_.json["images"][0]["uri"] = "gone.png";
+    writeBytes(folder_ / "scene.gltf", document_.gltfBytes());
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder_);
+    const GltfLoadResult result = GltfLoader().loadFile("scene.gltf");
+    std::filesystem::current_path(before);
+    ASSERT_TRUE(result) << result.error;
+    EXPECT_TRUE(hasWarning(result, "not found or outside the model's folder"));
+}
+
 TEST_F(GltfExternalFiles, ABufferLeavingTheFolderOrWithoutAFolderFailsTheLoad) {
     const GltfLoadResult withoutFolder = GltfLoader().loadBytes(document_.gltfBytes());
     EXPECT_FALSE(withoutFolder.scene);
