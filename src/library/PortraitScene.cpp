@@ -1,9 +1,11 @@
 #include "library/PortraitScene.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 
 #include "character/CharacterPose.h"
+#include "character/SeatFit.h"
 #include "platform/scene/Camera.h"
 #include "platform/scene/Light.h"
 #include "platform/scene/Node.h"
@@ -16,6 +18,8 @@ namespace {
 
 constexpr float kFieldOfView = 26.0f;
 constexpr float kEnvironmentIntensity = 0.4f;
+// How far above the camera's aim the crown may lie and still be well inside the frame.
+constexpr float kCrownAboveAim = 0.62f;
 
 }  // namespace
 
@@ -36,8 +40,12 @@ PortraitScene::PortraitScene(std::unique_ptr<SwingCharacter> character)
     auto camera = Camera::make();
     camera->fieldOfView = kFieldOfView;
     cameraNode_->setCamera(camera);
-    cameraNode_->setPosition(head + glm::vec3(0.6f, 0.1f, 3.4f));
-    cameraNode_->lookAt(head - glm::vec3(0.0f, 0.06f, 0.0f));
+    // A big head (chibi proportions) reaches far above its head bone: aim higher, so that the crown, at
+    // the standing height every character is fitted to, stays in the frame.
+    glm::vec3 aim = head - glm::vec3(0.0f, 0.06f, 0.0f);
+    aim.y = std::max(aim.y, static_cast<float>(SeatFit::kStandingHeight) - kCrownAboveAim);
+    cameraNode_->setPosition(aim + glm::vec3(0.6f, 0.16f, 3.4f));
+    cameraNode_->lookAt(aim);
     root.addChildNode(cameraNode_);
 
     addLights();

@@ -18,6 +18,7 @@
 #include "platform/scene/Camera.h"
 #include "platform/scene/Node.h"
 #include "platform/scene/Scene.h"
+#include "platform/scene/ViewProjector.h"
 #include "support/FakeCharacter.h"
 #include "support/ImageMeasure.h"
 #include "support/RendererRequirement.h"
@@ -54,6 +55,19 @@ TEST(PortraitSceneTest, StandsTheCharacterAndAimsTheCameraAtItsPosedHead) {
     EXPECT_GT(glm::dot(forward, glm::normalize(head - position)), 0.999f);
     // No roll: the camera's right axis stays level.
     EXPECT_NEAR(camera.convertVector({1, 0, 0}, nullptr).y, 0.0f, 1e-5);
+}
+
+TEST(PortraitSceneTest, ABigHeadIsFramedUpToItsCrown) {
+    // A chibi's head bone sits low, its crown still at the fitted standing height.
+    const PortraitScene portrait(
+        std::make_unique<testing::FakeCharacter>(testing::FakeCharacterOptions{.head = {0.0f, 1.3f, 0.0f}}));
+    const glm::vec2 size(320, 320);
+    const glm::vec3 crown = ViewProjector(*portrait.cameraNode(), size).projectPoint({0.0f, 2.3f, 0.0f});
+    const glm::vec3 neck = ViewProjector(*portrait.cameraNode(), size).projectPoint({0.0f, 1.3f, 0.0f});
+    for (const glm::vec3& point : {crown, neck}) {
+        EXPECT_GT(point.y, 0.05f * size.y);
+        EXPECT_LT(point.y, 0.95f * size.y);
+    }
 }
 
 TEST(CharacterPreviewsTest, FilesWithoutACharacterGiveNoThumbnail) {
