@@ -27,7 +27,7 @@ class HumanoidSkeleton {
     /// the hips (Unreal rigs have one).
     HumanoidSkeleton(bool fullFingers, RestPose pose, bool withRootBone);
 
-    /// The skeleton a file of `spec` carries: the joints above, then the spec's IK parenting, proportions
+    /// The skeleton a file of `spec` carries: the joints above, then `spec`'s IK parenting, proportions
     /// and facing (see HumanoidShape).
     static HumanoidSkeleton of(const HumanoidSpec& spec);
 

@@ -18,7 +18,7 @@ constexpr float kArmStretch = 1.25f;
 constexpr float kHeadScale = 3.8f;
 constexpr float kLegScale = 0.5f;
 
-// Moves one point (and its normal) of the standard layout to where the spec's variant has it.
+// Moves one point (and its normal) of the standard layout to where the variant has it.
 class Shape {
   public:
     Shape(const HumanoidSpec& spec, const HumanoidSkeleton& standard)

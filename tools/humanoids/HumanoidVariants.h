@@ -14,8 +14,8 @@ namespace plimsa {
 /// Whether the skeleton of `spec` has a root bone above the hips (Unreal and IK-style rigs do).
 bool hasRootBone(const HumanoidSpec& spec);
 
-/// Turns the standard skeleton into the spec's variant: feet and hands moved under the root bone for IK
-/// rigs, chibi proportions (head scaled about the head joint, legs shortened, arms lengthened), and the
+/// Turns the standard skeleton into the variant `spec` asks for: feet and hands moved under the root bone for
+/// IK rigs, chibi proportions (head scaled about the head joint, legs shortened, arms lengthened), and the
 /// half turn about Y of a VRM 0.x avatar. Nothing changes for a plain humanoid.
 void reshapeSkeleton(const HumanoidSpec& spec, HumanoidSkeleton& skeleton);
 /// The same change of shape for a body built on the standard skeleton `standard` (before that skeleton is
