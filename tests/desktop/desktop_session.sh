@@ -134,15 +134,15 @@ hangs_from() {
 # No tray host runs here, so the panel opens at launch (the only way into the menu); Escape closes it and
 # the first xterm is the front window again.
 panel_shown() { [[ -n "$(panel)" ]]; }
-until_true 150 panel_shown || fail "the settings panel did not open at launch without a tray"
+until_true 300 panel_shown || fail "the settings panel did not open at launch without a tray"
 xdotool windowactivate --sync "$(panel)" key Escape
-until_true 50 eval '! panel_shown' || fail "Escape did not close the settings panel"
+until_true 150 eval '! panel_shown' || fail "Escape did not close the settings panel"
 xdotool windowactivate --sync "$first"
 echo "ok: without a tray the settings panel opens at launch, and Escape closes it"
 
 three_overlays() { (($(overlays | wc -l) >= 3)); }
-until_true 150 three_overlays || fail "expected three overlays, got: $(overlays | wc -l)"
-until_true 50 hangs_from "$first" ||
+until_true 300 three_overlays || fail "expected three overlays, got: $(overlays | wc -l)"
+until_true 150 hangs_from "$first" ||
   fail "the window swing does not hang on the first xterm's title bar (frame $(frame_of "$first"))"
 echo "ok: the window swing hangs on the front xterm's title bar"
 
@@ -158,11 +158,11 @@ corner=$(overlay_where "x + w == 1280 && y + h == 800")
 echo "ok: the corner sitter sits in the bottom right corner"
 
 xdotool windowmove --sync "$first" 300 260
-until_true 30 hangs_from "$first" || fail "the window swing did not follow the moved xterm"
+until_true 150 hangs_from "$first" || fail "the window swing did not follow the moved xterm"
 echo "ok: the window swing follows a moved window"
 
 xdotool windowactivate --sync "$other"
-until_true 30 hangs_from "$other" || fail "the window swing did not move to the activated xterm"
+until_true 150 hangs_from "$other" || fail "the window swing did not move to the activated xterm"
 [[ "$(geometry "$screen_swing")" == "$sx $sy $sw $sh" ]] || fail "the screen swing moved"
 echo "ok: the window swing moves to another application's window; the screen swing stays"
 
@@ -204,7 +204,7 @@ done
 width_before=$w
 xdotool click --repeat 3 --delay 20 1
 grown() { read -r _ _ w2 _ < <(geometry "$swing"); ((w2 > width_before)); }
-until_true 30 grown || fail "a click on the swing did not push it (width stayed $width_before)"
+until_true 150 grown || fail "a click on the swing did not push it (width stayed $width_before)"
 echo "ok: the swing catches the pointer over its board, and a click pushes it"
 
 if [[ -n $screenshot ]]; then import -window root "$screenshot" && echo "screenshot: $screenshot"; fi
@@ -212,7 +212,7 @@ if [[ -n $screenshot ]]; then import -window root "$screenshot" && echo "screens
 # --- A second launch hands over and exits; quitting leaves only the settings ---
 timeout 20 "$plimsa" >"$work/second.log" 2>&1 || fail "the second launch failed: $(cat "$work/second.log")"
 sleep 0.5
-until_true 50 panel_shown || fail "a second launch did not open the running app's settings panel"
+until_true 150 panel_shown || fail "a second launch did not open the running app's settings panel"
 (($(overlays | wc -l) == 3)) || fail "a second launch changed the overlays"
 echo "ok: a second launch exits and opens the running app's settings panel"
 
