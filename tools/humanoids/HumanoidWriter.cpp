@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace plimsa {
 namespace {
@@ -47,6 +48,16 @@ std::vector<unsigned char> texturePixels(int width, int height) {
     return pixels;
 }
 
+// Adds `image` and a texture showing it through the first sampler; returns the texture's index.
+int addTexture(tinygltf::Model& model, tinygltf::Image image) {
+    model.images.push_back(std::move(image));
+    tinygltf::Texture texture;
+    texture.source = static_cast<int>(model.images.size()) - 1;
+    texture.sampler = 0;
+    model.textures.push_back(texture);
+    return static_cast<int>(model.textures.size()) - 1;
+}
+
 int addImage(tinygltf::Model& model, GlbPacker& packer, int width, int height, bool png) {
     const std::vector<unsigned char> pixels = texturePixels(width, height);
     std::vector<unsigned char> encoded;
@@ -58,12 +69,7 @@ int addImage(tinygltf::Model& model, GlbPacker& packer, int width, int height, b
     image.name = png ? "SharedPattern" : "LargePattern";
     image.mimeType = png ? "image/png" : "image/jpeg";
     image.bufferView = packer.view(encoded.data(), encoded.size(), 0);
-    model.images.push_back(image);
-    tinygltf::Texture texture;
-    texture.source = static_cast<int>(model.images.size()) - 1;
-    texture.sampler = 0;
-    model.textures.push_back(texture);
-    return static_cast<int>(model.textures.size()) - 1;
+    return addTexture(model, std::move(image));
 }
 
 // An image the file names by a relative URI but does not ship.
@@ -71,12 +77,7 @@ int addAbsentImage(tinygltf::Model& model) {
     tinygltf::Image image;
     image.name = "SkinPattern";
     image.uri = "textures/skin-pattern.png";
-    model.images.push_back(image);
-    tinygltf::Texture texture;
-    texture.source = static_cast<int>(model.images.size()) - 1;
-    texture.sampler = 0;
-    model.textures.push_back(texture);
-    return static_cast<int>(model.textures.size()) - 1;
+    return addTexture(model, std::move(image));
 }
 
 // Returns the skin's texture (-1 without one).
