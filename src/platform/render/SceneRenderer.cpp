@@ -2,6 +2,7 @@
 
 #include "platform/render/ColorSpace.h"
 #include "platform/render/DrawList.h"
+#include "platform/render/FrameSignature.h"
 #include "platform/render/FrameTargets.h"
 #include "platform/render/MaterialBinding.h"
 #include "platform/render/MeshProgramKey.h"
@@ -101,7 +102,8 @@ struct SceneRenderer::Impl {
         auto found = variants.find(key.bits());
         if (found != variants.end()) return found->second;
         Variant& made = variants[key.bits()];
-        made.program = ShaderProgram::build(ShaderSources::meshVertex(), ShaderSources::meshFragment(), key.defines());
+        made.program =
+            ShaderProgram::build(ShaderSources::meshVertex(), ShaderSources::meshFragment(), key.defines());
         return made;
     }
 
@@ -126,7 +128,8 @@ struct SceneRenderer::Impl {
     }
 
     void setFrameUniforms(ShaderProgram& program) {
-        glUniformMatrix4fv(program.uniform("uViewProjection"), 1, GL_FALSE, glm::value_ptr(view.viewProjection));
+        glUniformMatrix4fv(program.uniform("uViewProjection"), 1, GL_FALSE,
+                           glm::value_ptr(view.viewProjection));
         glUniform3fv(program.uniform("uCameraPosition"), 1, glm::value_ptr(view.position));
         glUniform3fv(program.uniform("uViewDirection"), 1, glm::value_ptr(view.direction));
         glUniform1i(program.uniform("uOrthographic"), view.orthographic ? 1 : 0);
@@ -168,7 +171,8 @@ struct SceneRenderer::Impl {
         const bool skinned = item.jointOffset >= 0;
         const GpuMesh& mesh = cache.mesh(item.geometry);
         if (skinned && !mesh.isSkinnable()) return;
-        const uint32_t features = materialFeatures(*item.material, cache) | (skinned ? MeshProgramKey::kSkinned : 0u);
+        const uint32_t features =
+            materialFeatures(*item.material, cache) | (skinned ? MeshProgramKey::kSkinned : 0u);
         ShaderProgram* chosen = useProgram(features);
         if (!chosen) return;
         ShaderProgram& program = *chosen;
@@ -191,7 +195,8 @@ struct SceneRenderer::Impl {
     // The background as straight sRGB with alpha, cleaned of values GL cannot take.
     static glm::vec4 background(const Scene& scene) {
         glm::vec4 color = scene.backgroundColor();
-        for (int i = 0; i < 4; ++i) color[i] = std::isfinite(color[i]) ? std::clamp(color[i], 0.0f, 1.0f) : 0.0f;
+        for (int i = 0; i < 4; ++i)
+            color[i] = std::isfinite(color[i]) ? std::clamp(color[i], 0.0f, 1.0f) : 0.0f;
         return color;
     }
 
@@ -205,13 +210,25 @@ struct SceneRenderer::Impl {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
 
-    bool render(const Scene& scene, const Node& pointOfView, const RenderTarget& target, int samples) {
+    Outcome render(const Scene& scene, const Node& pointOfView, const RenderTarget& target, int samples,
+                   FrameSignature* lastDrawn) {
         if (!isValid() || target.width <= 0 || target.height <= 0 || target.width > kMaxExtent ||
-            target.height > kMaxExtent)
-            return false;
+            target.height > kMaxExtent) {
+            if (lastDrawn) lastDrawn->clear();
+            return Outcome::failed;
+        }
         samples = std::clamp(samples, 1, maxSamples);
-        if (!targets.bind(target.width, target.height, samples)) return false;
         const DrawList drawList = DrawList::gather(scene, pointOfView.worldTransform());
+        if (lastDrawn) {
+            FrameSignature signature =
+                FrameSignature::of(drawList, scene, pointOfView, target.width, target.height, samples);
+            if (!lastDrawn->isEmpty() && signature == *lastDrawn) return Outcome::unchanged;
+            *lastDrawn = std::move(signature);
+        }
+        if (!targets.bind(target.width, target.height, samples)) {
+            if (lastDrawn) lastDrawn->clear();
+            return Outcome::failed;
+        }
         ++frame;
         view = frameView(pointOfView, target.width, target.height);
         list = &drawList;
@@ -251,21 +268,36 @@ struct SceneRenderer::Impl {
         targets.presentInto(target.framebuffer, target.topRowFirst, drawn, outside);
         glUseProgram(0);
         cache.endFrame();
-        return true;
+        return Outcome::drawn;
     }
 };
 
 SceneRenderer::SceneRenderer() : impl_(std::make_unique<Impl>()) {}
 SceneRenderer::~SceneRenderer() = default;
 
-bool SceneRenderer::isValid() const { return impl_->isValid(); }
-const std::string& SceneRenderer::error() const { return impl_->error; }
-
-bool SceneRenderer::render(const Scene& scene, const Node& pointOfView, const RenderTarget& target, int samples) {
-    return impl_->render(scene, pointOfView, target, samples);
+bool SceneRenderer::isValid() const {
+    return impl_->isValid();
+}
+const std::string& SceneRenderer::error() const {
+    return impl_->error;
 }
 
-size_t SceneRenderer::cachedGeometryCount() const { return impl_->cache.meshCount(); }
-size_t SceneRenderer::cachedTextureCount() const { return impl_->cache.textureCount(); }
+bool SceneRenderer::render(const Scene& scene, const Node& pointOfView, const RenderTarget& target,
+                           int samples) {
+    return impl_->render(scene, pointOfView, target, samples, nullptr) == Outcome::drawn;
+}
+
+SceneRenderer::Outcome SceneRenderer::renderIfChanged(const Scene& scene, const Node& pointOfView,
+                                                      const RenderTarget& target, int samples,
+                                                      FrameSignature& lastDrawn) {
+    return impl_->render(scene, pointOfView, target, samples, &lastDrawn);
+}
+
+size_t SceneRenderer::cachedGeometryCount() const {
+    return impl_->cache.meshCount();
+}
+size_t SceneRenderer::cachedTextureCount() const {
+    return impl_->cache.textureCount();
+}
 
 }  // namespace plimsa

@@ -6,6 +6,7 @@
 
 namespace plimsa {
 
+class FrameSignature;
 class Node;
 class Scene;
 
@@ -31,7 +32,7 @@ struct RenderTarget {
 /// Thread: construct, use and destroy with the same GL context current on the calling thread (one
 /// renderer per context). Does not call the scene's per-frame update; its owner does that first.
 class SceneRenderer {
-public:
+  public:
     /// Needs a current OpenGL 3.3 core context. Check `isValid`; on failure `error` says why.
     SceneRenderer();
     ~SceneRenderer();
@@ -46,11 +47,18 @@ public:
     /// untouched, when the size is not positive or too large, or the renderer is invalid.
     bool render(const Scene& scene, const Node& pointOfView, const RenderTarget& target, int samples);
 
+    enum class Outcome { drawn, unchanged, failed };
+    /// As `render`, for a target that still holds the frame `lastDrawn` records: when this frame's
+    /// signature is the same, nothing is drawn and the result is `unchanged`; when it is drawn, `lastDrawn`
+    /// becomes its signature; on failure `lastDrawn` is cleared.
+    Outcome renderIfChanged(const Scene& scene, const Node& pointOfView, const RenderTarget& target,
+                            int samples, FrameSignature& lastDrawn);
+
     /// How many geometries and textures have GPU copies now (for tests and diagnostics).
     size_t cachedGeometryCount() const;
     size_t cachedTextureCount() const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
