@@ -146,7 +146,9 @@ bool OverlayRenderer::draw(View& view, double time, bool step) {
                               std::max(1, static_cast<int>(std::lround(window->width() * ratio))),
                               std::max(1, static_cast<int>(std::lround(window->height() * ratio))), false};
     view.lastFrameAt = time;
-    if (!renderer_->render(*content.scene, *content.pointOfView, target, kSamples)) return false;
+    const SceneRenderer::Outcome outcome =
+        renderer_->renderIfChanged(*content.scene, *content.pointOfView, target, kSamples, view.shown);
+    if (outcome != SceneRenderer::Outcome::drawn) return false;
     context_->swapBuffers(window);
     ++view.framesDrawn;
     return true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/desktop/OverlayWindow.h"
+#include "platform/render/FrameSignature.h"
 
 class QOffscreenSurface;
 class QOpenGLContext;
@@ -21,10 +22,12 @@ class SceneRenderer;
 ///
 /// One precise timer runs at the highest preferred rate among the playing views and stops when none
 /// plays, so paused views cost nothing. On each firing every playing, exposed view whose own frame
-/// interval has elapsed is drawn: the context is made current on its window, the delegate is stepped to
-/// the monotonic seconds since the view first played, the scene is rendered with 2x multisampling at the
-/// window's size in pixels (points times the device pixel ratio) and the buffers are swapped. The swap
-/// interval is 0, so no window waits for the display's refresh. Output is premultiplied alpha.
+/// interval has elapsed is stepped: the delegate is stepped to the monotonic seconds since the view first
+/// played, and when the frame differs from the one the window shows (its signature), the context is made
+/// current on the window, the scene is rendered with 2x multisampling at the window's size in pixels
+/// (points times the device pixel ratio) and the buffers are swapped. A still scene costs its stepping
+/// only. The swap interval is 0, so no window waits for the display's refresh. Output is premultiplied
+/// alpha.
 ///
 /// When no OpenGL 3.3 core context can be made the overlays stay empty; one line on stderr says why.
 /// GL resources are released at destruction with the context current. GUI thread only.
@@ -38,7 +41,8 @@ class OverlayRenderer {
         int framesPerSecond = 60;
         std::optional<double> startedAt;  // clock seconds when the view first played
         double lastFrameAt = -1e9;
-        int framesDrawn = 0;
+        int framesDrawn = 0;   // frames actually drawn and swapped, not the still ones skipped
+        FrameSignature shown;  // what the window holds; cleared when its contents may be lost
     };
 
     OverlayRenderer();
@@ -56,6 +60,8 @@ class OverlayRenderer {
     void viewChanged(View& view);
     /// Draws a view once without stepping its scene (a paused window that is shown or uncovered).
     void drawStill(View& view);
+    /// The window may have lost what it showed (exposed, resized, shown again): its next frame draws.
+    static void contentsLost(View& view) { view.shown.clear(); }
     /// Puts every shown overlay back on top of the stacking order (after a window manager raised a window
     /// it activated; some raise above windows they do not manage).
     void raiseShown();

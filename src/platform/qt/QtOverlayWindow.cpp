@@ -2,6 +2,7 @@
 
 #include <QExposeEvent>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QWindow>
 #include <algorithm>
 #include <cmath>
@@ -15,10 +16,13 @@ class QtOverlayWindow::Surface final : public QWindow {
     explicit Surface(QtOverlayWindow& owner) : owner_(owner) {}
 
   protected:
+    // Exposed or resized, the window may no longer hold the frame last drawn in it.
     void exposeEvent(QExposeEvent*) override {
+        OverlayRenderer::contentsLost(owner_.view_);
         if (!isExposed()) return;
         if (!owner_.view_.playing) owner_.renderer_.drawStill(owner_.view_);
     }
+    void resizeEvent(QResizeEvent*) override { OverlayRenderer::contentsLost(owner_.view_); }
     void mousePressEvent(QMouseEvent* event) override {
         event->accept();
         if (owner_.onClick_) owner_.onClick_();
@@ -90,6 +94,7 @@ bool QtOverlayWindow::isVisible() const {
 
 void QtOverlayWindow::orderFront() {
     if (surface_->isVisible()) return;
+    OverlayRenderer::contentsLost(view_);
     surface_->show();
 }
 

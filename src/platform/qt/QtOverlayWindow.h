@@ -37,7 +37,7 @@ class QtOverlayWindow final : public OverlayWindow {
 
     /// The native window, for tests and diagnostics.
     QWindow& window();
-    /// Frames drawn so far.
+    /// Frames drawn so far; a frame identical to the one shown is not drawn and not counted.
     int framesDrawn() const { return view_.framesDrawn; }
 
   private:

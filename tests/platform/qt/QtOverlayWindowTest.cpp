@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "platform/qt/OverlayRenderer.h"
 #include "platform/qt/QtCoordinates.h"
 #include "platform/qt/QtOverlayWindow.h"
 #include "platform/qt/QtTestSession.h"
+#include "platform/scene/SceneRendererDelegate.h"
 #include "support/ChildProcess.h"
 #include "support/RendererRequirement.h"
 #include "support/X11TestClient.h"
@@ -215,6 +217,52 @@ TEST(QtOverlayWindow, DrawsTheSwingOpaqueOnATransparentWindow) {
     std::free(image);
     EXPECT_GT(clear, width * height / 3) << "the window is transparent around the swing";
     EXPECT_GT(solid, width * height / 50) << "and opaque on it";
+}
+
+// Steps the swing only while `moving`; a scene that is not stepped stays exactly as it was.
+struct Gate final : SceneRendererDelegate {
+    std::shared_ptr<SwingScene> swing = builtInSwing();
+    bool moving = true;
+    void updateAtTime(double time) override {
+        if (moving) swing->updateAtTime(time);
+    }
+};
+
+TEST(QtOverlayWindow, DrawsAgainOnlyWhenTheFrameChangedOrTheWindowLostIt) {
+    PLIMSA_QT_SESSION(session);
+    OverlayRenderer renderer;
+    auto gate = std::make_shared<Gate>();
+    QtOverlayWindow overlay(renderer, {gate->swing->scene(), gate->swing->cameraNode(), gate}, 160, 160);
+    overlay.orderFront();
+    overlay.setPlaying(true);
+    PLIMSA_SKIP_WITHOUT_RENDERER(waitFor([&] { return overlay.framesDrawn() >= 3; }, 20.0),
+                                 "no frame was drawn in the overlay window");
+    const auto pause = [] { waitFor([] { return false; }, 0.4); };
+
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool moving;
+        int atLeast;  // new frames over the step: many while moving, one after a loss, none when still
+        int atMost;
+    };
+    const Step steps[] = {
+        {"still", [] {}, false, 0, 1},
+        {"still for longer", [] {}, false, 0, 0},
+        {"resized", [&] { overlay.setContentSize(150, 170); }, false, 1, 2},
+        {"hidden and shown", [&] { overlay.orderOut(), overlay.orderFront(); }, false, 1, 2},
+        {"moving", [] {}, true, 5, 1000},
+    };
+    for (const Step& step : steps) {
+        const int before = overlay.framesDrawn();
+        gate->moving = step.moving;
+        step.act();
+        waitFor([&] { return overlay.framesDrawn() >= before + step.atLeast; }, 10.0);
+        pause();
+        const int drawn = overlay.framesDrawn() - before;
+        EXPECT_GE(drawn, step.atLeast) << step.what;
+        EXPECT_LE(drawn, step.atMost) << step.what;
+    }
 }
 
 TEST(QtOverlayWindow, OneClockAtTheFastestPlayingRateStopsWhenNothingPlays) {
