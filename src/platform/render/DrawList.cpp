@@ -49,6 +49,7 @@ struct Gatherer {
             box = geometry->boundingBox().transformed(base.model);
         }
         base.viewDepth = glm::dot(box.center() - cameraPosition, viewDirection);
+        base.worldBounds = box;
         const std::vector<GeometryElement>& elements = geometry->elements();
         for (size_t i = 0; i < elements.size(); ++i) {
             if (elements[i].indices.size() < 3) continue;
@@ -84,9 +85,13 @@ DrawList DrawList::gather(const Scene& scene, const glm::mat4& cameraWorld) {
     std::stable_sort(list.blended.begin(), list.blended.end(),
                      [](const DrawItem& a, const DrawItem& b) { return a.viewDepth > b.viewDepth; });
     if (list.directionalLights.size() > kMaxDirectionalLights) {
-        auto brightness = [](const DirectionalLight& l) { return l.radiance.r + l.radiance.g + l.radiance.b; };
+        auto brightness = [](const DirectionalLight& l) {
+            return l.radiance.r + l.radiance.g + l.radiance.b;
+        };
         std::stable_sort(list.directionalLights.begin(), list.directionalLights.end(),
-                         [&](const DirectionalLight& a, const DirectionalLight& b) { return brightness(a) > brightness(b); });
+                         [&](const DirectionalLight& a, const DirectionalLight& b) {
+                             return brightness(a) > brightness(b);
+                         });
         list.directionalLights.resize(kMaxDirectionalLights);
     }
     return list;

@@ -20,10 +20,11 @@ struct DrawItem {
     std::shared_ptr<Geometry> geometry;
     std::shared_ptr<Material> material;
     size_t element = 0;
-    glm::mat4 model{1.0f};   // identity for skinned draws (the joint palette holds the pose)
-    int jointOffset = -1;    // first matrix of this draw's palette in DrawList::jointMatrices, -1 = not skinned
+    glm::mat4 model{1.0f};  // identity for skinned draws (the joint palette holds the pose)
+    int jointOffset = -1;  // first matrix of this draw's palette in DrawList::jointMatrices, -1 = not skinned
     int jointCount = 0;
-    float viewDepth = 0.0f;  // distance of the element's box centre along the view direction
+    float viewDepth = 0.0f;   // distance of the element's box centre along the view direction
+    BoundingBox worldBounds;  // the geometry's world-space box (as posed, when skinned)
 };
 
 /// A directional light in world space: `direction` is the way the light travels (unit vector), `radiance`

@@ -62,17 +62,23 @@ struct Writer {
 
 FrameSignature FrameSignature::of(const Scene& scene, const Node& pointOfView, int width, int height,
                                   int samples) {
+    return of(scene, pointOfView, width, height, Antialiasing{samples, false});
+}
+
+FrameSignature FrameSignature::of(const Scene& scene, const Node& pointOfView, int width, int height,
+                                  Antialiasing antialiasing) {
     return of(DrawList::gather(scene, pointOfView.worldTransform()), scene, pointOfView, width, height,
-              samples);
+              antialiasing);
 }
 
 FrameSignature FrameSignature::of(const DrawList& list, const Scene& scene, const Node& pointOfView,
-                                  int width, int height, int samples) {
+                                  int width, int height, Antialiasing antialiasing) {
     FrameSignature signature;
     Writer out{signature.words_};
     out.put(width);
     out.put(height);
-    out.put(samples);
+    out.put(antialiasing.samples);
+    out.put(antialiasing.smoothEdges);
     out.put(scene.backgroundColor());
     out.put(pointOfView.worldTransform());
     const Camera camera = pointOfView.camera() ? *pointOfView.camera() : Camera();

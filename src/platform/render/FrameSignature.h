@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/render/Antialiasing.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -20,9 +22,11 @@ class FrameSignature {
 
     /// The signature of `scene` seen from `pointOfView` into a `width` x `height` frame of `samples`.
     static FrameSignature of(const Scene& scene, const Node& pointOfView, int width, int height, int samples);
+    static FrameSignature of(const Scene& scene, const Node& pointOfView, int width, int height,
+                             Antialiasing antialiasing);
     /// The same from a draw list already gathered for that point of view.
     static FrameSignature of(const DrawList& list, const Scene& scene, const Node& pointOfView, int width,
-                             int height, int samples);
+                             int height, Antialiasing antialiasing);
 
     bool isEmpty() const { return words_.empty(); }
     /// Makes this signature match no frame (after a window lost its contents, say).

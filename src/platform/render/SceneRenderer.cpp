@@ -7,6 +7,7 @@
 #include "platform/render/MaterialBinding.h"
 #include "platform/render/MeshProgramKey.h"
 #include "platform/render/ResourceCache.h"
+#include "platform/render/ScreenCover.h"
 #include "platform/render/ScreenRect.h"
 #include "platform/render/ShaderProgram.h"
 #include "platform/render/ShaderSources.h"
@@ -21,6 +22,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <unordered_map>
 
@@ -171,8 +174,8 @@ struct SceneRenderer::Impl {
         const bool skinned = item.jointOffset >= 0;
         const GpuMesh& mesh = cache.mesh(item.geometry);
         if (skinned && !mesh.isSkinnable()) return;
-        const uint32_t features =
-            materialFeatures(*item.material, cache) | (skinned ? MeshProgramKey::kSkinned : 0u);
+        const uint32_t features = materialFeatures(*item.material, cache) |
+                                  (skinned ? MeshProgramKey::kSkinned : 0u);
         ShaderProgram* chosen = useProgram(features);
         if (!chosen) return;
         ShaderProgram& program = *chosen;
@@ -207,21 +210,24 @@ struct SceneRenderer::Impl {
         glScissor(drawn.x, drawn.y, drawn.width, drawn.height);
         glClearColor(linear.r, linear.g, linear.b, color.a);
         glDepthMask(GL_TRUE);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glStencilMask(0xff);
+        glClearStencil(0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     }
 
-    Outcome render(const Scene& scene, const Node& pointOfView, const RenderTarget& target, int samples,
-                   FrameSignature* lastDrawn) {
+    Outcome render(const Scene& scene, const Node& pointOfView, const RenderTarget& target,
+                   Antialiasing antialiasing, FrameSignature* lastDrawn) {
         if (!isValid() || target.width <= 0 || target.height <= 0 || target.width > kMaxExtent ||
             target.height > kMaxExtent) {
             if (lastDrawn) lastDrawn->clear();
             return Outcome::failed;
         }
-        samples = std::clamp(samples, 1, maxSamples);
+        antialiasing.samples = std::clamp(antialiasing.samples, 1, maxSamples);
+        const int samples = antialiasing.samples;
         const DrawList drawList = DrawList::gather(scene, pointOfView.worldTransform());
         if (lastDrawn) {
             FrameSignature signature =
-                FrameSignature::of(drawList, scene, pointOfView, target.width, target.height, samples);
+                FrameSignature::of(drawList, scene, pointOfView, target.width, target.height, antialiasing);
             if (!lastDrawn->isEmpty() && signature == *lastDrawn) return Outcome::unchanged;
             *lastDrawn = std::move(signature);
         }
@@ -246,7 +252,23 @@ struct SceneRenderer::Impl {
         const glm::vec4 backgroundColor = background(scene);
         const ScreenRect drawn =
             ScreenRect::covering(drawList.worldBounds, view.viewProjection, target.width, target.height);
-        clear(backgroundColor, drawn);
+        std::vector<ScreenRect> regions{drawn};
+        if (samples == 1) {
+            // Without a resolve, only the tiles each draw can touch need converting: far fewer pixels than
+            // the box around everything when the frame holds a few thin things apart.
+            ScreenCover cover(target.width, target.height);
+            for (const std::vector<DrawItem>* items : {&drawList.opaque, &drawList.blended})
+                for (const DrawItem& item : *items)
+                    cover.add(ScreenRect::covering(item.worldBounds, view.viewProjection, target.width,
+                                                   target.height));
+            regions = cover.rects();
+        }
+        const bool smoothEdges = antialiasing.smoothEdges && samples == 1;
+        // Edge smoothing reads around the regions it converts; what it reads must be this frame's.
+        const int reach = smoothEdges ? FrameTargets::kEdgeReach : 0;
+        clear(backgroundColor, ScreenRect::clipped({drawn.x - reach, drawn.y - reach, drawn.width + 2 * reach,
+                                                    drawn.height + 2 * reach},
+                                                   target.width, target.height));
         if (sky) {
             glActiveTexture(GL_TEXTURE0 + kEnvironmentUnit);
             glBindTexture(GL_TEXTURE_CUBE_MAP, sky->cubeMap());
@@ -265,7 +287,11 @@ struct SceneRenderer::Impl {
         glFrontFace(GL_CCW);
         glDisable(GL_SCISSOR_TEST);
         const glm::vec4 outside(glm::vec3(backgroundColor) * backgroundColor.a, backgroundColor.a);
-        targets.presentInto(target.framebuffer, target.topRowFirst, drawn, outside);
+        // Blended surfaces and a see-through background leave partly covered pixels to convert.
+        const bool partialAlpha =
+            !drawList.blended.empty() || (backgroundColor.a > 0.0f && backgroundColor.a < 1.0f);
+        targets.presentInto(target.framebuffer, target.topRowFirst, drawn, regions, outside, smoothEdges,
+                            partialAlpha);
         glUseProgram(0);
         cache.endFrame();
         return Outcome::drawn;
@@ -284,13 +310,29 @@ const std::string& SceneRenderer::error() const {
 
 bool SceneRenderer::render(const Scene& scene, const Node& pointOfView, const RenderTarget& target,
                            int samples) {
-    return impl_->render(scene, pointOfView, target, samples, nullptr) == Outcome::drawn;
+    return render(scene, pointOfView, target, Antialiasing{samples, false});
+}
+
+bool SceneRenderer::render(const Scene& scene, const Node& pointOfView, const RenderTarget& target,
+                           Antialiasing antialiasing) {
+    return impl_->render(scene, pointOfView, target, antialiasing, nullptr) == Outcome::drawn;
+}
+
+Antialiasing SceneRenderer::overlayAntialiasing() {
+    const auto* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return Antialiasing::forRenderer(name ? name : "");
 }
 
 SceneRenderer::Outcome SceneRenderer::renderIfChanged(const Scene& scene, const Node& pointOfView,
                                                       const RenderTarget& target, int samples,
                                                       FrameSignature& lastDrawn) {
-    return impl_->render(scene, pointOfView, target, samples, &lastDrawn);
+    return renderIfChanged(scene, pointOfView, target, Antialiasing{samples, false}, lastDrawn);
+}
+
+SceneRenderer::Outcome SceneRenderer::renderIfChanged(const Scene& scene, const Node& pointOfView,
+                                                      const RenderTarget& target, Antialiasing antialiasing,
+                                                      FrameSignature& lastDrawn) {
+    return impl_->render(scene, pointOfView, target, antialiasing, &lastDrawn);
 }
 
 size_t SceneRenderer::cachedGeometryCount() const {

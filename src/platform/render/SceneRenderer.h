@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/render/Antialiasing.h"
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -46,6 +48,10 @@ class SceneRenderer {
     /// `target`. `samples` is clamped to [1, the implementation's maximum]. False, with the target left
     /// untouched, when the size is not positive or too large, or the renderer is invalid.
     bool render(const Scene& scene, const Node& pointOfView, const RenderTarget& target, int samples);
+    bool render(const Scene& scene, const Node& pointOfView, const RenderTarget& target,
+                Antialiasing antialiasing);
+    /// `Antialiasing::forRenderer` for the renderer of the context current now.
+    static Antialiasing overlayAntialiasing();
 
     enum class Outcome { drawn, unchanged, failed };
     /// As `render`, for a target that still holds the frame `lastDrawn` records: when this frame's
@@ -53,6 +59,8 @@ class SceneRenderer {
     /// becomes its signature; on failure `lastDrawn` is cleared.
     Outcome renderIfChanged(const Scene& scene, const Node& pointOfView, const RenderTarget& target,
                             int samples, FrameSignature& lastDrawn);
+    Outcome renderIfChanged(const Scene& scene, const Node& pointOfView, const RenderTarget& target,
+                            Antialiasing antialiasing, FrameSignature& lastDrawn);
 
     /// How many geometries and textures have GPU copies now (for tests and diagnostics).
     size_t cachedGeometryCount() const;

@@ -8,8 +8,15 @@
 
 namespace plimsa {
 
-ScreenRect ScreenRect::covering(const BoundingBox& box, const glm::mat4& viewProjection, int viewWidth, int viewHeight,
-                                int margin) {
+ScreenRect ScreenRect::clipped(const ScreenRect& rect, int viewWidth, int viewHeight) {
+    const int x0 = std::max(rect.x, 0), y0 = std::max(rect.y, 0);
+    const int x1 = std::min(rect.x + rect.width, viewWidth), y1 = std::min(rect.y + rect.height, viewHeight);
+    if (x1 <= x0 || y1 <= y0) return {};
+    return {x0, y0, x1 - x0, y1 - y0};
+}
+
+ScreenRect ScreenRect::covering(const BoundingBox& box, const glm::mat4& viewProjection, int viewWidth,
+                                int viewHeight, int margin) {
     const ScreenRect whole{0, 0, viewWidth, viewHeight};
     if (box.isEmpty()) return {};
     glm::vec2 low(std::numeric_limits<float>::max()), high(std::numeric_limits<float>::lowest());
@@ -23,8 +30,10 @@ ScreenRect ScreenRect::covering(const BoundingBox& box, const glm::mat4& viewPro
         low = glm::min(low, ndc);
         high = glm::max(high, ndc);
     }
-    const float left = (low.x * 0.5f + 0.5f) * viewWidth - margin, right = (high.x * 0.5f + 0.5f) * viewWidth + margin;
-    const float bottom = (low.y * 0.5f + 0.5f) * viewHeight - margin, top = (high.y * 0.5f + 0.5f) * viewHeight + margin;
+    const float left = (low.x * 0.5f + 0.5f) * viewWidth - margin,
+                right = (high.x * 0.5f + 0.5f) * viewWidth + margin;
+    const float bottom = (low.y * 0.5f + 0.5f) * viewHeight - margin,
+                top = (high.y * 0.5f + 0.5f) * viewHeight + margin;
     if (!std::isfinite(left + right + bottom + top)) return whole;
     const int x0 = static_cast<int>(std::clamp(std::floor(left), 0.0f, static_cast<float>(viewWidth)));
     const int x1 = static_cast<int>(std::clamp(std::ceil(right), 0.0f, static_cast<float>(viewWidth)));

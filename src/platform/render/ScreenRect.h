@@ -20,8 +20,11 @@ struct ScreenRect {
     /// `viewProjection`, widened by `margin` pixels and clipped to the view. Conservative: the whole view
     /// when the box reaches behind the camera or the maths is not finite; empty for an empty box or one
     /// wholly outside the view.
-    static ScreenRect covering(const BoundingBox& box, const glm::mat4& viewProjection, int viewWidth, int viewHeight,
-                               int margin = 2);
+    /// `rect` cut to a `viewWidth` x `viewHeight` view.
+    static ScreenRect clipped(const ScreenRect& rect, int viewWidth, int viewHeight);
+
+    static ScreenRect covering(const BoundingBox& box, const glm::mat4& viewProjection, int viewWidth,
+                               int viewHeight, int margin = 2);
 };
 
 }  // namespace plimsa

@@ -231,13 +231,34 @@ void main() {
 )glsl";
 }
 
+std::string_view ShaderSources::regionVertex() {
+    return R"glsl(
+layout(location = 0) in vec2 aPixel;  // a corner of a rectangle of the target, in pixels
+uniform vec2 uSize;
+void main() {
+    gl_Position = vec4(aPixel / uSize * 2.0 - 1.0, 0.0, 1.0);
+}
+)glsl";
+}
+
 std::string_view ShaderSources::presentFragment() {
     return R"glsl(
+// Variants: PARTIAL_ALPHA when the frame may hold partly covered pixels, which must be converted (see
+// toOutput); without it every pixel is opaque or empty and already right as stored, so the stored values
+// are copied (read raw: the sampler skips the sRGB decode). SMOOTH_EDGES blends each pixel on an edge with
+// its neighbour across the edge, by how far along the edge's stair step it lies (luma-based, after FXAA's
+// quality search). Edges are found in perceptual values with coverage (alpha) counted in, so that a
+// silhouette against the transparent background is smoothed whatever its colour. Blending stored values
+// across a silhouette gives exactly premultiplied sRGB, the output's convention.
 uniform sampler2D uFrame;   // premultiplied linear colour, stored sRGB-encoded
-uniform bool uRawSrgb;      // the sampler returns the stored (encoded) values, not decoded ones
+uniform bool uRawSrgb;      // uFrame returns the stored (encoded) values, not decoded ones
 uniform bool uFlipRows;
 uniform int uHeight;
 uniform vec2 uSize;
+uniform sampler2D uFrameLinear;  // the same frame, decoded and filtered bilinearly
+// The same frame again for texelFetch, on a unit of its own: Mesa decodes sRGB for every read of a unit
+// that texelFetch reads, whatever the sampler says.
+uniform sampler2D uFrameTexels;
 out vec4 fragColor;
 
 vec3 encodeSrgb(vec3 c) {
@@ -249,22 +270,119 @@ vec3 decodeSrgb(vec3 c) {
     return mix(c / 12.92, pow((c + 0.055) / 1.055, vec3(2.4)), step(vec3(0.04045), c));
 }
 
+// Compositors blend premultiplied sRGB values, so premultiply after encoding, not before.
+vec4 toOutput(vec3 linear, float alpha) {
+    vec3 straight = alpha > 0.0 ? linear / alpha : vec3(0.0);
+    return vec4(encodeSrgb(straight) * alpha, alpha);
+}
+
+#if defined(SMOOTH_EDGES) || defined(MARK_EDGES)
+// Unfiltered reads: a CPU rasteriser runs every lane through all of this, and filtering costs it four
+// reads per tap. texelFetch decodes sRGB, so luma takes the square root as a perceptual curve.
+float luma(ivec2 p) {
+    vec4 t = texelFetch(uFrameTexels, clamp(p, ivec2(0), ivec2(uSize) - 1), 0);
+    return 0.5 * dot(sqrt(max(t.rgb, 0.0)), vec3(0.299, 0.587, 0.114)) + 0.5 * t.a;
+}
+
+bool onAnEdge(float range, float highest) {
+    return range >= max(0.0312, highest * 0.125);
+}
+#endif
+
+#ifdef SMOOTH_EDGES
+// Where to read the pixel `p` (on an edge) from, in texture coordinates: moved across the edge.
+vec2 smoothedAt(ivec2 p) {
+    vec2 uv = (vec2(p) + 0.5) / uSize;
+    float lM = luma(p);
+    float lN = luma(p + ivec2(0, 1)), lS = luma(p - ivec2(0, 1));
+    float lE = luma(p + ivec2(1, 0)), lW = luma(p - ivec2(1, 0));
+    float range = max(max(max(lN, lS), max(lE, lW)), lM) - min(min(min(lN, lS), min(lE, lW)), lM);
+    float lNW = luma(p + ivec2(-1, 1)), lNE = luma(p + ivec2(1, 1));
+    float lSW = luma(p - ivec2(1, 1)), lSE = luma(p + ivec2(1, -1));
+    float edgeHorizontal = abs(lNW + lSW - 2.0 * lW) + 2.0 * abs(lN + lS - 2.0 * lM) + abs(lNE + lSE - 2.0 * lE);
+    float edgeVertical = abs(lNW + lNE - 2.0 * lN) + 2.0 * abs(lW + lE - 2.0 * lM) + abs(lSW + lSE - 2.0 * lS);
+    bool horizontal = edgeHorizontal >= edgeVertical;
+
+    // The neighbour across the edge: below or above for a horizontal edge, else left or right.
+    float l1 = horizontal ? lS : lW, l2 = horizontal ? lN : lE;
+    float gradient1 = l1 - lM, gradient2 = l2 - lM;
+    bool towardFirst = abs(gradient1) >= abs(gradient2);
+    float gradientScaled = 0.25 * max(abs(gradient1), abs(gradient2));
+    float lumaPair = 0.5 * (lM + (towardFirst ? l1 : l2));
+    ivec2 across = horizontal ? ivec2(0, 1) : ivec2(1, 0);
+    if (towardFirst) across = -across;
+    ivec2 along = horizontal ? ivec2(1, 0) : ivec2(0, 1);
+
+    // Walk along the edge, averaging the pixel's row and its neighbour's, until that leaves the pair's luma.
+    const int kSteps[5] = int[5](1, 1, 2, 4, 8);
+    int reach1 = 1, reach2 = 1;
+    float delta1 = 0.5 * (luma(p - along) + luma(p - along + across)) - lumaPair;
+    float delta2 = 0.5 * (luma(p + along) + luma(p + along + across)) - lumaPair;
+    bool done1 = abs(delta1) >= gradientScaled, done2 = abs(delta2) >= gradientScaled;
+    for (int i = 1; i < 5 && !(done1 && done2); ++i) {
+        if (!done1) {
+            reach1 += kSteps[i];
+            delta1 = 0.5 * (luma(p - along * reach1) + luma(p - along * reach1 + across)) - lumaPair;
+            done1 = abs(delta1) >= gradientScaled;
+        }
+        if (!done2) {
+            reach2 += kSteps[i];
+            delta2 = 0.5 * (luma(p + along * reach2) + luma(p + along * reach2 + across)) - lumaPair;
+            done2 = abs(delta2) >= gradientScaled;
+        }
+    }
+    float distance1 = float(reach1) - 0.5, distance2 = float(reach2) - 0.5;
+    bool nearer1 = distance1 < distance2;
+    float nearest = min(distance1, distance2);
+    // Blend only when the nearer end of the step is where the edge turns away from this pixel's side.
+    bool centreBelowPair = lM - lumaPair < 0.0;
+    bool goodSpan = ((nearer1 ? delta1 : delta2) < 0.0) != centreBelowPair;
+    float offset = goodSpan ? 0.5 - nearest / (distance1 + distance2) : 0.0;
+
+    // Thin features a pixel wide or less get blended by how much they differ from their surroundings.
+    float average = (2.0 * (lN + lS + lE + lW) + (lNW + lNE + lSW + lSE)) / 12.0;
+    float subpixel = clamp(abs(average - lM) / max(range, 1e-6), 0.0, 1.0);
+    subpixel = (-2.0 * subpixel + 3.0) * subpixel * subpixel;
+    offset = max(offset, subpixel * subpixel * 0.75);
+    return uv + vec2(across) * offset / uSize;
+}
+#endif
+
+#ifdef MARK_EDGES
+void main() {
+    ivec2 p = ivec2(gl_FragCoord.xy);
+    float lM = luma(p);
+    float lN = luma(p + ivec2(0, 1)), lS = luma(p - ivec2(0, 1));
+    float lE = luma(p + ivec2(1, 0)), lW = luma(p - ivec2(1, 0));
+    float highest = max(max(max(lN, lS), max(lE, lW)), lM);
+    if (!onAnEdge(highest - min(min(min(lN, lS), min(lE, lW)), lM), highest)) discard;
+    fragColor = vec4(0.0);
+}
+#else
 void main() {
     ivec2 p = ivec2(gl_FragCoord.xy);
     if (uFlipRows) p.y = uHeight - 1 - p.y;
+#ifdef SMOOTH_EDGES
+    vec2 uv = smoothedAt(p);
+#else
+    vec2 uv = (vec2(p) + 0.5) / uSize;
+#endif
+#if defined(SMOOTH_EDGES) && defined(PARTIAL_ALPHA)
+    vec4 linear = texture(uFrameLinear, uv);
+    fragColor = toOutput(linear.rgb, linear.a);
+#elif defined(PARTIAL_ALPHA)
     // texture() at texel centres rather than texelFetch, so that the sampler's sRGB decode setting applies.
-    vec4 texel = texture(uFrame, (vec2(p) + 0.5) / uSize);
-    float alpha = texel.a;
+    vec4 texel = texture(uFrame, uv);
     // Opaque and empty pixels are already right as stored; only partly covered ones need converting.
-    if (uRawSrgb && (alpha >= 1.0 || alpha <= 0.0)) {
+    if (uRawSrgb && (texel.a >= 1.0 || texel.a <= 0.0))
         fragColor = texel;
-        return;
-    }
-    vec3 linear = uRawSrgb ? decodeSrgb(texel.rgb) : texel.rgb;
-    // Compositors blend premultiplied sRGB values, so premultiply after encoding, not before.
-    vec3 straight = alpha > 0.0 ? linear / alpha : vec3(0.0);
-    fragColor = vec4(encodeSrgb(straight) * alpha, alpha);
+    else
+        fragColor = toOutput(uRawSrgb ? decodeSrgb(texel.rgb) : texel.rgb, texel.a);
+#else
+    fragColor = texture(uFrame, uv);
+#endif
 }
+#endif
 )glsl";
 }
 

@@ -13,7 +13,10 @@ struct ShaderSources {
     static std::string_view meshFragment();
     /// A full-screen triangle without vertex buffers.
     static std::string_view fullScreenVertex();
-    /// Converts the resolved linear premultiplied frame into premultiplied sRGB, optionally flipping rows.
+    /// Rectangles of the target given as triangles with corners in pixels (aPixel, location 0).
+    static std::string_view regionVertex();
+    /// Converts the resolved linear premultiplied frame into premultiplied sRGB, optionally flipping rows;
+    /// define SMOOTH_EDGES to blend across the edges it finds on the way.
     static std::string_view presentFragment();
 };
 
