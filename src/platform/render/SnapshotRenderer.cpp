@@ -5,7 +5,6 @@
 #include "platform/render/SceneRenderer.h"
 #include "platform/scene/SceneRendererDelegate.h"
 
-
 namespace plimsa {
 namespace {
 
@@ -58,14 +57,19 @@ bool SnapshotRenderer::ensureTarget(int width, int height) {
     return true;
 }
 
-std::optional<Image> SnapshotRenderer::snapshot(const Scene& scene, const Node& pointOfView, int width, int height,
-                                                int samples, double time) {
+std::optional<Image> SnapshotRenderer::snapshot(const Scene& scene, const Node& pointOfView, int width,
+                                                int height, int samples, double time) {
+    return snapshot(scene, pointOfView, width, height, Antialiasing{samples, false}, time);
+}
+
+std::optional<Image> SnapshotRenderer::snapshot(const Scene& scene, const Node& pointOfView, int width,
+                                                int height, Antialiasing antialiasing, double time) {
     if (width <= 0 || height <= 0 || width > kMaxExtent || height > kMaxExtent) return std::nullopt;
     if (std::shared_ptr<SceneRendererDelegate> delegate = delegate_.lock()) delegate->updateAtTime(time);
     if (!context_->makeCurrent()) return std::nullopt;
     std::optional<Image> result;
     if (ensureTarget(width, height) &&
-        renderer_->render(scene, pointOfView, {framebuffer_, width, height, true}, samples)) {
+        renderer_->render(scene, pointOfView, {framebuffer_, width, height, true}, antialiasing)) {
         Image image(width, height, true);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
         glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/image/Image.h"
+#include "platform/render/Antialiasing.h"
 
 #include <memory>
 #include <optional>
@@ -22,7 +23,7 @@ class SceneRendererDelegate;
 /// a renderer may be handed from thread to thread but never used by two at once. Make one renderer per
 /// thread that renders at the same time.
 class SnapshotRenderer {
-public:
+  public:
     /// nullptr when no headless OpenGL 3.3 context can be made (`error`, when given, says why).
     static std::unique_ptr<SnapshotRenderer> create(std::string* error = nullptr);
     ~SnapshotRenderer();
@@ -34,13 +35,16 @@ public:
     /// `height` pixels with `samples` samples per pixel (1 = no antialiasing; clamped to what the
     /// implementation offers). The image is premultiplied sRGB with alpha, rows top to bottom.
     /// Nothing when a side is not positive or above 8192 pixels, or the context cannot be used.
-    std::optional<Image> snapshot(const Scene& scene, const Node& pointOfView, int width, int height, int samples,
-                                  double time);
+    std::optional<Image> snapshot(const Scene& scene, const Node& pointOfView, int width, int height,
+                                  int samples, double time);
+    /// The same with any antialiasing (edge smoothing, say).
+    std::optional<Image> snapshot(const Scene& scene, const Node& pointOfView, int width, int height,
+                                  Antialiasing antialiasing, double time);
 
     /// The underlying scene renderer (for cache statistics); valid while this object lives.
     const SceneRenderer& sceneRenderer() const { return *renderer_; }
 
-private:
+  private:
     SnapshotRenderer() = default;
     bool ensureTarget(int width, int height);
 

@@ -62,8 +62,13 @@ void RenderTest::SetUp() {
 }
 
 Image RenderTest::render(const TestScene& scene, int width, int height, int samples, double time) {
+    return render(scene, width, height, Antialiasing{samples, false}, time);
+}
+
+Image RenderTest::render(const TestScene& scene, int width, int height, Antialiasing antialiasing,
+                         double time) {
     std::optional<Image> image =
-        renderer_->snapshot(*scene.scene, *scene.camera, width, height, samples, time);
+        renderer_->snapshot(*scene.scene, *scene.camera, width, height, antialiasing, time);
     EXPECT_TRUE(image.has_value());
     return image ? *image : Image();
 }

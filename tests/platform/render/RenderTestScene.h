@@ -45,6 +45,7 @@ class RenderTest : public ::testing::Test {
     static void TearDownTestSuite() { renderer_.reset(); }
 
     Image render(const TestScene& scene, int width, int height, int samples = 1, double time = 0.0);
+    Image render(const TestScene& scene, int width, int height, Antialiasing antialiasing, double time = 0.0);
     SnapshotRenderer& renderer() { return *renderer_; }
 
   private:

@@ -1,3 +1,5 @@
+#include "platform/render/Antialiasing.h"
+#include "platform/render/ScreenCover.h"
 #include "platform/render/ScreenRect.h"
 
 #include "platform/scene/BoundingBox.h"
@@ -40,6 +42,40 @@ TEST(ScreenRect, CoversTheProjectedBoxWithAMarginClippedToTheViewNothingOutsideA
     broken.max = glm::vec3(1, 1, 1);
     EXPECT_EQ(ScreenRect::covering(broken, perspective, 100, 50), whole);
     EXPECT_FALSE(ScreenRect::covering(boxAround({0, 0, 0}, 0.2f), perspective, 100, 50) == whole);
+}
+
+TEST(ScreenCover, MarksTheTilesRectanglesTouchAndJoinsThemIntoFewRectanglesClippedToTheView) {
+    constexpr int t = ScreenCover::kTile;
+    ScreenCover cover(5 * t + 3, 4 * t);  // a partial last column
+    EXPECT_TRUE(cover.rects().empty());
+    cover.add({-10, -10, 5, 5});          // outside: nothing
+    cover.add({t + 2, 2, 3, 2 * t});      // column 1, rows 0 to 2
+    cover.add({4 * t + 1, 1, 50, 1});     // the last two columns, row 0, clipped at the right
+    cover.add({3, 3 * t + 5, 2 * t, 2});  // columns 0 to 2, row 3
+    const std::vector<ScreenRect> expected{
+        {t, 0, t, t}, {4 * t, 0, t + 3, t}, {t, t, t, 2 * t}, {0, 3 * t, 3 * t, t}};
+    EXPECT_EQ(cover.rects(), expected);
+}
+
+TEST(Antialiasing, SoftwareRasterisersSmoothEdgesAndEveryGpuKeepsTwoSamples) {
+    const struct {
+        const char* renderer;
+        bool software;
+    } rows[] = {{"llvmpipe (LLVM 15.0.6, 256 bits)", true},
+                {"softpipe", true},
+                {"Mesa X11 swrast", true},
+                {"SwiftShader Device (Subzero)", true},
+                {"D3D12 (Microsoft Basic Render Driver)", true},
+                {"Apple Software Renderer", true},
+                {"AMD Radeon RX 580 Series (polaris10, LLVM 15.0.6, DRM 3.49, 6.1.0-13-amd64)", false},
+                {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", false},
+                {"NVIDIA GeForce GTX 1080/PCIe/SSE2", false},
+                {"SVGA3D; build: RELEASE;  LLVM;", false},
+                {"", false}};
+    for (const auto& row : rows) {
+        const Antialiasing chosen = Antialiasing::forRenderer(row.renderer);
+        EXPECT_EQ(chosen, row.software ? (Antialiasing{1, true}) : (Antialiasing{2, false})) << row.renderer;
+    }
 }
 
 }  // namespace

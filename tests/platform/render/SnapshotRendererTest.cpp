@@ -63,6 +63,65 @@ TEST_F(SnapshotRendererTest, RowsComeBackTopToBottomAndMultisamplingSoftensEdges
     EXPECT_EQ(at(rows, {16, 28}).a, 0);
 }
 
+// Sum over the image of how far each channel is from another image's.
+long difference(const Image& a, const Image& b) {
+    long sum = 0;
+    for (size_t i = 0; i < a.pixels.size() && i < b.pixels.size(); ++i)
+        sum += std::abs(a.pixels[i] - b.pixels[i]);
+    return sum;
+}
+
+// Whether a pixel and its eight neighbours all have the same value in `image` (no edge near it).
+bool flatAround(const Image& image, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int c = 0; c < 4; ++c)
+                if (image.pixels[((y + dy) * image.width + x + dx) * 4 + c] !=
+                    image.pixels[(y * image.width + x) * 4 + c])
+                    return false;
+    return true;
+}
+
+TEST_F(SnapshotRendererTest, EdgeSmoothingSoftensEdgesTowardMultisamplingAndLeavesFlatPixelsAlone) {
+    struct Case {
+        const char* name;
+        glm::vec4 background;
+        glm::vec4 box;  // a see-through box takes the converting path
+    } cases[] = {{"silhouette on clear", {0, 0, 0, 0}, {1, 1, 1, 1}},
+                 {"dark on clear", {0, 0, 0, 0}, {0.1f, 0.1f, 0.1f, 1}},
+                 {"on an opaque background", {0.2f, 0.3f, 0.6f, 1}, {0.9f, 0.8f, 0.2f, 1}},
+                 {"see-through", {0, 0, 0, 0}, {1, 0.5f, 0.2f, 0.6f}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
+        s.scene->setBackgroundColor(c.background);
+        s.add(Primitives::box(1, 1, 1, 0), unlit(c.box))->setEulerAngles({0, 0, 0.4f});
+        s.add(Primitives::box(0.05f, 1.6f, 0.05f, 0), unlit(c.box), {-0.75f, 0, 0});  // a thin bar
+        const Image aliased = render(s, 64, 64, 1);
+        const Image multisampled = render(s, 64, 64, 4);
+        const Image smoothed = render(s, 64, 64, Antialiasing{1, true});
+        ASSERT_EQ(smoothed.width, 64);
+        int changed = 0;
+        for (int y = 1; y < 63; ++y) {
+            for (int x = 1; x < 63; ++x) {
+                const Rgba a = at(aliased, {x, y}), b = at(smoothed, {x, y});
+                // Away from edges only the rounding of the extra copy may show.
+                const bool near = std::abs(a.r - b.r) <= 1 && std::abs(a.g - b.g) <= 1 &&
+                                  std::abs(a.b - b.b) <= 1 && std::abs(a.a - b.a) <= 1;
+                if (flatAround(aliased, x, y)) {
+                    EXPECT_TRUE(near) << x << "," << y;
+                }
+                changed += near ? 0 : 1;
+            }
+        }
+        EXPECT_GT(changed, 40);
+        EXPECT_LT(difference(smoothed, multisampled) * 10, difference(aliased, multisampled) * 9);
+        // Premultiplied output: no channel above its alpha.
+        EXPECT_EQ(countPixels(smoothed, [](const Rgba& p) { return p.r > p.a || p.g > p.a || p.b > p.a; }),
+                  0);
+    }
+}
+
 TEST_F(SnapshotRendererTest, ASmallObjectLeavesNothingOfTheLastFrameAroundIt) {
     TestScene s({0, 0, 5}, {0, 0, 0}, 1.0f);
     s.scene->setBackgroundColor({0.0f, 1.0f, 0.0f, 0.5f});
