@@ -16,8 +16,6 @@
 namespace plimsa {
 namespace {
 
-constexpr int kSamples = 2;
-
 int clampedRate(int framesPerSecond) {
     return std::clamp(framesPerSecond, 1, 240);
 }
@@ -121,6 +119,7 @@ bool OverlayRenderer::ensureRenderer(QWindow* window) {
     if (!context_->makeCurrent(window)) return false;
     if (!renderer_) {
         renderer_ = std::make_unique<SceneRenderer>();
+        antialiasing_ = SceneRenderer::overlayAntialiasing();
         if (!renderer_->isValid()) {
             std::fprintf(stderr, "plimsa: the overlay renderer cannot start: %s\n",
                          renderer_->error().c_str());
@@ -147,7 +146,7 @@ bool OverlayRenderer::draw(View& view, double time, bool step) {
                               std::max(1, static_cast<int>(std::lround(window->height() * ratio))), false};
     view.lastFrameAt = time;
     const SceneRenderer::Outcome outcome =
-        renderer_->renderIfChanged(*content.scene, *content.pointOfView, target, kSamples, view.shown);
+        renderer_->renderIfChanged(*content.scene, *content.pointOfView, target, antialiasing_, view.shown);
     if (outcome != SceneRenderer::Outcome::drawn) return false;
     context_->swapBuffers(window);
     ++view.framesDrawn;

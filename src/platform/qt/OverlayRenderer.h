@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/desktop/OverlayWindow.h"
+#include "platform/render/Antialiasing.h"
 #include "platform/render/FrameSignature.h"
 
 class QOffscreenSurface;
@@ -24,8 +25,9 @@ class SceneRenderer;
 /// plays, so paused views cost nothing. On each firing every playing, exposed view whose own frame
 /// interval has elapsed is stepped: the delegate is stepped to the monotonic seconds since the view first
 /// played, and when the frame differs from the one the window shows (its signature), the context is made
-/// current on the window, the scene is rendered with 2x multisampling at the window's size in pixels
-/// (points times the device pixel ratio) and the buffers are swapped. A still scene costs its stepping
+/// current on the window, the scene is rendered antialiased as suits the GL renderer (2x multisampling on
+/// a GPU, edge smoothing on a CPU rasteriser) at the window's size in pixels (points times the device
+/// pixel ratio) and the buffers are swapped. A still scene costs its stepping
 /// only. The swap interval is 0, so no window waits for the display's refresh. Output is premultiplied
 /// alpha.
 ///
@@ -81,6 +83,7 @@ class OverlayRenderer {
     std::unique_ptr<QOpenGLContext> context_;
     std::unique_ptr<QOffscreenSurface> releaseSurface_;
     std::unique_ptr<SceneRenderer> renderer_;
+    Antialiasing antialiasing_;  // chosen for the context's renderer when the scene renderer is made
     bool failed_ = false;
 };
 
