@@ -22,8 +22,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <unordered_map>
 
