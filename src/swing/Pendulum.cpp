@@ -67,6 +67,8 @@ void Pendulum::step(double dt, const PendulumSettings& settings) {
     omega_ += dt * acceleration;
     theta_ = wrapAngle(theta_ + dt * omega_);
     if (!std::isfinite(theta_) || !std::isfinite(omega_)) theta_ = omega_ = 0.0;
+    // The damping alone would never reach zero; below any visible sway the swing simply stops.
+    if (!settings.pumping && energy(settings) < g * (1 - std::cos(kRestAmplitude))) theta_ = omega_ = 0.0;
 }
 
 double Pendulum::predictedAmplitude(const PendulumSettings& settings) const {

@@ -21,6 +21,9 @@ class Pendulum {
     static constexpr double kPumpGain = 1.4;      // rad/s^2 at full pumping
     static constexpr double kLoopEnergy = 2.7;    // energy target in units of g when looping
     static constexpr double kStartNudge = 0.25;   // rad/s given to a swing at rest
+    /// Unpumped, a swing whose amplitude has decayed below this (well under a tenth of a pixel at its
+    /// seat, even on large swings and screens) comes exactly to rest, so that its frames can stay the same.
+    static constexpr double kRestAmplitude = 2e-5;
 
     Pendulum() = default;
     Pendulum(const Pendulum&) = delete;
@@ -40,6 +43,7 @@ class Pendulum {
     double pendingPush() const { return pushRequest_.load(std::memory_order_relaxed); }
 
     /// Advances by `dt` seconds (the caller clamps it to [0, kMaxStep]). Consumes the pending pushes.
+    /// Without pumping, a swing left with less than `kRestAmplitude` is set exactly to rest.
     void step(double dt, const PendulumSettings& settings);
 
     /// Effective gravity: 9.81 / max(swingScale, 0.2).

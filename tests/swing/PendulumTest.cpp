@@ -6,6 +6,7 @@
 #include <cmath>
 #include <numbers>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace plimsa {
@@ -45,6 +46,11 @@ TEST(Pendulum, WithoutPumpingASwingDecaysAndARestingOneStaysWithPumpingItStartsA
     const double late = amplitudeOver(swinging, off, 5);
     EXPECT_LT(late, early * 0.5);  // damping 0.1/s over ~15 s: about exp(-0.75)
     EXPECT_GT(late, early * 0.25);
+    // It sways freely until its sway is invisible (about 200 s from 0.5), then rests exactly.
+    amplitudeOver(swinging, off, 150);
+    EXPECT_GT(amplitudeOver(swinging, off, 5), 2 * Pendulum::kRestAmplitude);
+    amplitudeOver(swinging, off, 60);
+    EXPECT_EQ(std::pair(swinging.theta(), swinging.omega()), std::pair(0.0, 0.0));
     // With pumping a resting swing starts itself and settles at the cruise amplitude.
     const PendulumSettings on = settings(true, 32.0);
     Pendulum pendulum;
