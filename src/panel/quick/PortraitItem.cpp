@@ -211,6 +211,7 @@ void PortraitItem::refresh() {
 void PortraitItem::attached() {
     ++generation_;
     setReady(false);
+    asked_.clear();
     update();
     QTimer::singleShot(kReadyDelayMs, this, [this, generation = generation_] {
         if (generation != generation_) return;
@@ -224,20 +225,41 @@ void PortraitItem::updateReady() {
              drawn_->generation.load() == generation_);
 }
 
+bool PortraitItem::inView() const {
+    const QQuickWindow* shown = window();
+    if (shown == nullptr || !isVisible()) return false;
+    QRectF seen = mapRectToScene(boundingRect()) & QRectF(0, 0, shown->width(), shown->height());
+    // A scrolled page clips it away; so may any other clipping item above it.
+    for (const QQuickItem* above = parentItem(); above != nullptr && !seen.isEmpty();
+         above = above->parentItem())
+        if (above->clip()) seen &= above->mapRectToScene(above->boundingRect());
+    return !seen.isEmpty();
+}
+
 void PortraitItem::tick(const QPoint& cursor) {
     QQuickWindow* shown = window();
-    if (!view_ || !view_->portrait() || shown == nullptr || !shown->isExposed()) return;
+    if (!view_ || !view_->portrait() || shown == nullptr || !shown->isExposed() || !inView()) return;
     std::optional<glm::vec2> mouse;
     if (shown->isVisible()) {
         const QPointF point = mapFromGlobal(QPointF(cursor));
         mouse = glm::vec2(point.x(), height() - point.y());
     }
     const glm::vec2 size(width(), height());
+    const qreal ratio = shown->effectiveDevicePixelRatio();
+    FrameSignature frame;
     {
         std::lock_guard<std::mutex> guard(PortraitRenderer::sceneLock());
         view_->frame(static_cast<double>(clock_.nsecsElapsed()) * 1e-9, mouse, size);
+        const PortraitScene& scene = *view_->portrait();
+        // Another item showing the same character may have posed it; the frame is compared all the same.
+        frame = FrameSignature::of(*scene.scene(), *scene.cameraNode(),
+                                   static_cast<int>(std::lround(width() * ratio)),
+                                   static_cast<int>(std::lround(height() * ratio)), 1);
     }
-    update();
+    if (frame != asked_) {
+        asked_ = std::move(frame);
+        update();
+    }
     if (!ready_) updateReady();
 }
 

@@ -10,16 +10,18 @@
 #include <memory>
 
 #include "panel/quick/PanelModel.h"
+#include "platform/render/FrameSignature.h"
 
 namespace plimsa {
 
 class PortraitView;
 
 /// A live portrait: the character `name` standing in its shared portrait scene, breathing and looking
-/// toward the mouse, drawn at 24 frames per second without antialiasing into the item's framebuffer and
-/// cut to a rounded square of corner `radius` (points). `ready` turns true once the scene has been shown
-/// for 0.15 s and drawn at least once; until then (and whenever the item cannot draw) the page shows the
-/// thumbnail under it.
+/// toward the mouse, posed at 24 frames per second and drawn without antialiasing into the item's
+/// framebuffer, cut to a rounded square of corner `radius` (points). A frame the same as the one asked for
+/// last is not asked for again, and a portrait out of view (scrolled away) is not posed, so neither makes
+/// its window repaint. `ready` turns true once the scene has been shown for 0.15 s and drawn at least
+/// once; until then (and whenever the item cannot draw) the page shows the thumbnail under it.
 ///
 /// Only where Qt Quick draws with OpenGL: elsewhere (the software scene graph, say) the item loads
 /// nothing, draws nothing and stays not ready. The scene is posed on the GUI thread and drawn on Qt Quick's
@@ -76,6 +78,8 @@ class PortraitItem : public QQuickFramebufferObject {
     /// Holds a portrait view exactly while the item is live, named, in an OpenGL window and has a panel.
     void refresh();
     void attached();
+    /// Whether some of it shows: visible, and not clipped away by the window or a clipping item above it.
+    bool inView() const;
     void tick(const QPoint& cursor);
     void updateReady();
     void setReady(bool ready);
@@ -90,6 +94,7 @@ class PortraitItem : public QQuickFramebufferObject {
     std::uint64_t generation_ = 0;
     std::uint64_t readyAfter_ = 0;  // the generation whose 0.15 s have passed
     std::shared_ptr<Drawn> drawn_ = std::make_shared<Drawn>();
+    FrameSignature asked_;  // the frame of the last tick that asked for a repaint
     QElapsedTimer clock_;
 };
 

@@ -12,6 +12,7 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSurfaceFormat>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -192,6 +193,16 @@ int liveRun() {
                        "the character is not upright (the body reaches the bottom edge)");
         failures.check(run.coverage(frame, QRect(0, 90, 3, 3)) == 0, "the corner is not rounded off");
         failures.check(run.users("Robo") == 1, "the shown scene is not counted as used once");
+
+        std::atomic<int> swapped = 0;  // counted on the render thread
+        QObject::connect(run.window.get(), &QQuickWindow::frameSwapped, [&] { ++swapped; });
+        for (const double x : {250.0, 150.0}) {  // out of the 200 point wide window, then half in it
+            item->setX(x);
+            run.waitFor([] { return false; }, 0.1);  // the repaint the move itself asks for
+            swapped = 0;
+            run.waitFor([] { return false; }, 0.6);
+            failures.check((swapped >= 4) == (x < 200), "out of view it repaints, or in view it does not");
+        }
 
         item->setProperty("name", "Mia");
         failures.check(!ready(), "still ready while the new character loads");
