@@ -1,5 +1,7 @@
 #include "platform/render/DrawList.h"
 
+#include "RenderTestScene.h"
+#include "platform/render/FrameSignature.h"
 #include "platform/scene/Geometry.h"
 #include "platform/scene/Light.h"
 #include "platform/scene/Material.h"
@@ -7,8 +9,11 @@
 #include "platform/scene/Primitives.h"
 #include "platform/scene/Scene.h"
 #include "platform/scene/Skinner.h"
+#include "platform/scene/Texture.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace plimsa {
 namespace {
@@ -111,6 +116,45 @@ TEST(DrawList, SkinnedDrawsGetTheirOwnSliceOfTheJointPalette) {
         EXPECT_EQ(item.jointCount, 2);
         EXPECT_EQ(item.model, glm::mat4(1.0f)) << "the bones carry the pose, not the node";
         EXPECT_FLOAT_EQ(list.jointMatrices[static_cast<size_t>(item.jointOffset) + 1][3].y, 2.0f);
+    }
+}
+
+// A lit triangle with a texture, and one skinned to a bone.
+struct Frame : test::TestScene {
+    std::shared_ptr<Node> bone = Node::make(), node, light = addLight(LightType::directional, 800.0f);
+    std::shared_ptr<Texture> texture = Texture::make(Image(2, 2));
+    int height = 48;
+    Frame() {
+        MeshData mesh;
+        mesh.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+        mesh.joints.assign(3, {0, 0, 0, 0});
+        mesh.weights.assign(3, {1, 0, 0, 0});
+        mesh.elements = {{{0, 1, 2}}};
+        node = add(Geometry::make(mesh), Material::make());  // not skinned: its transform places it
+        node->geometry()->firstMaterial()->setDiffuseImage(texture);
+        add(Geometry::make(mesh), nullptr)->setSkinner(Skinner::make({bone}, {}));
+        scene->rootNode().addChildNode(bone);
+    }
+    FrameSignature signature() const { return FrameSignature::of(*scene, *camera, 64, height, 2); }
+};
+
+TEST(FrameSignature, EveryChangeToWhatThePixelsDependOnMakesAnotherFrameAndNothingElseDoes) {
+    const std::pair<const char*, std::function<void(Frame&)>> changes[] = {
+        {"a joint", [](Frame& f) { f.bone->setEulerAngles(glm::vec3(0, 0, 0.01f)); }},
+        {"a node's transform", [](Frame& f) { f.node->setPosition(glm::vec3(0, 1e-4f, 0)); }},
+        {"a material setting", [](Frame& f) { f.node->geometry()->firstMaterial()->setRoughness(0.7f); }},
+        {"a texture's image", [](Frame& f) { f.texture->setImage(Image(2, 2, true)); }},
+        {"the camera", [](Frame& f) { f.camera->setPosition(glm::vec3(0, 0, 5.01f)); }},
+        {"the size", [](Frame& f) { f.height = 47; }},
+        {"a light", [](Frame& f) { f.light->setEulerAngles(glm::vec3(-0.5f, 0.31f, 0.0f)); }},
+        {"the background", [](Frame& f) { f.scene->setBackgroundColor(glm::vec4(0, 0, 0, 0.5f)); }},
+    };
+    for (const auto& [what, change] : changes) {
+        Frame frame;
+        const FrameSignature before = frame.signature();
+        EXPECT_EQ(frame.signature(), before) << "the same frame, before " << what;
+        change(frame);
+        EXPECT_NE(frame.signature(), before) << what;
     }
 }
 
