@@ -6,7 +6,6 @@
 #include <cmath>
 #include <numbers>
 #include <thread>
-#include <utility>
 #include <vector>
 
 namespace plimsa {
