@@ -45,6 +45,7 @@ ShaderProgram& FrameTargets::present(int variant) {
         if (variant & kConvert) defines += "#define PARTIAL_ALPHA 1\n";
         if (variant & kSmooth) defines += "#define SMOOTH_EDGES 1\n";
         if (variant & kMarkEdges) defines += "#define MARK_EDGES 1\n";
+        if (variant & kInternal) defines += "#define INTERNAL_PASS 1\n";
         program =
             ShaderProgram::build(ShaderSources::regionVertex(), ShaderSources::presentFragment(), defines);
     }
@@ -177,7 +178,7 @@ void FrameTargets::smoothEdgesInto(bool convert) {
     glStencilFunc(GL_EQUAL, 1, 0xff);
     drawRegions(present(kSmooth | (convert ? kConvert : 0)), resolved_.id(), rawSampler_.id(), false);
     glStencilFunc(GL_NOTEQUAL, 1, 0xff);
-    drawRegions(present(convert ? kConvert : 0), resolved_.id(), rawSampler_.id(), false);
+    drawRegions(present(kInternal | (convert ? kConvert : 0)), resolved_.id(), rawSampler_.id(), false);
     glDisable(GL_STENCIL_TEST);
 }
 
@@ -204,7 +205,7 @@ void FrameTargets::presentInto(GLuint target, bool topRowFirst, const ScreenRect
     const bool convert = partialAlpha || samples_ > 1 || !skipDecode_;
     smoothEdges = smoothEdges && samples_ == 1 && present(kMarkEdges).isValid() && present(0).isValid() &&
                   present(kSmooth | (convert ? kConvert : 0)).isValid() &&
-                  present(convert ? kConvert : 0).isValid();
+                  present(kInternal | (convert ? kConvert : 0)).isValid();
     setRegions(drawn, regions, false);
     if (smoothEdges && !regionCorners_.empty()) {
         glBindBuffer(GL_ARRAY_BUFFER, regionBuffer_.id());

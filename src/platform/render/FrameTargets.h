@@ -57,10 +57,12 @@ class FrameTargets {
     GlVertexArray regionVertexArray_;
     GlBuffer regionBuffer_;
     std::vector<float> regionCorners_;
-    // The final passes' variants, built when first used.
-    static constexpr int kConvert = 1, kSmooth = 2, kMarkEdges = 4;
+    // The final passes' variants, built when first used. Passes into the renderer's own buffers never share
+    // a program with passes into the target (kInternal): Mesa keeps gl_FragCoord's orientation per program,
+    // and a window's framebuffer may be stored upside down, unlike an FBO, which flipped whole frames.
+    static constexpr int kConvert = 1, kSmooth = 2, kMarkEdges = 4, kInternal = 8;
     ShaderProgram& present(int variant);
-    ShaderProgram presents_[8];
+    ShaderProgram presents_[16];
     GlSampler rawSampler_;     // stored values as they are, nearest texel
     GlSampler linearSampler_;  // decoded linear values, filtered
     bool skipDecode_ = false;  // read the resolved texture's raw sRGB bytes (EXT_texture_sRGB_decode)
