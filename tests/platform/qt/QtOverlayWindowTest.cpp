@@ -206,9 +206,10 @@ TEST(QtOverlayWindow, DrawsTheSwingOpaqueOnATransparentWindow) {
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->depth, 32) << "an overlay needs a visual with alpha";
     const auto* pixels = xcb_get_image_data(image);  // B G R A per pixel
-    int clear = 0, solid = 0;
+    int clear = 0, solid = 0, topRow = height;
     for (int i = 0; i < width * height; ++i) {
         const uint8_t alpha = pixels[i * 4 + 3];
+        if (alpha > 0) topRow = std::min(topRow, i / width);
         clear += alpha == 0;
         solid += alpha == 255;
         // Premultiplied: no channel above its alpha.
@@ -217,6 +218,7 @@ TEST(QtOverlayWindow, DrawsTheSwingOpaqueOnATransparentWindow) {
     std::free(image);
     EXPECT_GT(clear, width * height / 3) << "the window is transparent around the swing";
     EXPECT_GT(solid, width * height / 50) << "and opaque on it";
+    EXPECT_LT(topRow, height / 5) << "the chains reach up to the bar at the top: the swing hangs, not stands";
 }
 
 TEST(QtOverlayWindow, AStillFrameIsNotDrawnAgainUnlessTheWindowMayHaveLostIt) {
