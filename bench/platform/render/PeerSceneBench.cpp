@@ -6,6 +6,7 @@
 // The model is third-party and never committed: PLIMSA_PEER_MODEL names it, else the peer's own copy
 // beside this checkout is used.
 
+#include "ProcessCpu.h"
 #include "platform/gltf/GltfLoader.h"
 #include "platform/image/Image.h"
 #include "platform/image/Png.h"
@@ -26,17 +27,12 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 
 namespace plimsa {
 namespace {
 
-double processCpuMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
+using bench::processCpuMilliseconds;
 
 std::filesystem::path modelPath() {
     if (const char* chosen = std::getenv("PLIMSA_PEER_MODEL")) return chosen;
@@ -177,8 +173,8 @@ void peerScene(benchmark::State& state) {
             Image image(width, height, true);
             renderer.render(*peer.scene, *peer.camera, {into.framebuffer, width, height, true}, antialiasing);
             glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, image.pixels.data());
-            Png::write(image, std::string(folder) + "/peer-" + std::to_string(width) + "x" + std::to_string(height) +
-                                  "-" + std::to_string(state.range(2)) + ".png");
+            Png::write(image, std::string(folder) + "/peer-" + std::to_string(width) + "x" +
+                                  std::to_string(height) + "-" + std::to_string(state.range(2)) + ".png");
         }
         const double cpuStart = processCpuMilliseconds();
         for (auto _ : state) {

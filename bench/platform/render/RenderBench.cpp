@@ -1,6 +1,7 @@
 // Frame times of the snapshot renderer on a scene of about 50k triangles, and the one-off costs of a
 // context and of the sky. Run on llvmpipe when there is no GPU.
 
+#include "ProcessCpu.h"
 #include "platform/render/EglContext.h"
 #include "platform/render/Sky.h"
 #include "platform/render/SnapshotRenderer.h"
@@ -14,18 +15,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 
 namespace plimsa {
 namespace {
 
-// CPU time of every thread of the process (llvmpipe shades on its own threads), in milliseconds. The
-// machine these run on is shared, so wall time alone says little.
-double processCpuMilliseconds() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
+using bench::processCpuMilliseconds;
 
 struct BenchScene {
     std::shared_ptr<Scene> scene = Scene::make();

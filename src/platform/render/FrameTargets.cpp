@@ -221,11 +221,14 @@ void FrameTargets::presentInto(GLuint target, bool topRowFirst, const ScreenRect
     glClearColor(outside.r, outside.g, outside.b, outside.a);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
-    setRegions(drawn, regions, topRowFirst);
     if (regionCorners_.empty()) return;
-    glBindBuffer(GL_ARRAY_BUFFER, regionBuffer_.id());
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(regionCorners_.size() * sizeof(float)),
-                 regionCorners_.data(), GL_STREAM_DRAW);
+    // The smoothing passes uploaded the regions as they are; flipped rows need them again, flipped.
+    if (!smoothEdges || topRowFirst) {
+        setRegions(drawn, regions, topRowFirst);
+        glBindBuffer(GL_ARRAY_BUFFER, regionBuffer_.id());
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(regionCorners_.size() * sizeof(float)),
+                     regionCorners_.data(), GL_STREAM_DRAW);
+    }
     if (smoothEdges) {
         // Already output values: copied as they are.
         drawRegions(present(0), smoothed_.id(), rawSampler_.id(), topRowFirst);
