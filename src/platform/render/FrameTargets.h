@@ -10,8 +10,9 @@ namespace plimsa {
 
 /// The renderer's own framebuffers and the final passes. Scenes are drawn in linear light into a
 /// (multisampled) sRGB-encoded colour buffer with depth and stencil; multisampled frames are resolved by a
-/// blit with sRGB conversion on (linear averaging); the final pass writes the frame to a target framebuffer
-/// as premultiplied sRGB, the convention of compositors and of Image. The thread of the context it was made
+/// blit with sRGB conversion on (linear averaging); single-sampled ones may have their edges smoothed in a
+/// buffer of output values first; the final pass writes the frame to a target framebuffer as premultiplied
+/// sRGB, the convention of compositors and of Image. The thread of the context it was made
 /// in.
 class FrameTargets {
   public:

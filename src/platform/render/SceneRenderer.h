@@ -24,9 +24,9 @@ struct RenderTarget {
 
 /// Draws scenes with OpenGL 3.3 core: metallic-roughness PBR (GGX) lit by the scene's ambient and
 /// directional lights (intensity / 1000) and by the procedural sky of its lighting environment; GPU
-/// skinning; blended surfaces after opaque ones, back to front; multisampling. The frame is composed in
-/// linear light and written to the target as premultiplied sRGB with alpha, the scene's background
-/// colour (transparent by default) showing where nothing is drawn.
+/// skinning; blended surfaces after opaque ones, back to front; multisampling or edge smoothing. The frame is
+/// composed in linear light and written to the target as premultiplied sRGB with alpha, the scene's
+/// background colour (transparent by default) showing where nothing is drawn.
 ///
 /// GPU copies of geometries and textures are made once and reused while the scene objects' revisions stay
 /// the same; copies of objects that no longer exist are freed after the frame.
