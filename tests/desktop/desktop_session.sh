@@ -73,7 +73,10 @@ mapped() { [[ -n "$(window_of "$1")" ]]; }
 until_true 100 mapped FirstTerm || fail "xterm did not map"
 until_true 100 mapped OtherTerm || fail "xterm did not map"
 first=$(window_of FirstTerm) other=$(window_of OtherTerm)
-xdotool windowactivate --sync "$first"
+# xdotool dies on an X error when it asks about the active window while the window manager has made none
+# active yet; asking again a moment later succeeds.
+activate() { until_true 50 sh -c 'xdotool windowactivate --sync "$1" 2>/dev/null' _ "$1" || fail "could not activate $1"; }
+activate "$first"
 
 # --- Plimsa ---
 # Under AddressSanitizer every error but leaks counts: Mesa's software driver leaves a small allocation
@@ -137,7 +140,7 @@ panel_shown() { [[ -n "$(panel)" ]]; }
 until_true 300 panel_shown || fail "the settings panel did not open at launch without a tray"
 xdotool windowactivate --sync "$(panel)" key Escape
 until_true 150 eval '! panel_shown' || fail "Escape did not close the settings panel"
-xdotool windowactivate --sync "$first"
+activate "$first"
 echo "ok: without a tray the settings panel opens at launch, and Escape closes it"
 
 three_overlays() { (($(overlays | wc -l) >= 3)); }
@@ -161,7 +164,7 @@ xdotool windowmove --sync "$first" 300 260
 until_true 150 hangs_from "$first" || fail "the window swing did not follow the moved xterm"
 echo "ok: the window swing follows a moved window"
 
-xdotool windowactivate --sync "$other"
+activate "$other"
 until_true 150 hangs_from "$other" || fail "the window swing did not move to the activated xterm"
 [[ "$(geometry "$screen_swing")" == "$sx $sy $sw $sh" ]] || fail "the screen swing moved"
 echo "ok: the window swing moves to another application's window; the screen swing stays"
