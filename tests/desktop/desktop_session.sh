@@ -218,8 +218,8 @@ timeout 20 "$plimsa" >"$work/second.log" 2>&1 || fail "the second launch failed:
 sleep 0.5
 until_true 150 panel_shown || fail "a second launch did not open the running app's settings panel"
 # The panel counts among the overlays until the window manager has marked it managed.
-three_overlays() { (($(overlays | wc -l) == 3)); }
-until_true 50 three_overlays || fail "a second launch changed the overlays"
+exactly_three_overlays() { (($(overlays | wc -l) == 3)); }
+until_true 50 exactly_three_overlays || fail "a second launch changed the overlays"
 echo "ok: a second launch exits and opens the running app's settings panel"
 
 kill -TERM "$app"
