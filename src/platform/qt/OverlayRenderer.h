@@ -23,9 +23,9 @@ class SceneRenderer;
 ///
 /// One precise timer runs at the highest preferred rate among the playing views and stops when none
 /// plays, so paused views cost nothing. On each firing every playing, exposed view whose own frame
-/// interval has elapsed is stepped: the delegate is stepped to the monotonic seconds since the view first
-/// played, and when the frame differs from the one the window shows (its signature), the context is made
-/// current on the window, the scene is rendered antialiased as suits the GL renderer (2x multisampling on
+/// interval has elapsed is stepped: the context is made current on its window, the delegate is stepped to
+/// the monotonic seconds since the view first played, and when the frame differs from the one the window
+/// shows (its signature), the scene is rendered antialiased as suits the GL renderer (2x multisampling on
 /// a GPU, edge smoothing on a CPU rasteriser) at the window's size in pixels (points times the device
 /// pixel ratio) and the buffers are swapped. A still scene costs its stepping
 /// only. The swap interval is 0, so no window waits for the display's refresh. Output is premultiplied

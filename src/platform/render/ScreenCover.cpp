@@ -13,9 +13,9 @@ ScreenCover::ScreenCover(int viewWidth, int viewHeight)
       marked_(static_cast<size_t>(columns_) * static_cast<size_t>(rows_), 0) {}
 
 void ScreenCover::add(const ScreenRect& rect) {
-    const int x0 = std::max(rect.x, 0), y0 = std::max(rect.y, 0);
-    const int x1 = std::min(rect.x + rect.width, width_), y1 = std::min(rect.y + rect.height, height_);
-    if (x1 <= x0 || y1 <= y0) return;
+    const ScreenRect inside = ScreenRect::clipped(rect, width_, height_);
+    if (inside.isEmpty()) return;
+    const int x0 = inside.x, y0 = inside.y, x1 = inside.x + inside.width, y1 = inside.y + inside.height;
     for (int row = y0 / kTile; row <= (y1 - 1) / kTile; ++row)
         std::fill_n(marked_.begin() + row * columns_ + x0 / kTile, (x1 - 1) / kTile - x0 / kTile + 1, 1);
 }
